@@ -1,0 +1,28 @@
+#include "mainwindow/Appearance.h"
+
+#include <QStringList>
+
+namespace ui {
+namespace {
+const QString FormFamily = QStringLiteral("ＭＳ Ｐゴシック");
+const QString MenuFamily = QStringLiteral("MS UI Gothic");
+const QStringList GothicStandIns = {QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic"),
+                                    QStringLiteral("Noto Sans CJK JP"),
+                                    QStringLiteral("VL PGothic")};
+
+QFont fontAt12Pixels(const QString& family) {
+    QFont font(family);
+    font.setPixelSize(12);
+    return font;
+}
+}  // namespace
+
+QFont formFont() { return fontAt12Pixels(FormFamily); }
+QFont menuFont() { return fontAt12Pixels(MenuFamily); }
+
+void installFontSubstitutes() {
+    QFont::insertSubstitutions(FormFamily, GothicStandIns);
+    QFont::insertSubstitutions(MenuFamily, GothicStandIns);
+}
+
+}  // namespace ui

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+
+// The look the windows share.
+namespace ui {
+
+inline const QColor Cream(255, 251, 240);
+
+// "ＭＳ Ｐゴシック" at 12 px, the font of every window.
+QFont formFont();
+// "MS UI Gothic" at 12 px, the menu bar's font.
+QFont menuFont();
+
+// Maps the Windows font families to an installed Japanese font of the same role.
+void installFontSubstitutes();
+
+}  // namespace ui

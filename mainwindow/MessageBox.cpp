@@ -1,0 +1,13 @@
+#include "mainwindow/MessageBox.h"
+
+namespace ui {
+
+QMessageBox::StandardButton showMessage(QWidget* parent, QMessageBox::Icon icon,
+                                        const QString& caption, const QString& text,
+                                        QMessageBox::StandardButtons buttons) {
+    QMessageBox box(icon, caption, text, buttons, parent);
+    box.setObjectName(QStringLiteral("MessageBox"));
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+}  // namespace ui

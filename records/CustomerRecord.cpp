@@ -1,0 +1,16 @@
+#include "records/CustomerRecord.h"
+
+#include "records/RecordFormat.h"
+
+namespace records::customer {
+
+QByteArray buildLine(const QByteArrayList& values) {
+    QByteArrayList fields;
+    fields.reserve(FieldCount);
+    for (int position = 0; position < FieldCount; ++position) {
+        fields.append(sanitizeField(fieldAt(values, position)));
+    }
+    return fields.join(FieldSeparator);
+}
+
+}  // namespace records::customer

@@ -1,0 +1,281 @@
+#include "records/uLib.h"
+
+#include "records/Clock.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+const QByteArray LineEnd = QByteArrayLiteral("\r\n");
+constexpr mode_t OwnerOnly = S_IRUSR | S_IWUSR;
+
+FileError fileError(const QString& what, const QString& path, const QString& reason) {
+    return FileError(QStringLiteral("%1: \"%2\"\n%3").arg(what, QDir::toNativeSeparators(path), reason));
+}
+
+QString systemReason() { return QString::fromLocal8Bit(std::strerror(errno)); }
+
+// Closes a POSIX file descriptor when it leaves scope.
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    ~Descriptor() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return fd_; }
+    bool close() {
+        const int fd = fd_;
+        fd_ = -1;
+        return ::close(fd) == 0;
+    }
+
+private:
+    int fd_;
+};
+
+bool writeAll(int fd, const QByteArray& bytes) {
+    const char* data = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, data, static_cast<size_t>(left));
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        data += written;
+        left -= written;
+    }
+    return true;
+}
+
+// What must come before an appended line so that it starts a line of its own: nothing after a
+// line end, LF after a lone CR, CR LF after a cut-off last line.
+QByteArray lineEndMissingAtEnd(int fd) {
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || info.st_size == 0) {
+        return {};
+    }
+    char last = 0;
+    if (::pread(fd, &last, 1, info.st_size - 1) != 1) {
+        return {};
+    }
+    if (last == '\n') {
+        return {};
+    }
+    return last == '\r' ? QByteArray("\n") : LineEnd;
+}
+
+QByteArray readWholeFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        throw fileError(QStringLiteral("ファイルを開けません"), path, file.errorString());
+    }
+    QByteArray content = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        throw fileError(QStringLiteral("ファイルを読み込めません"), path, file.errorString());
+    }
+    return content;
+}
+
+}  // namespace
+
+FileError::FileError(const QString& message) : std::runtime_error(message.toStdString()) {}
+
+THonjitu::THonjitu(QObject* owner) : QObject(owner) {
+    const QDateTime now = clock_source::now();
+    Jikan = 1;
+    Kijunbi = now;
+    Youbi = weekdayNumber(now.date());
+    WeekStart = now.addDays(-(Youbi - 1));
+}
+
+QString recordFilePath(const QString& appDir, const QString& fileName) {
+    return appDir + QLatin1Char('/') + fileName;
+}
+
+int weekdayNumber(const QDate& date) { return date.dayOfWeek() % 7 + 1; }
+
+void WeekNow(THonjitu& honjitu) {
+    const QDateTime now = clock_source::now();
+    honjitu.Youbi = weekdayNumber(now.date());
+    honjitu.Kijunbi = now;
+    honjitu.Jikan = now.time().hour();
+    honjitu.WeekStart = now.addDays(-(honjitu.Youbi - 1));
+}
+
+namespace {
+void stepWeek(THonjitu& honjitu, int days) {
+    honjitu.Kijunbi = honjitu.Kijunbi.addDays(days);
+    honjitu.Jikan = honjitu.Kijunbi.time().hour();
+    honjitu.WeekStart = honjitu.Kijunbi.addDays(-(honjitu.Youbi - 1));
+}
+}  // namespace
+
+void WeekNext(THonjitu& honjitu) { stepWeek(honjitu, 7); }
+void WeekBack(THonjitu& honjitu) { stepWeek(honjitu, -7); }
+
+bool DataFileCheck(const QString& path) {
+    if (QFileInfo(path).isFile()) {
+        return true;
+    }
+    const int fd = ::open(QFile::encodeName(path).constData(),
+                          O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, OwnerOnly);
+    if (fd >= 0) {
+        ::close(fd);
+    }
+    return false;
+}
+
+void appendRecordLine(const QString& path, const QByteArray& line, QByteArrayList& list) {
+    // No O_CREAT: appending to a missing file is an error, and creates nothing.
+    Descriptor file(::open(QFile::encodeName(path).constData(), O_RDWR | O_APPEND | O_CLOEXEC));
+    if (file.get() < 0) {
+        throw fileError(QStringLiteral("ファイルを開けません"), path, systemReason());
+    }
+    const QByteArray bytes = lineEndMissingAtEnd(file.get()) + line + LineEnd;
+    if (!writeAll(file.get(), bytes) || ::fdatasync(file.get()) != 0) {
+        throw fileError(QStringLiteral("ファイルに書き込めません"), path, systemReason());
+    }
+    if (!file.close()) {
+        throw fileError(QStringLiteral("ファイルを閉じられません"), path, systemReason());
+    }
+    list.append(line);
+}
+
+void rewriteRecordFile(const QString& path, const QByteArrayList& lines) {
+    const bool existed = QFileInfo::exists(path);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        throw fileError(QStringLiteral("ファイルを開けません"), path, file.errorString());
+    }
+    if (!existed) {
+        file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    }
+    qsizetype total = 0;
+    for (const QByteArray& line : lines) {
+        total += line.size() + LineEnd.size();
+    }
+    QByteArray content;
+    content.reserve(total);
+    for (const QByteArray& line : lines) {
+        content.append(line).append(LineEnd);
+    }
+    // A full disk can surface only at flush; commit() alone may then report success after
+    // replacing the file with a short one.
+    if (file.write(content) != content.size() || !file.flush()) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        file.commit();
+        throw fileError(QStringLiteral("ファイルに書き込めません"), path, reason);
+    }
+    if (!file.commit()) {
+        throw fileError(QStringLiteral("ファイルに書き込めません"), path, file.errorString());
+    }
+}
+
+namespace {
+void saveRecordFile(const QString& path, const QByteArray& line, char mode, QByteArrayList& list) {
+    if (mode == 'A') {
+        appendRecordLine(path, line, list);
+    } else if (mode == 'R') {
+        rewriteRecordFile(path, list);
+    }
+}
+}  // namespace
+
+void YoyakuFileSave(const QString& path, const QByteArray& line, char mode, THonjitu& honjitu) {
+    saveRecordFile(path, line, mode, honjitu.YoyakuList);
+}
+
+void UserFileSave(const QString& path, const QByteArray& line, char mode, THonjitu& honjitu) {
+    saveRecordFile(path, line, mode, honjitu.UserList);
+}
+
+QByteArrayList splitReservationFile(const QByteArray& content) {
+    QByteArrayList lines;
+    const qsizetype nul = content.indexOf('\0');
+    const qsizetype end = nul < 0 ? content.size() : nul;
+    const char* data = content.constData();
+    qsizetype start = 0;
+    for (qsizetype pos = 0; pos < end; ++pos) {
+        if (data[pos] == '\r' || data[pos] == '\n') {
+            lines.append(QByteArray(data + start, pos - start));
+            if (data[pos] == '\r' && pos + 1 < end && data[pos + 1] == '\n') {
+                ++pos;
+            }
+            start = pos + 1;
+        }
+    }
+    if (start < end) {
+        lines.append(QByteArray(data + start, end - start));
+    }
+    return lines;
+}
+
+QByteArrayList splitCustomerFile(const QByteArray& content) {
+    QByteArrayList lines;
+    const qsizetype stop = content.indexOf('\x1A');
+    const qsizetype end = stop < 0 ? content.size() : stop;
+    qsizetype start = 0;
+    while (start < end) {
+        qsizetype lineEnd = content.indexOf('\n', start);
+        if (lineEnd < 0 || lineEnd > end) {
+            lineEnd = end;
+        }
+        QByteArray line = content.mid(start, lineEnd - start);
+        line.replace('\r', QByteArray());
+        lines.append(line);
+        start = lineEnd + 1;
+    }
+    return lines;
+}
+
+bool YoyakuFileLoad(const QString& path, THonjitu& honjitu) {
+    honjitu.YoyakuList.clear();
+    if (!QFileInfo(path).isFile()) {
+        return false;
+    }
+    honjitu.YoyakuList = splitReservationFile(readWholeFile(path));
+    return true;
+}
+
+void UserListLoad(const QString& path, THonjitu& honjitu,
+                  const std::function<void(const QByteArray&)>& addLine,
+                  const std::function<void()>& letEventsThrough) {
+    constexpr qint64 EventIntervalMs = 8;
+    honjitu.UserList.clear();
+    const QByteArrayList lines = splitCustomerFile(readWholeFile(path));
+    honjitu.UserList.reserve(lines.size());
+    QElapsedTimer sinceEvents;
+    if (letEventsThrough) {
+        letEventsThrough();
+    }
+    sinceEvents.start();
+    for (const QByteArray& line : lines) {
+        if (letEventsThrough && sinceEvents.elapsed() >= EventIntervalMs) {
+            letEventsThrough();
+            sinceEvents.restart();
+        }
+        honjitu.UserList.append(line);
+        if (addLine) {
+            addLine(line);
+        }
+    }
+}

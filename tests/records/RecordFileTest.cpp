@@ -1,0 +1,224 @@
+#include "records/uLib.h"
+#include "tests/support/Files.h"
+#include "tests/support/Unprivileged.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <sys/mount.h>
+#include <sys/stat.h>
+
+using testing_support::readBytes;
+using testing_support::writeBytes;
+
+namespace {
+
+unsigned modeOf(const QString& path) {
+    struct stat info {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 0777 : 0;
+}
+
+class RecordFile : public ::testing::Test {
+protected:
+    QString path(const QString& name = YoyakuFileName) const { return dir_.filePath(name); }
+    QTemporaryDir dir_;
+    THonjitu honjitu_;
+};
+
+TEST_F(RecordFile, DataFileCheckCreatesAnOwnerOnlyEmptyFileOnce) {
+    EXPECT_FALSE(DataFileCheck(path()));
+    EXPECT_EQ(readBytes(path()), QByteArray());
+    EXPECT_EQ(modeOf(path()), 0600u);
+
+    writeBytes(path(), "keep\r\n");
+    EXPECT_TRUE(DataFileCheck(path()));
+    EXPECT_EQ(readBytes(path()), QByteArray("keep\r\n"));
+}
+
+TEST_F(RecordFile, DataFileCheckOnAFolderCreatesNothing) {
+    QDir(dir_.path()).mkdir(YoyakuFileName);
+    EXPECT_FALSE(DataFileCheck(path()));
+    EXPECT_TRUE(QFileInfo(path()).isDir());
+}
+
+TEST_F(RecordFile, AppendWritesTheLineWithCrLfAndThenGrowsTheList) {
+    writeBytes(path(), "one\r\n");
+    YoyakuFileSave(path(), "two", 'A', honjitu_);
+    EXPECT_EQ(readBytes(path()), QByteArray("one\r\ntwo\r\n"));
+    EXPECT_EQ(honjitu_.YoyakuList, QByteArrayList{"two"});
+}
+
+TEST_F(RecordFile, AppendEndsACutOffLastLineFirst) {
+    const struct {
+        QByteArray before, after;
+    } cases[] = {
+        {"", "new\r\n"},
+        {"cut", "cut\r\nnew\r\n"},
+        {"cr\r", "cr\r\nnew\r\n"},
+        {"lf\n", "lf\nnew\r\n"},
+    };
+    for (const auto& c : cases) {
+        writeBytes(path(), c.before);
+        QByteArrayList list;
+        appendRecordLine(path(), "new", list);
+        EXPECT_EQ(readBytes(path()), c.after) << c.before.constData();
+    }
+}
+
+TEST_F(RecordFile, AppendToAMissingFileFailsAndCreatesNothing) {
+    EXPECT_THROW(YoyakuFileSave(path(), "x", 'A', honjitu_), FileError);
+    EXPECT_FALSE(QFileInfo::exists(path()));
+    EXPECT_TRUE(honjitu_.YoyakuList.isEmpty());
+    try {
+        YoyakuFileSave(path(), "x", 'A', honjitu_);
+    } catch (const FileError& error) {
+        EXPECT_TRUE(error.message().contains(YoyakuFileName));
+    }
+}
+
+TEST_F(RecordFile, RewriteReplacesTheFileFromTheListAndKeepsPermissions) {
+    writeBytes(path(), "old\r\n");
+    QFile::setPermissions(path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                      QFileDevice::ReadGroup);
+    honjitu_.YoyakuList = {"a", "", QByteArray("\x81\x20\xFF", 3), "d"};
+    YoyakuFileSave(path(), "", 'R', honjitu_);
+    EXPECT_EQ(readBytes(path()), QByteArray("a\r\n\r\n\x81\x20\xFF\r\nd\r\n"));
+    EXPECT_EQ(modeOf(path()), 0640u);
+
+    honjitu_.YoyakuList.clear();
+    YoyakuFileSave(path(), "", 'R', honjitu_);
+    EXPECT_EQ(readBytes(path()), QByteArray());
+}
+
+TEST_F(RecordFile, RewriteCreatesAMissingFileOwnerOnly) {
+    rewriteRecordFile(path(), {"a"});
+    EXPECT_EQ(readBytes(path()), QByteArray("a\r\n"));
+    EXPECT_EQ(modeOf(path()), 0600u);
+}
+
+TEST_F(RecordFile, RewriteOnAFullDiskLeavesTheOldFileWhole) {
+    const QString mountPoint = dir_.filePath("small");
+    QDir().mkpath(mountPoint);
+    if (::mount("tmpfs", QFile::encodeName(mountPoint).constData(), "tmpfs", 0, "size=64k") != 0) {
+        GTEST_SKIP() << "cannot mount a small tmpfs here, so the full-disk rewrite is not tested";
+    }
+    const QString file = mountPoint + "/" + YoyakuFileName;
+    const QByteArray old = QByteArray("old line\r\n").repeated(2000);  // about 20 KiB
+    writeBytes(file, old);
+    const QByteArrayList tooMuch(8000, QByteArray("x").repeated(40));  // about 330 KiB
+    EXPECT_THROW(rewriteRecordFile(file, tooMuch), FileError);
+    EXPECT_EQ(readBytes(file), old);
+    EXPECT_EQ(QDir(mountPoint).entryList(QDir::Files | QDir::Hidden), QStringList{YoyakuFileName});
+    ::umount(QFile::encodeName(mountPoint).constData());
+}
+
+TEST_F(RecordFile, WritesInAReadOnlyFolderFailWithoutHarm) {
+    writeBytes(path(), "old\r\n");
+    testing_support::openUpForOthers(dir_.path());
+    QFile::setPermissions(path(), QFile::permissions(path()) | QFileDevice::ReadOther |
+                                      QFileDevice::WriteOther);
+    QFile::setPermissions(dir_.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                           QFileDevice::ExeOwner | QFileDevice::ReadOther |
+                                           QFileDevice::ExeOther);
+    const QString file = path();
+    QString whyNot;
+    const auto rewriteFailed = testing_support::runAsNobody(
+        [&] {
+            try {
+                rewriteRecordFile(file, {"new"});
+                return false;
+            } catch (const FileError&) {
+                return true;
+            }
+        },
+        &whyNot);
+    if (!rewriteFailed) {
+        GTEST_SKIP() << "read-only folder not tested: " << whyNot.toStdString();
+    }
+    EXPECT_TRUE(*rewriteFailed);
+    EXPECT_EQ(readBytes(path()), QByteArray("old\r\n"));
+    const auto createFailed = testing_support::runAsNobody([&] {
+        return !DataFileCheck(dir_.filePath("other.csv")) &&
+               !QFileInfo::exists(dir_.filePath("other.csv"));
+    });
+    EXPECT_TRUE(createFailed.value_or(false));
+}
+
+TEST(ReservationFileLines, CutAtCrLfOrCrLfAndStopAtNul) {
+    const struct {
+        QByteArray content;
+        QByteArrayList lines;
+    } cases[] = {
+        {"", {}},
+        {"a\r\nb\r\n", {"a", "b"}},
+        {"a\nb\n", {"a", "b"}},
+        {"a\rb\r", {"a", "b"}},
+        {"a\r\n\r\nb", {"a", "", "b"}},
+        {"a\n\rb", {"a", "", "b"}},
+        {"\r\n", {""}},
+        {QByteArray("a\r\nb\0c\r\nd", 9), {"a", "b"}},
+        {"a\x1A" "b", {"a\x1A" "b"}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(splitReservationFile(c.content), c.lines) << c.content.toHex().constData();
+    }
+}
+
+TEST(CustomerFileLines, CutAtLfDropCrAndStopAtEndOfText) {
+    const struct {
+        QByteArray content;
+        QByteArrayList lines;
+    } cases[] = {
+        {"", {}},
+        {"a\r\nb\r\n", {"a", "b"}},
+        {"a\nb", {"a", "b"}},
+        {"a\rb\r\nc", {"ab", "c"}},
+        {"a\r\n\r\nb\r\n", {"a", "", "b"}},
+        {"a\r\nb\x1A" "c\r\nd", {"a", "b"}},
+        {"a\r\n\x1A" "b", {"a"}},
+        {QByteArray("a\0b\r\n", 5), {QByteArray("a\0b", 3)}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(splitCustomerFile(c.content), c.lines) << c.content.toHex().constData();
+    }
+}
+
+TEST_F(RecordFile, LoadersFillTheListsInFileOrder) {
+    QByteArray customers;
+    for (int i = 0; i < 150; ++i) customers += "customer " + QByteArray::number(i) + "\r\n";
+    writeBytes(path(UserFileName), customers);
+    QByteArrayList handed;
+    int eventRuns = 0;
+    UserListLoad(path(UserFileName), honjitu_, [&](const QByteArray& line) { handed << line; },
+                 [&] { ++eventRuns; });
+    ASSERT_EQ(honjitu_.UserList.size(), 150);
+    EXPECT_EQ(honjitu_.UserList.at(149), QByteArray("customer 149"));
+    EXPECT_EQ(handed, honjitu_.UserList);
+    EXPECT_GE(eventRuns, 1);
+
+    writeBytes(path(), "x\ny\r\n");
+    honjitu_.YoyakuList = {"stale"};
+    EXPECT_TRUE(YoyakuFileLoad(path(), honjitu_));
+    EXPECT_EQ(honjitu_.YoyakuList, (QByteArrayList{"x", "y"}));
+}
+
+TEST_F(RecordFile, MissingFilesAtLoad) {
+    honjitu_.YoyakuList = {"stale"};
+    EXPECT_FALSE(YoyakuFileLoad(path(), honjitu_));
+    EXPECT_TRUE(honjitu_.YoyakuList.isEmpty());
+    EXPECT_THROW(UserListLoad(path(UserFileName), honjitu_), FileError);
+}
+
+TEST_F(RecordFile, UntouchedLinesGoBackByteIdentical) {
+    const QByteArray content("\x81\x20\t\xF9\xD3\r\n\x83\x5C\xFF\xA0\r\nplain\r\n");
+    writeBytes(path(), content);
+    ASSERT_TRUE(YoyakuFileLoad(path(), honjitu_));
+    YoyakuFileSave(path(), "", 'R', honjitu_);
+    EXPECT_EQ(readBytes(path()), content);
+}
+
+}  // namespace

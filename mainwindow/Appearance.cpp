@@ -17,8 +17,12 @@ QFont fontAt12Pixels(const QString& family) {
 }
 }  // namespace
 
-QFont formFont() { return fontAt12Pixels(FormFamily); }
-QFont menuFont() { return fontAt12Pixels(MenuFamily); }
+QFont formFont() {
+    return fontAt12Pixels(FormFamily);
+}
+QFont menuFont() {
+    return fontAt12Pixels(MenuFamily);
+}
 
 void installFontSubstitutes() {
     QFont::insertSubstitutions(FormFamily, GothicStandIns);

@@ -8,8 +8,12 @@ std::function<QDateTime()>& source() {
 }
 }  // namespace
 
-QDateTime now() { return source() ? source()() : QDateTime::currentDateTime(); }
+QDateTime now() {
+    return source() ? source()() : QDateTime::currentDateTime();
+}
 
-void set(std::function<QDateTime()> replacement) { source() = std::move(replacement); }
+void set(std::function<QDateTime()> replacement) {
+    source() = std::move(replacement);
+}
 
 }  // namespace clock_source

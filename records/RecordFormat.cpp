@@ -5,11 +5,13 @@
 namespace records {
 namespace {
 
-const QByteArray FullWidthSpace = QByteArrayLiteral("\x81\x40");      // "　"
-const QByteArray FullWidthQuote = QByteArrayLiteral("\x81\x68");      // "”"
-const QByteArray FullWidthComma = QByteArrayLiteral("\x81\x43");      // "，"
+const QByteArray FullWidthSpace = QByteArrayLiteral("\x81\x40");  // "　"
+const QByteArray FullWidthQuote = QByteArrayLiteral("\x81\x68");  // "”"
+const QByteArray FullWidthComma = QByteArrayLiteral("\x81\x43");  // "，"
 
-constexpr bool isSeparatorByte(unsigned char byte) { return byte >= 0x01 && byte <= 0x20; }
+constexpr bool isSeparatorByte(unsigned char byte) {
+    return byte >= 0x01 && byte <= 0x20;
+}
 
 QByteArray substituteUnsafeCharacters(const QByteArray& text) {
     QByteArray result = sjis::replaceAll(text, " ", FullWidthSpace);

@@ -46,9 +46,8 @@ bool isInSlot(const QByteArray& line, const TimeSlot& slot) {
 }
 
 QDate bookedDate(const QByteArrayList& fields, const QDate& today) {
-    const QByteArray joined =
-        fieldAt(fields, YoyakuNen) + '/' + fieldAt(fields, YoyakuTuki) + '/' +
-        fieldAt(fields, YoyakuNiti);
+    const QByteArray joined = fieldAt(fields, YoyakuNen) + '/' + fieldAt(fields, YoyakuTuki) + '/' +
+                              fieldAt(fields, YoyakuNiti);
     const QByteArrayList parts = joined.split('/');
     if (parts.size() != 3) {
         return today;

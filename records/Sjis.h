@@ -40,6 +40,8 @@ QString toUnicode(const QByteArray& bytes);
 // Unicode to CP932 bytes; nothing when the text holds a character that CP932 cannot store.
 std::optional<QByteArray> fromUnicode(const QString& text);
 
-inline bool isEncodable(const QString& text) { return fromUnicode(text).has_value(); }
+inline bool isEncodable(const QString& text) {
+    return fromUnicode(text).has_value();
+}
 
 }  // namespace sjis

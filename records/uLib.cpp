@@ -21,10 +21,13 @@ const QByteArray LineEnd = QByteArrayLiteral("\r\n");
 constexpr mode_t OwnerOnly = S_IRUSR | S_IWUSR;
 
 FileError fileError(const QString& what, const QString& path, const QString& reason) {
-    return FileError(QStringLiteral("%1: \"%2\"\n%3").arg(what, QDir::toNativeSeparators(path), reason));
+    return FileError(
+        QStringLiteral("%1: \"%2\"\n%3").arg(what, QDir::toNativeSeparators(path), reason));
 }
 
-QString systemReason() { return QString::fromLocal8Bit(std::strerror(errno)); }
+QString systemReason() {
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
 
 // Closes a POSIX file descriptor when it leaves scope.
 class Descriptor {
@@ -110,7 +113,9 @@ QString recordFilePath(const QString& appDir, const QString& fileName) {
     return appDir + QLatin1Char('/') + fileName;
 }
 
-int weekdayNumber(const QDate& date) { return date.dayOfWeek() % 7 + 1; }
+int weekdayNumber(const QDate& date) {
+    return date.dayOfWeek() % 7 + 1;
+}
 
 void WeekNow(THonjitu& honjitu) {
     const QDateTime now = clock_source::now();
@@ -128,8 +133,12 @@ void stepWeek(THonjitu& honjitu, int days) {
 }
 }  // namespace
 
-void WeekNext(THonjitu& honjitu) { stepWeek(honjitu, 7); }
-void WeekBack(THonjitu& honjitu) { stepWeek(honjitu, -7); }
+void WeekNext(THonjitu& honjitu) {
+    stepWeek(honjitu, 7);
+}
+void WeekBack(THonjitu& honjitu) {
+    stepWeek(honjitu, -7);
+}
 
 bool DataFileCheck(const QString& path) {
     if (QFileInfo(path).isFile()) {

@@ -59,7 +59,8 @@ TEST_F(Calendar, WeekStepsKeepWeekdayAndTimeAndReturnHome) {
     EXPECT_EQ(honjitu.Kijunbi, kijunbi);
     EXPECT_EQ(honjitu.WeekStart, weekStart);
 
-    for (int i = 0; i < 530; ++i) WeekBack(honjitu);  // about ten years back
+    for (int i = 0; i < 530; ++i)
+        WeekBack(honjitu);  // about ten years back
     EXPECT_EQ(honjitu.WeekStart.date().dayOfWeek(), Qt::Sunday);
     EXPECT_EQ(honjitu.WeekStart.time(), QTime(0, 5));
     WeekNow(honjitu);

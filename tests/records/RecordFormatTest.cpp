@@ -29,12 +29,14 @@ TEST(FieldSanitizer, NoControlByteSurvives) {
     // A broken pair whose second byte is a control byte goes whole.
     EXPECT_EQ(sanitizeField(QByteArray("\x81\nz")), Space + "z");
     // Invalid pairs with an ASCII-looking second byte stay as they are.
-    EXPECT_EQ(sanitizeField(QByteArray("\x81\x20\x88\x22\x88,")), QByteArray("\x81\x20\x88\x22\x88,"));
+    EXPECT_EQ(sanitizeField(QByteArray("\x81\x20\x88\x22\x88,")),
+              QByteArray("\x81\x20\x88\x22\x88,"));
 }
 
 TEST(FieldSanitizer, RemarksLoseEveryFormOfLineBreak) {
     EXPECT_EQ(sanitizeRemarks("a\r\nb\nc\rd"), QByteArray("abcd"));
-    EXPECT_EQ(sanitizeRemarks(sjisOf("一行目\r\n二 行目\r\n三行目")), sjisOf("一行目二　行目三行目"));
+    EXPECT_EQ(sanitizeRemarks(sjisOf("一行目\r\n二 行目\r\n三行目")),
+              sjisOf("一行目二　行目三行目"));
     EXPECT_EQ(sanitizeRemarks("\r\n\r\n"), Mark);
 }
 
@@ -59,7 +61,11 @@ TEST(FieldSplitter, FollowsTheDelimitedTextRule) {
         {"empty fields vanish", "a\t\t\tb", {"a", "b"}},
         {"leading and trailing separators", " \t a\tb \t", {"a", "b"}},
         {"space cuts a field", "a b\tc", {"a", "b", "c"}},
-        {"control bytes separate", "a\x01" "b\x1F" "c", {"a", "b", "c"}},
+        {"control bytes separate",
+         "a\x01"
+         "b\x1F"
+         "c",
+         {"a", "b", "c"}},
         {"quoted field", "\"a b\"\tc", {"a b", "c"}},
         {"doubled quote", "\"a\"\"b\"", {"a\"b"}},
         {"unterminated quote", "\"a\tb", {"a\tb"}},
@@ -93,10 +99,10 @@ TEST(CustomerLine, PetNameOnlyGivesNineMarks) {
 }
 
 TEST(CustomerLine, BuildsTenSanitizedFieldsInRecordOrder) {
-    const QByteArrayList values = {sjisOf("ポチ"),      sjisOf("犬"),      sjisOf("柴 犬"),
-                                   sjisOf("やまだ"),    sjisOf("山田 太郎"), "123-4567",
-                                   sjisOf("東京都,港区"), "",               "03 1234",
-                                   "\"090\""};
+    const QByteArrayList values = {
+        sjisOf("ポチ"),      sjisOf("犬"), sjisOf("柴 犬"),       sjisOf("やまだ"),
+        sjisOf("山田 太郎"), "123-4567",   sjisOf("東京都,港区"), "",
+        "03 1234",           "\"090\""};
     const QByteArray line = customer::buildLine(values);
     const QByteArrayList fields = splitFields(line);
     ASSERT_EQ(fields.size(), 10);

@@ -13,10 +13,26 @@ namespace {
 const QByteArray Mark = QByteArrayLiteral("\xF9\xD3");
 
 QByteArrayList sampleValues() {
-    return {"2026",          "12",           "08",          "10",        "30",
-            sjisOf("やまだ"), sjisOf("山田"), "",            "",          "",
-            "",              "",             sjisOf("ポチ"), sjisOf("犬"), "",
-            sjisOf("その他"), sjisOf("バリカン"), "",      "",          ""};
+    return {"2026",
+            "12",
+            "08",
+            "10",
+            "30",
+            sjisOf("やまだ"),
+            sjisOf("山田"),
+            "",
+            "",
+            "",
+            "",
+            "",
+            sjisOf("ポチ"),
+            sjisOf("犬"),
+            "",
+            sjisOf("その他"),
+            sjisOf("バリカン"),
+            "",
+            "",
+            ""};
 }
 
 TEST(ReservationLine, EndsWithThreeMarksWithoutServicesOrRemarks) {

@@ -5,7 +5,10 @@
 namespace {
 
 TEST(Sjis, CharacterWalkTakesTheTrailByteWithTheLeadByte) {
-    const QByteArray text("a\x83\x5C" "b\x81", 5);  // a, ソ, b, a lone lead byte at the end
+    const QByteArray text(
+        "a\x83\x5C"
+        "b\x81",
+        5);  // a, ソ, b, a lone lead byte at the end
     EXPECT_EQ(sjis::charLength(text, 0), 1);
     EXPECT_EQ(sjis::charLength(text, 1), 2);
     EXPECT_EQ(sjis::charLength(text, 3), 1);
@@ -41,7 +44,8 @@ TEST(Sjis, FindNeverMatchesInsideADoubleByteCharacter) {
 }
 
 TEST(Sjis, ReplaceAllReplacesOnlyWholeCharacters) {
-    EXPECT_EQ(sjis::replaceAll(QByteArray("a\x83\x5C\\b\\"), "\\", "/"), QByteArray("a\x83\x5C/b/"));
+    EXPECT_EQ(sjis::replaceAll(QByteArray("a\x83\x5C\\b\\"), "\\", "/"),
+              QByteArray("a\x83\x5C/b/"));
     EXPECT_EQ(sjis::replaceAll("aaa", "aa", "b"), QByteArray("ba"));
     EXPECT_EQ(sjis::replaceAll("abc", "x", "y"), QByteArray("abc"));
     EXPECT_EQ(sjis::replaceAll("", "x", "y"), QByteArray());
@@ -50,8 +54,8 @@ TEST(Sjis, ReplaceAllReplacesOnlyWholeCharacters) {
 TEST(Sjis, DecodesAsWindowsCodePage932) {
     EXPECT_EQ(sjis::toUnicode("\xF9\xD3"), QString(QChar(0xE72E)));
     EXPECT_EQ(sjis::toUnicode("\x81\x60"), QString(QChar(0xFF5E)));
-    EXPECT_EQ(sjis::toUnicode("\x87\x40"), QStringLiteral("①"));   // NEC special character
-    EXPECT_EQ(sjis::toUnicode("\xFA\x40"), QStringLiteral("ⅰ"));   // IBM extension
+    EXPECT_EQ(sjis::toUnicode("\x87\x40"), QStringLiteral("①"));  // NEC special character
+    EXPECT_EQ(sjis::toUnicode("\xFA\x40"), QStringLiteral("ⅰ"));  // IBM extension
     EXPECT_EQ(sjis::toUnicode("\x83\x5C\x95\x5C"), QStringLiteral("ソ表"));
     EXPECT_EQ(sjis::toUnicode("\xB1"), QStringLiteral("ｱ"));
 }
@@ -75,11 +79,13 @@ TEST(Sjis, EncodesAndRefusesTextWithoutAShiftJisForm) {
 TEST(Sjis, EveryDoubleByteCharacterRoundTrips) {
     int checked = 0;
     for (int lead = 0x81; lead <= 0xFC; ++lead) {
-        if (!sjis::isLeadByte(lead)) continue;
+        if (!sjis::isLeadByte(lead))
+            continue;
         for (int trail = 0x40; trail <= 0xFC; ++trail) {
             const QByteArray bytes{static_cast<char>(lead), static_cast<char>(trail)};
             const QString text = sjis::toUnicode(bytes);
-            if (text == QStringLiteral("\uFFFD")) continue;
+            if (text == QStringLiteral("\uFFFD"))
+                continue;
             const auto back = sjis::fromUnicode(text);
             ASSERT_TRUE(back.has_value()) << std::hex << lead << ' ' << trail;
             // Duplicate codes (NEC-selected IBM extensions) come back as their preferred form.

@@ -12,12 +12,14 @@ namespace testing_support {
 std::optional<bool> runAsNobody(const std::function<bool()>& work, QString* whyNot) {
     const passwd* nobody = ::getpwnam("nobody");
     if (nobody == nullptr) {
-        if (whyNot) *whyNot = QStringLiteral("no user 'nobody' on this machine");
+        if (whyNot)
+            *whyNot = QStringLiteral("no user 'nobody' on this machine");
         return std::nullopt;
     }
     const pid_t child = ::fork();
     if (child < 0) {
-        if (whyNot) *whyNot = QStringLiteral("fork failed");
+        if (whyNot)
+            *whyNot = QStringLiteral("fork failed");
         return std::nullopt;
     }
     if (child == 0) {
@@ -32,7 +34,8 @@ std::optional<bool> runAsNobody(const std::function<bool()>& work, QString* whyN
     int status = 0;
     ::waitpid(child, &status, 0);
     if (!WIFEXITED(status) || WEXITSTATUS(status) > 1) {
-        if (whyNot) *whyNot = QStringLiteral("could not run as 'nobody'");
+        if (whyNot)
+            *whyNot = QStringLiteral("could not run as 'nobody'");
         return std::nullopt;
     }
     return WEXITSTATUS(status) == 0;

@@ -1,0 +1,88 @@
+#include "records/ReservationIndex.h"
+
+#include "records/RecordFormat.h"
+#include "records/ReservationRecord.h"
+
+namespace records {
+namespace {
+
+// An untouched line still shares its bytes with the index's copy, so comparing data pointers
+// settles most lines without reading them.
+bool sameLine(const QByteArray& a, const QByteArray& b) {
+    return (a.constData() == b.constData() && a.size() == b.size()) || a == b;
+}
+
+}  // namespace
+
+ReservationIndex::Booking ReservationIndex::read(const QByteArray& line) {
+    const QByteArrayList fields = splitFields(line);
+    Booking booking{line, NoDay, false, {}, reservation::bookedHour(fields)};
+    // Any day far from a valid result tells an invalid date (today's stand-in) apart.
+    const QDate probeA(2000, 1, 1);
+    const QDate probeB(2150, 6, 15);
+    const QDate a = reservation::bookedDate(fields, probeA);
+    const QDate b = reservation::bookedDate(fields, probeB);
+    if (a == b) {
+        booking.day = a.toJulianDay();
+    } else {
+        booking.dependsOnToday = true;
+        booking.dateFields = fields.mid(0, 3);
+    }
+    return booking;
+}
+
+void ReservationIndex::sync(const QByteArrayList& lines) {
+    const qsizetype oldSize = bookings_.size();
+    const qsizetype newSize = lines.size();
+    qsizetype prefix = 0;
+    while (prefix < oldSize && prefix < newSize &&
+           sameLine(bookings_[prefix].line, lines[prefix])) {
+        ++prefix;
+    }
+    qsizetype suffix = 0;
+    while (suffix < oldSize - prefix && suffix < newSize - prefix &&
+           sameLine(bookings_[oldSize - 1 - suffix].line, lines[newSize - 1 - suffix])) {
+        ++suffix;
+    }
+    QList<Booking> changed;
+    changed.reserve(newSize - prefix - suffix);
+    for (qsizetype i = prefix; i < newSize - suffix; ++i) {
+        changed.append(read(lines[i]));
+    }
+    bookings_.remove(prefix, oldSize - prefix - suffix);
+    bookings_.insert(prefix, changed.size(), Booking{});
+    std::move(changed.begin(), changed.end(), bookings_.begin() + prefix);
+}
+
+QList<qsizetype> ReservationIndex::bookedBetween(const QDate& first, const QDate& last,
+                                                 const QDate& today) const {
+    const qint64 from = first.toJulianDay();
+    const qint64 to = last.toJulianDay();
+    QList<qsizetype> positions;
+    const qsizetype size = bookings_.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        const Booking& booking = bookings_[i];
+        const qint64 day =
+            booking.dependsOnToday ? bookedDate(i, today).toJulianDay() : booking.day;
+        if (day >= from && day <= to) {
+            positions.append(i);
+        }
+    }
+    return positions;
+}
+
+QDate ReservationIndex::bookedDate(qsizetype position, const QDate& today) const {
+    const Booking& booking = bookings_.at(position);
+    return booking.dependsOnToday ? reservation::bookedDate(booking.dateFields, today)
+                                  : QDate::fromJulianDay(booking.day);
+}
+
+int ReservationIndex::bookedHour(qsizetype position) const {
+    return bookings_.at(position).hour;
+}
+
+QByteArray ReservationIndex::tableEntry(qsizetype position) const {
+    return reservation::tableEntry(splitFields(bookings_.at(position).line));
+}
+
+}  // namespace records

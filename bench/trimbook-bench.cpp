@@ -1,0 +1,395 @@
+// Measures how the program feels with a salon's years of records: start-up, week steps, the
+// reservation dialog, a customer lookup, the customer list refill and peak memory, each with
+// growing record files, and checks the results against the speed targets. Prints one table.
+//   trimbook-bench PROGRAM [--quick]
+
+#include "bench/Measure.h"
+#include "customer/KokyakuTourokuCommand.h"
+#include "mainwindow/YoyakuGrid.h"
+#include "mainwindow/uMain.h"
+#include "records/Clock.h"
+#include "records/RecordFormat.h"
+#include "records/ReservationRecord.h"
+#include "records/Sjis.h"
+#include "reservation/CutYoyakuCommand.h"
+#include "tools/RecordGenerator.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDialog>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QTimer>
+#include <QtTest>
+
+#include <cstdio>
+#include <functional>
+
+namespace {
+
+// The week the measurements look at: a Wednesday inside every generated history.
+const QDate BenchDay(2026, 12, 16);
+const QDateTime BenchNow(BenchDay, QTime(10, 30));
+constexpr int BusyColumn = 4;  // Wednesday
+constexpr int BusyRow = 4;     // 11 時
+const QByteArray BusyHour = "11";
+
+struct DataSet {
+    int reservations;
+    int customers;
+};
+
+struct Results {
+    DataSet data{};
+    qint64 fileBytes = 0;
+    double startUpMs = 0;
+    double peakMiB = 0;
+    double weekStepMs = 0;
+    double weekNowMs = 0;
+    double dialogOpenMs = 0;
+    double dialogCancelMs = 0;
+    double updateMs = 0;
+    double newBookingMs = 0;
+    double lookupMs = 0;
+    double listRefillMs = 0;
+};
+
+QByteArray sjis(const char* utf8) {
+    return *sjis::fromUnicode(QString::fromUtf8(utf8));
+}
+
+// The generated history, with the bench week emptied and five bookings in its busy slot.
+void writeRecords(const QString& folder, const DataSet& data) {
+    generator::Options options;
+    options.customers = data.customers;
+    options.reservations = data.reservations;
+    const generator::Records records = generator::generate(options);
+    const QDate weekStart = BenchDay.addDays(-(weekdayNumber(BenchDay) - 1));
+    QByteArrayList reservations;
+    for (const QByteArray& line : records.reservationLines) {
+        const QDate day = records::reservation::bookedDate(records::splitFields(line), BenchDay);
+        if (day < weekStart || day > weekStart.addDays(6)) {
+            reservations.append(line);
+        }
+    }
+    for (int i = 0; i < 5 && data.reservations > 0; ++i) {
+        reservations.append(
+            records::reservation::buildLine({"2026",
+                                             "12",
+                                             "16",
+                                             BusyHour,
+                                             QByteArray::number(i * 10),
+                                             sjis("やまだ　はなこ"),
+                                             sjis("山田　花子") + QByteArray::number(i),
+                                             "",
+                                             "",
+                                             "",
+                                             "",
+                                             "",
+                                             sjis("モモ"),
+                                             sjis("犬"),
+                                             "",
+                                             sjis("レギュラー"),
+                                             sjis("バリカン"),
+                                             "",
+                                             "",
+                                             ""}));
+    }
+    rewriteRecordFile(recordFilePath(folder, UserFileName), records.customerLines);
+    rewriteRecordFile(recordFilePath(folder, YoyakuFileName), reservations);
+}
+
+qint64 recordBytes(const QString& folder) {
+    return QFileInfo(recordFilePath(folder, UserFileName)).size() +
+           QFileInfo(recordFilePath(folder, YoyakuFileName)).size();
+}
+
+// Start-up of the whole program until its window has painted, and its peak memory.
+bool measureStartUp(const QString& program, const QString& folder, int repetitions,
+                    Results& results) {
+    const QString copy = folder + "/trimbook";
+    QFile::remove(copy);
+    if (!QFile::copy(program, copy)) {
+        return false;
+    }
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    environment.insert("TRIMBOOK_MEASURE_STARTUP", "1");
+    QList<double> times;
+    QList<double> peaks;
+    for (int i = 0; i < repetitions; ++i) {
+        QProcess process;
+        process.setProcessEnvironment(environment);
+        QElapsedTimer timer;
+        timer.start();
+        process.start(copy, {});
+        if (!process.waitForFinished(60000)) {
+            return false;
+        }
+        times.append(bench::elapsedMs(timer));
+        const QByteArray output = process.readAllStandardOutput();
+        const qsizetype at = output.indexOf("peak-rss-kib ");
+        if (at < 0) {
+            std::fprintf(stderr, "no start-up report from %s:\n%s\n", qPrintable(copy),
+                         process.readAllStandardError().constData());
+            return false;
+        }
+        peaks.append(output.mid(at + 13).trimmed().toDouble() / 1024.0);
+    }
+    results.startUpMs = bench::median(times);
+    results.peakMiB = bench::median(peaks);
+    return true;
+}
+
+// Calls `act` from the event loop once the first window named `windowName` has painted.
+class OnFirstPaint : public QObject {
+public:
+    OnFirstPaint(QString windowName, std::function<void(QWidget*)> act)
+        : windowName_(std::move(windowName)), act_(std::move(act)) {
+        qApp->installEventFilter(this);
+    }
+    ~OnFirstPaint() override { qApp->removeEventFilter(this); }
+    QElapsedTimer paintedAt;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (!done_ && event->type() == QEvent::Paint && widget != nullptr &&
+            widget->window()->objectName() == windowName_) {
+            done_ = true;
+            paintedAt.start();
+            QWidget* window = widget->window();
+            QTimer::singleShot(0, window, [this, window] { act_(window); });
+        }
+        return false;
+    }
+
+private:
+    QString windowName_;
+    std::function<void(QWidget*)> act_;
+    bool done_ = false;
+};
+
+class InProcess {
+public:
+    InProcess(const QString& folder, Results& results)
+        : window_(MainWindowOptions{folder, folder + "/bench.ini"}), results_(results) {
+        window_.show();
+        QTest::qWaitForWindowExposed(&window_);
+    }
+
+    void measureAll(int repetitions) {
+        measureWeekSteps(repetitions * 3);
+        measureDialog(repetitions);
+        measureUpdate(repetitions);
+        measureNewBooking(repetitions);
+        measureLookup(repetitions);
+        measureListRefill(repetitions);
+    }
+
+private:
+    QWidget* grid() { return window_.yoyakuGrid()->viewport(); }
+
+    double timeCommand(QAction* action) {
+        QElapsedTimer timer;
+        timer.start();
+        action->trigger();
+        grid()->repaint();
+        return bench::elapsedMs(timer);
+    }
+
+    void measureWeekSteps(int repetitions) {
+        results_.weekStepMs = bench::medianOf(repetitions, [&] {
+            const double next = timeCommand(window_.actYoyakuWeekNext);
+            timeCommand(window_.actYoyakuWeekBack);
+            return next;
+        });
+        results_.weekNowMs = bench::medianOf(repetitions, [&] {
+            window_.actYoyakuWeekNext->trigger();
+            return timeCommand(window_.actYoyakuWeekNow);
+        });
+    }
+
+    // Runs the reservation command on a cell; `drive` acts on the painted dialog and may set
+    // `start`, from which the time to the rebuilt table is returned.
+    double runReservation(QPoint cell, const std::function<void(QWidget*, QElapsedTimer&)>& drive,
+                          double* openMs = nullptr) {
+        QElapsedTimer start;
+        start.start();
+        OnFirstPaint probe(QStringLiteral("fmCutYoyaku"), [&](QWidget* dialog) {
+            if (openMs) {
+                *openMs = bench::elapsedMs(start);
+            }
+            drive(dialog, start);
+        });
+        reservation::runCutYoyaku(&window_, window_.honjitu(), window_.yoyakuFilePath(), cell);
+        window_.YoyakuhyouShow(window_.honjitu().WeekStart);
+        grid()->repaint();
+        return bench::elapsedMs(start);
+    }
+
+    void measureDialog(int repetitions) {
+        QList<double> opens;
+        results_.dialogCancelMs = bench::medianOf(repetitions, [&] {
+            double openMs = 0;
+            const double total = runReservation(
+                {BusyColumn, BusyRow},
+                [](QWidget* dialog, QElapsedTimer& start) {
+                    start.restart();
+                    static_cast<QDialog*>(dialog)->reject();
+                },
+                &openMs);
+            opens.append(openMs);
+            return total;
+        });
+        results_.dialogOpenMs = bench::median(opens);
+    }
+
+    void measureUpdate(int repetitions) {
+        results_.updateMs = bench::medianOf(repetitions, [&] {
+            return runReservation({BusyColumn, BusyRow}, [](QWidget* dialog, QElapsedTimer& start) {
+                start.restart();
+                dialog->findChild<QAbstractButton*>("Button1")->click();
+            });
+        });
+    }
+
+    void measureNewBooking(int repetitions) {
+        int slot = 0;
+        results_.newBookingMs = bench::medianOf(repetitions, [&] {
+            const QPoint cell(1 + slot % 7, 10 + slot / 7 % 8);
+            ++slot;
+            return runReservation(cell, [](QWidget* dialog, QElapsedTimer& start) {
+                dialog->findChild<QLineEdit*>("edtYoyakuHun")->setText("00");
+                dialog->findChild<QLineEdit*>("edtShimei")->setText(QStringLiteral("計測　太郎"));
+                dialog->findChild<QLineEdit*>("edtPetName")->setText(QStringLiteral("テスト"));
+                start.restart();
+                dialog->findChild<QAbstractButton*>("Button1")->click();
+            });
+        });
+    }
+
+    void measureLookup(int repetitions) {
+        results_.lookupMs = bench::medianOf(repetitions, [&] {
+            double lookupMs = 0;
+            runReservation({BusyColumn, BusyRow}, [&](QWidget* dialog, QElapsedTimer&) {
+                auto* furigana = dialog->findChild<QLineEdit*>("edtFurigana");
+                furigana->setText(QStringLiteral("さとう"));
+                QElapsedTimer pressed;
+                OnFirstPaint picker(QStringLiteral("fmUserListDialog"), [&](QWidget* window) {
+                    lookupMs = bench::elapsedMs(pressed);
+                    window->close();
+                });
+                pressed.start();
+                QTest::keyClick(furigana, Qt::Key_Return);
+                static_cast<QDialog*>(dialog)->reject();
+            });
+            return lookupMs;
+        });
+    }
+
+    void measureListRefill(int repetitions) {
+        results_.listRefillMs = bench::medianOf(repetitions, [&] {
+            QElapsedTimer timer;
+            timer.start();
+            window_.UserListLoad();
+            return bench::elapsedMs(timer);
+        });
+    }
+
+    TfmMain window_;
+    Results& results_;
+};
+
+QString mib(double value) {
+    return QString::number(value, 'f', 1);
+}
+QString ms(double value) {
+    return QString::number(value, 'f', 2);
+}
+
+void printTable(const QList<Results>& rows, QTextStream& out) {
+    out << "| reservations | customers | files MiB | start-up ms | peak MiB | week step ms | "
+           "今週 ms | dialog open ms | cancel ms | update ms | new booking ms | lookup ms | "
+           "list refill ms |\n|---|---|---|---|---|---|---|---|---|---|---|---|---|\n";
+    for (const Results& r : rows) {
+        out << "| " << r.data.reservations << " | " << r.data.customers << " | "
+            << mib(r.fileBytes / 1048576.0) << " | " << ms(r.startUpMs) << " | " << mib(r.peakMiB)
+            << " | " << ms(r.weekStepMs) << " | " << ms(r.weekNowMs) << " | " << ms(r.dialogOpenMs)
+            << " | " << ms(r.dialogCancelMs) << " | " << ms(r.updateMs) << " | "
+            << ms(r.newBookingMs) << " | " << ms(r.lookupMs) << " | " << ms(r.listRefillMs)
+            << " |\n";
+    }
+}
+
+// Checks the targets with 100,000 reservations and 20,000 customers; false when one is missed.
+bool printTargets(const Results& empty, const Results& small, const Results& large,
+                  QTextStream& out) {
+    bool allMet = true;
+    auto check = [&](const QString& what, double value, double limit, const QString& unit) {
+        const bool met = value <= limit;
+        allMet = allMet && met;
+        out << "| " << what << " | " << QString::number(value, 'f', 2) << unit << " | ≤ "
+            << QString::number(limit, 'f', 2) << unit << " | " << (met ? "met" : "MISSED")
+            << " |\n";
+    };
+    out << "\n| target (100,000 reservations, 20,000 customers) | measured | limit | |\n"
+           "|---|---|---|---|\n";
+    check("start-up / start-up on empty files", large.startUpMs / empty.startUpMs, 1.5, "×");
+    check("week step / week step with 1,000 reservations", large.weekStepMs / small.weekStepMs, 1.5,
+          "×");
+    check("week step", large.weekStepMs, 16, " ms");
+    check("customer lookup", large.lookupMs, 50, " ms");
+    check("dialog opening", large.dialogOpenMs, 50, " ms");
+    check("customer list refill", large.listRefillMs, 50, " ms");
+    check("update", large.updateMs, 100, " ms");
+    check("peak memory", large.peakMiB, empty.peakMiB + 3 * large.fileBytes / 1048576.0, " MiB");
+    return allMet;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    const QStringList arguments = application.arguments();
+    if (arguments.size() < 2) {
+        std::fprintf(stderr, "usage: trimbook-bench PROGRAM [--quick]\n");
+        return 2;
+    }
+    const QString program = QFileInfo(arguments.at(1)).absoluteFilePath();
+    const bool quick = arguments.contains("--quick");
+    const int repetitions = quick ? 3 : 7;
+    clock_source::set([] { return BenchNow; });
+
+    const QList<DataSet> dataSets = {{0, 0},        {1000, 2000},   {10000, 2000},  {100000, 2000},
+                                     {1000, 20000}, {10000, 20000}, {100000, 20000}};
+    QList<Results> rows;
+    for (const DataSet& data : dataSets) {
+        QTemporaryDir folder;
+        writeRecords(folder.path(), data);
+        Results results;
+        results.data = data;
+        results.fileBytes = recordBytes(folder.path());
+        if (!measureStartUp(program, folder.path(), quick ? 3 : 5, results)) {
+            std::fprintf(stderr, "start-up could not be measured\n");
+            return 1;
+        }
+        if (data.reservations > 0) {
+            InProcess(folder.path(), results).measureAll(repetitions);
+        }
+        rows.append(results);
+        std::fprintf(stderr, "measured %d reservations, %d customers\n", data.reservations,
+                     data.customers);
+    }
+    QTextStream out(stdout);
+    printTable(rows.mid(1), out);
+    out << "\nOn empty record files: start-up " << ms(rows.first().startUpMs) << " ms, peak "
+        << mib(rows.first().peakMiB) << " MiB.\n";
+    const bool met = printTargets(rows.first(), rows.at(4), rows.last(), out);
+    return met ? 0 : 1;
+}

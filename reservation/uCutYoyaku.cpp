@@ -193,21 +193,25 @@ QWidget* TfmCutYoyaku::buildLeftColumn() {
     // The minute is digits only; an input method would only get in the way.
     edtYoyakuHun->setAttribute(Qt::WA_InputMethodEnabled, false);
     edtYoyakuHun->setInputMethodHints(Qt::ImhLatinOnly | Qt::ImhPreferNumbers);
-    auto* timeGrid = compactGrid(gbYoyaku);
-    const QList<std::pair<QWidget*, QString>> dateRow = {{cbYoyakuNen, QStringLiteral("年")},
-                                                         {cbYoyakuTuki, QStringLiteral("月")},
-                                                         {cbYoyakuNiti, QStringLiteral("日")}};
-    const QList<std::pair<QWidget*, QString>> timeRow = {{cbYoyakuJikan, QStringLiteral("時(24h)")},
-                                                         {edtYoyakuHun, QStringLiteral("分")}};
-    for (int row = 0; const auto& line : {dateRow, timeRow}) {
-        for (int column = 0; const auto& [field, unit] : line) {
-            field->setFixedWidth(column == 0 && row == 0 ? 70 : 56);
-            timeGrid->addWidget(field, row, column++);
-            timeGrid->addWidget(new QLabel(unit, gbYoyaku), row, column++);
+    auto* timeRows = new QVBoxLayout(gbYoyaku);
+    timeRows->setContentsMargins(6, 4, 6, 4);
+    timeRows->setSpacing(3);
+    const QList<QList<std::pair<QWidget*, QString>>> rows = {
+        {{cbYoyakuNen, QStringLiteral("年")},
+         {cbYoyakuTuki, QStringLiteral("月")},
+         {cbYoyakuNiti, QStringLiteral("日")}},
+        {{cbYoyakuJikan, QStringLiteral("時(24h)")}, {edtYoyakuHun, QStringLiteral("分")}}};
+    for (const auto& row : rows) {
+        auto* line = new QHBoxLayout;
+        for (const auto& [field, unit] : row) {
+            field->setFixedWidth(field == cbYoyakuNen ? 70 : 56);
+            line->addWidget(field);
+            line->addWidget(new QLabel(unit, gbYoyaku));
+            line->addSpacing(8);
         }
-        ++row;
+        line->addStretch(1);
+        timeRows->addLayout(line);
     }
-    timeGrid->setColumnStretch(6, 1);
 
     gbKainushiJyouhou =
         named<QGroupBox>(pnlHidari, "gbKainushiJyouhou", QStringLiteral("飼主情報"));

@@ -133,6 +133,10 @@ struct DeleteCase {
     QByteArrayList left;
 };
 
+void PrintTo(const DeleteCase& deletion, std::ostream* out) {
+    *out << (deletion.answer == QMessageBox::Yes ? "Yes" : "No");
+}
+
 class DeletePage : public CutYoyakuTest, public ::testing::WithParamInterface<DeleteCase> {};
 
 TEST_P(DeletePage, AsksAndReportsThenRewritesTheFile) {

@@ -61,6 +61,10 @@ struct SlotCase {
     QStringList shown;  // year, month, day, hour
 };
 
+void PrintTo(const SlotCase& slot, std::ostream* out) {
+    *out << slot.shown.join(' ').toStdString();
+}
+
 class SlotChoice : public CutYoyakuTest, public ::testing::WithParamInterface<SlotCase> {};
 
 TEST_P(SlotChoice, ComesFromTheTableCellOrFromTheClock) {
@@ -130,6 +134,10 @@ struct RefusalCase {
     QString value;
     QString message;
 };
+
+void PrintTo(const RefusalCase& refusal, std::ostream* out) {
+    *out << refusal.field << " \"" << refusal.value.toStdString() << "\"";
+}
 
 class RefusedOk : public CutYoyakuTest, public ::testing::WithParamInterface<RefusalCase> {};
 

@@ -50,6 +50,10 @@ struct LookupCase {
     QStringList checked;
 };
 
+void PrintTo(const LookupCase& lookup, std::ostream* out) {
+    *out << lookup.field << " \"" << lookup.typed.toStdString() << "\"";
+}
+
 const char* const CopiedEdits[] = {"edtPetName",      "edtShuNado",     "edtFurigana",
                                    "edtShimei",       "edtYubin",       "edtJyusho",
                                    "edtJyushoTuzuki", "edtTelephoneNo", "edtMobilPhoneNo"};
@@ -82,6 +86,9 @@ TEST_P(UserLookup, ListsMatchingLinesAndCopiesTheChosenOne) {
         typeText(field, lookup.typed);
         picker = onNextModal([&](QWidget* window) {
             auto* list = window->findChild<QListWidget*>("ListBoxUserList");
+            // An offscreen window never becomes active, so the focus it would get comes by hand.
+            QFocusEvent focusIn(QEvent::FocusIn, Qt::ActiveWindowFocusReason);
+            QApplication::sendEvent(list, &focusIn);
             highlightedWhenShown = list->currentRow() >= 0 || !list->selectedItems().isEmpty();
             for (int row = 0; row < list->count(); ++row) {
                 listed.append(list->item(row)->data(Qt::UserRole).toByteArray());

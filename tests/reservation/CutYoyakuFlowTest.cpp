@@ -58,25 +58,6 @@ TEST_F(CutYoyakuTest, OkOnAnEmptyFileAppendsTheFirstLine) {
     EXPECT_EQ(honjitu.YoyakuList, QByteArrayList{line});
 }
 
-TEST_F(CutYoyakuTest, ASlotWithoutReservationsOpensEmptyAndCancelKeepsTheFile) {
-    givenReservations({OtherSlot});
-    PageState opened;
-    QStringList filled, checked;
-    run(TuesdayAtNine, [&](TfmCutYoyaku& dialog) {
-        opened = pageState(dialog);
-        for (const char* name : {"cbYoyakuNen", "cbYoyakuTuki", "cbYoyakuNiti", "cbYoyakuJikan",
-                                 "edtYoyakuHun", "edtShimei", "edtPetName", "memoSonotaBikou"}) {
-            filled.append(fieldText(dialog, name));
-        }
-        checked = checkedButtons(dialog);
-        click(dialog, "Button2");
-    });
-    EXPECT_EQ(opened, (PageState{"カット予約(0/0)", "OK", false, false, false}));
-    EXPECT_EQ(filled, (QStringList{"2026", "12", "08", "09", "", "", "", ""}));
-    EXPECT_TRUE(checked.isEmpty());
-    EXPECT_EQ(fileBytes(), fileOf({OtherSlot}));
-}
-
 TEST_F(CutYoyakuTest, PagingThroughThreeReservationsAndCancellingRewritesTheSameLines) {
     givenReservations({First, OtherSlot, Second, Third});
     QList<PageState> states;
@@ -129,7 +110,6 @@ struct DeleteCase {
     QMessageBox::StandardButton answer;
     QString followUp;
     QMessageBox::Icon followUpIcon;
-    PageState afterAnswer;
     QByteArrayList left;
 };
 
@@ -142,13 +122,12 @@ class DeletePage : public CutYoyakuTest, public ::testing::WithParamInterface<De
 TEST_P(DeletePage, AsksAndReportsThenRewritesTheFile) {
     givenReservations({First, Second, Third});
     std::shared_ptr<ModalVisit> question, followUp;
-    PageState afterAnswer;
+    QString shownDuringFollowUp;
     run(TuesdayAtNine, [&](TfmCutYoyaku& dialog) {
         click(dialog, "btnNextPage");
         question = onNextModal([&](QWidget* questionBox) {
             followUp = onNextModal([&](QWidget* box) {
-                afterAnswer = pageState(dialog);
-                afterAnswer.title += dialog.isVisible() ? "" : " hidden";
+                shownDuringFollowUp = dialog.isVisible() ? dialog.windowTitle() : QString();
                 pressMessageButton(box, QMessageBox::Ok);
             });
             pressMessageButton(questionBox, GetParam().answer);
@@ -163,7 +142,7 @@ TEST_P(DeletePage, AsksAndReportsThenRewritesTheFile) {
     EXPECT_EQ(question->icon, QMessageBox::Question);
     EXPECT_EQ(followUp->text, GetParam().followUp);
     EXPECT_EQ(followUp->icon, GetParam().followUpIcon);
-    EXPECT_EQ(afterAnswer, GetParam().afterAnswer);
+    EXPECT_EQ(shownDuringFollowUp, "カット予約(2/3)");
     EXPECT_EQ(fileBytes(), fileOf(GetParam().left));
     EXPECT_EQ(honjitu.YoyakuList, GetParam().left);
 }
@@ -172,12 +151,10 @@ INSTANTIATE_TEST_SUITE_P(YesOrNo, DeletePage,
                          ::testing::Values(DeleteCase{QMessageBox::Yes,
                                                       "１つの予約データの削除しました。",
                                                       QMessageBox::Information,
-                                                      {"カット予約(2/3)", "更新", true, true, true},
                                                       {First, Third}},
                                            DeleteCase{QMessageBox::No,
                                                       "１つの予約データの削除取り消しました。",
                                                       QMessageBox::Warning,
-                                                      {"カット予約(2/3)", "更新", true, true, true},
                                                       {First, Second, Third}}));
 
 TEST_F(CutYoyakuTest, DeletingOneOfTwoIdenticalLinesKeepsTheOther) {

@@ -67,13 +67,19 @@ void PrintTo(const SlotCase& slot, std::ostream* out) {
 
 class SlotChoice : public CutYoyakuTest, public ::testing::WithParamInterface<SlotCase> {};
 
-TEST_P(SlotChoice, ComesFromTheTableCellOrFromTheClock) {
+TEST_P(SlotChoice, ComesFromTheTableCellOrFromTheClockAndOpensEmpty) {
     clock_source::set([] { return QDateTime(testNow().date(), GetParam().clockTime); });
-    QStringList shown, years, hours;
+    const QByteArray elsewhere = reservationLine("08", "10", "山田", "ポチ");
+    givenReservations({elsewhere});
+    QStringList shown, years, hours, checked;
+    QString title;
     run(GetParam().cell, [&](TfmCutYoyaku& dialog) {
-        for (const char* name : {"cbYoyakuNen", "cbYoyakuTuki", "cbYoyakuNiti", "cbYoyakuJikan"}) {
+        for (const char* name : {"cbYoyakuNen", "cbYoyakuTuki", "cbYoyakuNiti", "cbYoyakuJikan",
+                                 "edtYoyakuHun", "edtShimei", "edtPetName", "memoSonotaBikou"}) {
             shown.append(fieldText(dialog, name));
         }
+        title = dialog.windowTitle();
+        checked = checkedButtons(dialog);
         const auto* year = dialog.findChild<QComboBox*>("cbYoyakuNen");
         const auto* hour = dialog.findChild<QComboBox*>("cbYoyakuJikan");
         for (int i = 0; i < year->count(); ++i) {
@@ -82,7 +88,10 @@ TEST_P(SlotChoice, ComesFromTheTableCellOrFromTheClock) {
         hours = {hour->itemText(0), hour->itemText(hour->count() - 1)};
         click(dialog, "Button2");
     });
-    EXPECT_EQ(shown, GetParam().shown);
+    EXPECT_EQ(shown, GetParam().shown + QStringList({"", "", "", ""}));
+    EXPECT_EQ(title, "カット予約(0/0)");
+    EXPECT_TRUE(checked.isEmpty());
+    EXPECT_EQ(fileBytes(), fileOf({elsewhere}));
     EXPECT_EQ(years, (QStringList{"2026", "2027", "2028"}));
     EXPECT_EQ(hours, (QStringList{"01", "24"}));
 }

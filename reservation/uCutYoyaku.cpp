@@ -6,7 +6,7 @@
 #include "records/CustomerRecord.h"
 #include "records/RecordFormat.h"
 #include "records/Sjis.h"
-#include "reservation/ScreenCentre.h"
+#include "reservation/DialogSupport.h"
 #include "reservation/uUserListDialog.h"
 
 #include <QCheckBox>
@@ -14,7 +14,6 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -115,14 +114,6 @@ QGridLayout* compactGrid(QWidget* parent) {
 void addLabelledRow(QGridLayout* grid, int row, const QString& label, QWidget* field) {
     grid->addWidget(new QLabel(label, field->parentWidget()), row, 0);
     grid->addWidget(field, row, 1);
-}
-
-bool isEnterKey(const QEvent* event) {
-    if (event->type() != QEvent::KeyPress) {
-        return false;
-    }
-    const int key = static_cast<const QKeyEvent*>(event)->key();
-    return key == Qt::Key_Return || key == Qt::Key_Enter;
 }
 
 QString checkedCaption(const QList<QRadioButton*>& buttons, const QRadioButton* fallback) {
@@ -567,7 +558,7 @@ void TfmCutYoyaku::btnDeletePageClick() {
 }
 
 bool TfmCutYoyaku::eventFilter(QObject* watched, QEvent* event) {
-    if (isEnterKey(event)) {
+    if (reservation::isEnterPress(event)) {
         auto* field = qobject_cast<QLineEdit*>(watched);
         if (field != nullptr && searchFields.contains(field)) {
             UserSearch(field->text());

@@ -2,9 +2,9 @@
 
 #include "mainwindow/Appearance.h"
 #include "records/Sjis.h"
-#include "reservation/ScreenCentre.h"
+#include "reservation/DialogSupport.h"
 
-#include <QKeyEvent>
+#include <QEvent>
 #include <QListWidget>
 #include <QStyledItemDelegate>
 #include <QVBoxLayout>
@@ -40,14 +40,6 @@ protected:
     }
 };
 
-bool isEnter(const QEvent* event) {
-    if (event->type() != QEvent::KeyPress) {
-        return false;
-    }
-    const int key = static_cast<const QKeyEvent*>(event)->key();
-    return key == Qt::Key_Return || key == Qt::Key_Enter;
-}
-
 }  // namespace
 
 TfmUserListDialog::TfmUserListDialog(QWidget* owner)
@@ -77,7 +69,7 @@ void TfmUserListDialog::addUser(const QByteArray& line) {
 }
 
 bool TfmUserListDialog::eventFilter(QObject* watched, QEvent* event) {
-    const bool enterInList = watched == ListBoxUserList && isEnter(event);
+    const bool enterInList = watched == ListBoxUserList && reservation::isEnterPress(event);
     const bool doubleClick =
         watched == ListBoxUserList->viewport() && event->type() == QEvent::MouseButtonDblClick;
     if (enterInList || doubleClick) {

@@ -1,6 +1,7 @@
-#include "reservation/ScreenCentre.h"
+#include "reservation/DialogSupport.h"
 
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QScreen>
 #include <QWidget>
 
@@ -18,6 +19,14 @@ void centreOnScreen(QWidget* window) {
     frame.moveCenter(screen->availableGeometry().center());
     // An explicit move also keeps a dialog from being placed over its parent when shown.
     window->move(frame.topLeft());
+}
+
+bool isEnterPress(const QEvent* event) {
+    if (event->type() != QEvent::KeyPress) {
+        return false;
+    }
+    const int key = static_cast<const QKeyEvent*>(event)->key();
+    return key == Qt::Key_Return || key == Qt::Key_Enter;
 }
 
 }  // namespace reservation

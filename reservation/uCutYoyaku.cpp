@@ -70,7 +70,8 @@ Widget* named(QWidget* parent, const char* objectName, const QString& caption = 
 QComboBox* editableCombo(QWidget* parent, const char* objectName) {
     auto* combo = named<QComboBox>(parent, objectName);
     combo->setEditable(true);
-    // The typed text is the value; Enter must not turn it into a new list entry.
+    // The typed text is the value: it is neither completed to a list entry nor added as one.
+    combo->setCompleter(nullptr);
     combo->setInsertPolicy(QComboBox::NoInsert);
     return combo;
 }

@@ -5,7 +5,9 @@
 #include "records/RecordFormat.h"
 #include "records/ReservationRecord.h"
 #include "tests/support/Files.h"
+#include "tests/support/Typing.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -40,6 +42,14 @@ TEST_F(CutYoyakuTest, TheFormHasItsFixedShapeAndNoDefaultButton) {
         expect(
             !dialog.findChild<QWidget*>("edtYoyakuHun")->testAttribute(Qt::WA_InputMethodEnabled),
             "input method");
+        // A typed month is kept as typed, not completed to a list entry.
+        auto* month = dialog.findChild<QComboBox*>("cbYoyakuTuki");
+        month->clearEditText();
+        month->setFocus();
+        QFocusEvent focusIn(QEvent::FocusIn, Qt::TabFocusReason);
+        QApplication::sendEvent(month->lineEdit(), &focusIn);
+        QTest::keyClicks(month->lineEdit(), "1");
+        expect(month->currentText() == "1", "typed month");
         // Every field filled: only a pressed button could close the dialog now.
         setFieldText(dialog, "edtYoyakuHun", "30");
         setFieldText(dialog, "edtShimei", QStringLiteral("山田"));

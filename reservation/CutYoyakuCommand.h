@@ -1,0 +1,19 @@
+#pragma once
+
+#include "records/uLib.h"
+
+#include <QPoint>
+#include <QString>
+#include <optional>
+
+class QWidget;
+
+namespace reservation {
+
+// Runs the reservation dialog for the weekly table's cell (column, row) when the table has the
+// keyboard focus, otherwise for now; writes the reservation file and honjitu.YoyakuList to match
+// what the user did. Throws FileError when the file cannot be written.
+void runCutYoyaku(QWidget* owner, THonjitu& honjitu, const QString& yoyakuFilePath,
+                  std::optional<QPoint> focusedTableCell);  // QPoint(x = column, y = row)
+
+}  // namespace reservation

@@ -1,0 +1,15 @@
+#pragma once
+
+class QEvent;
+class QWidget;
+
+// Small pieces the reservation dialog and the customer picker share.
+namespace reservation {
+
+// Places a top-level window of fixed size in the middle of its screen's available area.
+void centreOnScreen(QWidget* window);
+
+// A press of Return or of the keypad's Enter, whatever modifiers are held.
+bool isEnterPress(const QEvent* event);
+
+}  // namespace reservation

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDialog>
+
+class QListWidget;
+
+// The customer picker: a borderless list of whole customer lines. Closing it is the only
+// result; a non-empty getSelectedUser() is the sign that the user chose a line.
+class TfmUserListDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit TfmUserListDialog(QWidget* owner = nullptr);
+
+    // Adds one customer line as the next entry, shown as stored.
+    void addUser(const QByteArray& line);
+    QByteArray getSelectedUser() const { return SelectedUser; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void SelectUser();
+
+    QListWidget* ListBoxUserList;
+    QByteArray SelectedUser;
+};

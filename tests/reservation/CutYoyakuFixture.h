@@ -1,0 +1,65 @@
+#pragma once
+
+#include "records/uLib.h"
+#include "reservation/uCutYoyaku.h"
+#include "tests/support/ModalDriver.h"
+
+#include <gtest/gtest.h>
+#include <QPoint>
+#include <QTemporaryDir>
+#include <functional>
+#include <optional>
+#include <ostream>
+
+class QAbstractButton;
+
+namespace testing_support {
+
+// The clock of every reservation test: Tuesday 2026-12-08 10:30, so the week starts on
+// Sunday 2026-12-06 and the table cell (3, 2) is Tuesday at 9 o'clock.
+QDateTime testNow();
+inline const QPoint TuesdayAtNine(3, 2);
+
+// A reservation line: the given slot and names, every other field the empty-field mark unless
+// `overrides` (record position, UTF-8 text) says otherwise.
+QByteArray reservationLine(const char* day, const char* hour, const char* shimei,
+                           const char* petName,
+                           const std::vector<std::pair<int, const char*>>& overrides = {});
+
+// Title, Button1's caption and whether <<, >> and 削除 are enabled.
+struct PageState {
+    QString title;
+    QString button1;
+    bool back = false, next = false, remove = false;
+    bool operator==(const PageState&) const = default;
+};
+std::ostream& operator<<(std::ostream& out, const PageState& state);
+PageState pageState(const QWidget& dialog);
+
+QString fieldText(const QWidget& dialog, const char* objectName);
+void setFieldText(QWidget& dialog, const char* objectName, const QString& text);
+QAbstractButton* button(const QWidget& dialog, const char* objectName);
+void click(const QWidget& dialog, const char* objectName);
+// Object names of the checked radio buttons and check boxes.
+QStringList checkedButtons(const QWidget& dialog);
+
+class CutYoyakuTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // The reservation file and YoyakuList both hold `lines`.
+    void givenReservations(const QByteArrayList& lines);
+    // Runs the command with the dialog driven by `drive`; the visit tells whether it appeared.
+    std::shared_ptr<ModalVisit> run(std::optional<QPoint> cell,
+                                    const std::function<void(TfmCutYoyaku&)>& drive);
+    QByteArray fileBytes() const;
+
+    QTemporaryDir folder;
+    QString path;
+    THonjitu honjitu;
+};
+
+QByteArray fileOf(const QByteArrayList& lines);
+
+}  // namespace testing_support

@@ -184,13 +184,20 @@ void TUserListView::selectIndex(int index) {
 }
 
 void TUserListView::showIcons() {
-    setCurrentWidget(iconView_);
-    setFocusProxy(iconView_);
+    showView(iconView_);
 }
 
 void TUserListView::showReport() {
-    setCurrentWidget(reportView_);
-    setFocusProxy(reportView_);
+    showView(reportView_);
+}
+
+void TUserListView::showView(QAbstractItemView* view) {
+    const bool hadFocus = hasFocus();
+    setCurrentWidget(view);
+    setFocusProxy(view);
+    if (hadFocus) {
+        view->setFocus();
+    }
 }
 
 bool TUserListView::isReport() const {

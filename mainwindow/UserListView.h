@@ -79,6 +79,7 @@ protected:
 
 private:
     void share(QAbstractItemView* view);
+    void showView(QAbstractItemView* view);
 
     UserListModel* model_;
     QListView* iconView_;

@@ -21,6 +21,10 @@
 #include <QToolBar>
 #include <QtTest>
 
+#include <sys/wait.h>
+#include <unistd.h>
+#include <csignal>
+
 using namespace testing_support;
 
 namespace {
@@ -177,11 +181,20 @@ TEST(SingleInstanceTest, ASecondStartFindsTheFirstAndAsksItToComeToTheFront) {
     EXPECT_TRUE(afterwards.becomePrimary()) << "nothing is left behind by the first instance";
 }
 
-TEST(SingleInstanceTest, TheNameBelongsToTheUser) {
-    EXPECT_TRUE(ui::SingleInstance::serverName(QStringLiteral("Trimora Light"))
-                    .startsWith(QStringLiteral("Trimora Light")));
-    EXPECT_NE(ui::SingleInstance::serverName(QStringLiteral("Trimora Light")),
-              ui::SingleInstance::serverName(QStringLiteral("Trimora")));
+TEST(SingleInstanceTest, AnInstanceThatDiedLeavesNothingThatBlocksTheNextStart) {
+    const QString identity = uniqueIdentity();
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ui::SingleInstance crashed(identity);
+        const bool listening = crashed.becomePrimary();
+        ::kill(::getpid(), listening ? SIGKILL : SIGTERM);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+    ui::SingleInstance next(identity);
+    EXPECT_TRUE(next.becomePrimary());
 }
 
 TEST_F(StartUpTest, AMinimizedWindowIsRestoredWhenBroughtToTheFront) {

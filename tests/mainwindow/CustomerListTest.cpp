@@ -7,9 +7,11 @@
 
 #include <QAbstractItemModelTester>
 #include <QAction>
+#include <QContextMenuEvent>
 #include <QElapsedTimer>
 #include <QHeaderView>
 #include <QListView>
+#include <QMenu>
 #include <QTimer>
 #include <QTreeView>
 #include <QtTest>
@@ -144,6 +146,14 @@ TEST_F(CustomerListTest, SwitchesBetweenIconAndDetailViews) {
     window->actUserIcon->trigger();
     EXPECT_FALSE(list.isReport());
     EXPECT_TRUE(list.iconView()->isVisible());
+
+    auto* popup = window->findChild<QMenu*>(QStringLiteral("PopupMenuUserItiran"));
+    QWidget* items = list.iconView()->viewport();
+    QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(5, 5),
+                            items->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(items, &click);
+    EXPECT_TRUE(popup->isVisible()) << "a right click on the list opens its menu";
+    popup->close();
 }
 
 TEST_F(CustomerListTest, DeleteAnsweredYesRewritesTheFileWithoutThatCustomer) {

@@ -5,6 +5,8 @@
 #include "tests/support/ModalDriver.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QImage>
 #include <QMenu>
@@ -228,7 +230,7 @@ TEST_F(WeeklyTableTest, PaintsSundaySaturdayTodayAndTheSelectedCell) {
 
 TEST_F(WeeklyTableTest, WeekCommandsAreOfferedOnlyByTheTableContextMenu) {
     auto window = openWindow();
-    const auto* popup = window->findChild<QMenu*>(QStringLiteral("PopupMenuYoyaku"));
+    auto* popup = window->findChild<QMenu*>(QStringLiteral("PopupMenuYoyaku"));
     ASSERT_NE(popup, nullptr);
     QStringList captions;
     for (const QAction* action : popup->actions()) {
@@ -236,6 +238,14 @@ TEST_F(WeeklyTableTest, WeekCommandsAreOfferedOnlyByTheTableContextMenu) {
     }
     EXPECT_EQ(captions, QStringList({"前週", "次週", "今週"}));
     EXPECT_EQ(popup->actions().first(), window->actYoyakuWeekBack);
+
+    window->show();
+    QWidget* cells = window->yoyakuGrid()->viewport();
+    QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(20, 20),
+                            cells->mapToGlobal(QPoint(20, 20)));
+    QApplication::sendEvent(cells, &click);
+    EXPECT_TRUE(popup->isVisible()) << "a right click on the cells opens the menu";
+    popup->close();
 
     for (QAction* week :
          {window->actYoyakuWeekBack, window->actYoyakuWeekNext, window->actYoyakuWeekNow}) {

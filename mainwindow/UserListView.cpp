@@ -8,6 +8,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QListView>
+#include <QStyledItemDelegate>
 #include <QTreeView>
 
 namespace ui {
@@ -36,6 +37,20 @@ int imageOfKind(const QByteArray& shu) {
     }
     return 0;
 }
+
+// Every item of the icon view takes one grid cell, so that captions use the cell's width and the
+// view lays out thousands of items without measuring each.
+class IconCellDelegate : public QStyledItemDelegate {
+public:
+    IconCellDelegate(QSize cell, QObject* parent) : QStyledItemDelegate(parent), cell_(cell) {}
+    QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const override { return cell_; }
+
+private:
+    QSize cell_;
+};
+
+const QSize IconGridCell(96, 64);
+constexpr int IconSpacing = 4;
 
 }  // namespace
 
@@ -131,7 +146,9 @@ TUserListView::TUserListView(QWidget* parent)
     iconView_->setObjectName(QStringLiteral("ListView1Icons"));
     iconView_->setViewMode(QListView::IconMode);
     iconView_->setIconSize(QSize(LargeIconSize, LargeIconSize));
-    iconView_->setGridSize(QSize(96, 64));
+    iconView_->setGridSize(IconGridCell);
+    iconView_->setItemDelegate(
+        new IconCellDelegate(IconGridCell - QSize(IconSpacing, IconSpacing), iconView_));
     iconView_->setUniformItemSizes(true);
     iconView_->setResizeMode(QListView::Adjust);
     iconView_->setMovement(QListView::Static);

@@ -69,7 +69,10 @@ MainWindowOptions MainWindowOptions::ofExecutable() {
 }
 
 TfmMain::TfmMain(const MainWindowOptions& options, QWidget* parent)
-    : QMainWindow(parent), iniPath_(options.iniPath), Honjitu(new THonjitu(this)) {
+    : QMainWindow(parent),
+      appDir_(QDir::cleanPath(options.appDir)),
+      iniPath_(options.iniPath),
+      Honjitu(new THonjitu(this)) {
     setObjectName(QStringLiteral("fmMain"));
     setFont(ui::formFont());
     QPalette colors = palette();
@@ -84,8 +87,6 @@ TfmMain::TfmMain(const MainWindowOptions& options, QWidget* parent)
     createBars();
     createPages();
     createContextMenus();
-
-    appDir_ = QDir::cleanPath(options.appDir);
     FormCreate();
 }
 

@@ -207,6 +207,13 @@ TEST_F(StartUpTest, AMinimizedWindowIsRestoredWhenBroughtToTheFront) {
 
 TEST_F(StartUpTest, MenusToolbarAndActionsCarryTheirCaptionsHintsAndPictures) {
     auto window = openWindow();
+    EXPECT_EQ(window->objectName(), QStringLiteral("fmMain"));
+    for (const char* name :
+         {"ActionMainMenuBar1", "ActionToolBar1", "PageControlMain", "SheetYoyaku", "pnlYoyaku",
+          "StringGridYoyaku", "SheetKokyakuItiran", "ListView1", "StatusBarMain", "PopupMenuYoyaku",
+          "PopupMenuUserItiran"}) {
+        EXPECT_NE(window->findChild<QWidget*>(QString::fromLatin1(name)), nullptr) << name;
+    }
     EXPECT_EQ(window->menuBar()->objectName(), QStringLiteral("ActionMainMenuBar1"));
     const QList<QAction*> top = window->menuBar()->actions();
     EXPECT_EQ(captionsOf(top), QStringList({"ファイル(&Z)", "予約(&Y)", "表示(&X)", "ヘルプ(&W)"}));

@@ -1,14 +1,5 @@
-#include <QApplication>
-#include <QMainWindow>
-
-#include "mainwindow/Appearance.h"
-#include "mainwindow/ErrorGuard.h"
+#include "mainwindow/StartUp.h"
 
 int main(int argc, char* argv[]) {
-    QApplication application(argc, argv);
-    ui::installFontSubstitutes();
-    QMainWindow window;
-    window.setWindowTitle(ui::ApplicationTitle);
-    window.show();
-    return application.exec();
+    return ui::runApplication(argc, argv);
 }

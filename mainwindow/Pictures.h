@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QIcon>
+
+namespace ui {
+
+// The pictures of the two image lists, by their index; one icon serves the 16 px list
+// (menus, toolbar, detail view) and the 32 px list (icon view).
+enum class Picture {
+    Yoyaku = 0,
+    UserTouroku = 1,
+    Version = 2,
+    Dog = 3,
+    Cat = 4,
+    OtherPet = 5,
+    Homepage = 6,
+};
+inline constexpr int PictureCount = 7;
+
+QIcon picture(Picture which);
+// An index outside the lists gives an empty icon.
+QIcon picture(int index);
+
+QIcon applicationIcon();
+
+}  // namespace ui

@@ -1,0 +1,232 @@
+#include "mainwindow/UserListView.h"
+
+#include "mainwindow/Pictures.h"
+#include "records/CustomerRecord.h"
+#include "records/RecordFormat.h"
+#include "records/Sjis.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QListView>
+#include <QStyledItemDelegate>
+#include <QTreeView>
+
+namespace ui {
+namespace {
+
+QByteArray sjisOf(const QString& text) {
+    return sjis::fromUnicode(text).value_or(QByteArray());
+}
+
+QString shown(const QByteArray& text) {
+    return sjis::toUnicode(records::EmptyMarkDelete(text));
+}
+
+int imageOfKind(const QByteArray& shu) {
+    static const QByteArray Dog = sjisOf(QStringLiteral("犬"));
+    static const QByteArray Cat = sjisOf(QStringLiteral("猫"));
+    static const QByteArray Other = sjisOf(QStringLiteral("その他"));
+    if (shu == Dog) {
+        return static_cast<int>(Picture::Dog);
+    }
+    if (shu == Cat) {
+        return static_cast<int>(Picture::Cat);
+    }
+    if (shu == Other) {
+        return static_cast<int>(Picture::OtherPet);
+    }
+    return 0;
+}
+
+// Every item of the icon view takes one grid cell, so that captions use the cell's width and the
+// view lays out thousands of items without measuring each.
+class IconCellDelegate : public QStyledItemDelegate {
+public:
+    IconCellDelegate(QSize cell, QObject* parent) : QStyledItemDelegate(parent), cell_(cell) {}
+    QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const override { return cell_; }
+
+private:
+    QSize cell_;
+};
+
+const QSize IconGridCell(96, 64);
+constexpr int IconSpacing = 4;
+
+}  // namespace
+
+UserItem UserItemFrom(const QByteArray& line) {
+    using namespace records::customer;
+    const QByteArrayList fields = records::splitFields(line);
+    const auto field = [&fields](Field position) { return records::fieldAt(fields, position); };
+    UserItem item;
+    item.petName = shown(field(PetName));
+    item.image = imageOfKind(field(Shu));
+    item.shimei = shown(field(Shimei) + '(' + field(Furigana) + ')');
+    item.address = shown(field(Jyusho) + field(JyushoTuzuki));
+    item.telephone = shown(field(TelephoneNo));
+    item.mobilPhone = shown(field(MobilPhoneNo));
+    return item;
+}
+
+int UserListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(items_.size());
+}
+
+int UserListModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant UserListModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid()) {
+        return {};
+    }
+    const UserItem& shownItem = items_.at(index.row());
+    if (role == Qt::DisplayRole) {
+        switch (index.column()) {
+            case PetNameColumn:
+                return shownItem.petName;
+            case ShimeiColumn:
+                return shownItem.shimei;
+            case AddressColumn:
+                return shownItem.address;
+            case TelephoneColumn:
+                return shownItem.telephone;
+            case MobilColumn:
+                return shownItem.mobilPhone;
+        }
+    }
+    if (index.column() == PetNameColumn) {
+        if (role == Qt::DecorationRole) {
+            return picture(shownItem.image);
+        }
+        if (role == ImageIndexRole) {
+            return shownItem.image;
+        }
+    }
+    return {};
+}
+
+QVariant UserListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    static const QString Captions[ColumnCount] = {
+        QStringLiteral("ペット名"), QStringLiteral("お客様名"), QStringLiteral("住所"),
+        QStringLiteral("電話番号"), QStringLiteral("携帯電話番号")};
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
+        section >= ColumnCount) {
+        return {};
+    }
+    return Captions[section];
+}
+
+void UserListModel::clear() {
+    if (items_.isEmpty()) {
+        return;
+    }
+    beginResetModel();
+    items_.clear();
+    endResetModel();
+}
+
+void UserListModel::append(QList<UserItem> items) {
+    if (items.isEmpty()) {
+        return;
+    }
+    const int first = static_cast<int>(items_.size());
+    beginInsertRows({}, first, first + static_cast<int>(items.size()) - 1);
+    items_.append(std::move(items));
+    endInsertRows();
+}
+
+TUserListView::TUserListView(QWidget* parent)
+    : QStackedWidget(parent),
+      model_(new UserListModel(this)),
+      iconView_(new QListView(this)),
+      reportView_(new QTreeView(this)) {
+    setObjectName(QStringLiteral("ListView1"));
+
+    iconView_->setObjectName(QStringLiteral("ListView1Icons"));
+    iconView_->setViewMode(QListView::IconMode);
+    iconView_->setIconSize(QSize(LargeIconSize, LargeIconSize));
+    iconView_->setGridSize(IconGridCell);
+    iconView_->setItemDelegate(
+        new IconCellDelegate(IconGridCell - QSize(IconSpacing, IconSpacing), iconView_));
+    iconView_->setUniformItemSizes(true);
+    iconView_->setResizeMode(QListView::Adjust);
+    iconView_->setMovement(QListView::Static);
+    iconView_->setWordWrap(true);
+    iconView_->setLayoutMode(QListView::Batched);
+    iconView_->setBatchSize(500);
+    iconView_->setModel(model_);
+
+    reportView_->setObjectName(QStringLiteral("ListView1Report"));
+    reportView_->setRootIsDecorated(false);
+    reportView_->setItemsExpandable(false);
+    reportView_->setUniformRowHeights(true);
+    reportView_->setIconSize(QSize(SmallIconSize, SmallIconSize));
+    reportView_->setModel(model_);
+    reportView_->header()->setSectionResizeMode(QHeaderView::Stretch);
+    reportView_->header()->setSectionsMovable(false);
+    reportView_->setSelectionModel(iconView_->selectionModel());
+
+    for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(iconView_),
+                                    static_cast<QAbstractItemView*>(reportView_)}) {
+        share(view);
+    }
+    addWidget(iconView_);
+    addWidget(reportView_);
+    showIcons();
+}
+
+void TUserListView::share(QAbstractItemView* view) {
+    view->setSelectionMode(QAbstractItemView::SingleSelection);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->installEventFilter(this);
+    connect(view, &QAbstractItemView::doubleClicked, this,
+            [this](const QModelIndex& index) { emit itemDoubleClicked(index.row()); });
+}
+
+int TUserListView::selectedIndex() const {
+    const QModelIndexList selected = iconView_->selectionModel()->selectedIndexes();
+    return selected.isEmpty() ? -1 : selected.first().row();
+}
+
+void TUserListView::selectIndex(int index) {
+    QItemSelectionModel* selection = iconView_->selectionModel();
+    if (index < 0 || index >= model_->rowCount()) {
+        selection->clear();
+        return;
+    }
+    selection->setCurrentIndex(model_->index(index, 0),
+                               QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+void TUserListView::showIcons() {
+    showView(iconView_);
+}
+
+void TUserListView::showReport() {
+    showView(reportView_);
+}
+
+void TUserListView::showView(QAbstractItemView* view) {
+    const bool hadFocus = hasFocus();
+    setCurrentWidget(view);
+    setFocusProxy(view);
+    if (hadFocus) {
+        view->setFocus();
+    }
+}
+
+bool TUserListView::isReport() const {
+    return currentWidget() == reportView_;
+}
+
+bool TUserListView::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && (watched == iconView_ || watched == reportView_) &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
+        emit deleteKeyPressed();
+    }
+    return QStackedWidget::eventFilter(watched, event);
+}
+
+}  // namespace ui

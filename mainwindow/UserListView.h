@@ -1,0 +1,89 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QByteArray>
+#include <QList>
+#include <QStackedWidget>
+#include <QString>
+
+class QAbstractItemView;
+class QListView;
+class QTreeView;
+
+namespace ui {
+
+// What the customer list shows of one customer line; marks removed, `Shu` compared as stored.
+struct UserItem {
+    QString petName;  // caption, column ペット名
+    QString shimei;   // Shimei(Furigana), column お客様名
+    QString address;  // Jyusho immediately followed by JyushoTuzuki
+    QString telephone;
+    QString mobilPhone;
+    int image = 0;  // 3 dog, 4 cat, 5 other pet, 0 otherwise
+};
+
+UserItem UserItemFrom(const QByteArray& line);
+
+// One row per customer line, in list order; five columns for the detail view.
+class UserListModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    enum Column { PetNameColumn, ShimeiColumn, AddressColumn, TelephoneColumn, MobilColumn };
+    static constexpr int ColumnCount = 5;
+    static constexpr int ImageIndexRole = Qt::UserRole;
+
+    using QAbstractTableModel::QAbstractTableModel;
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    void clear();
+    // Adds the items at the end in one step, so that views lay out once per batch.
+    void append(QList<UserItem> items);
+    const UserItem& item(int row) const { return items_.at(row); }
+
+private:
+    QList<UserItem> items_;
+};
+
+// The customer list `ListView1`: an icon view (32 px pictures) and a detail view (five columns
+// sharing the width, 16 px pictures) over one model and one selection.
+class TUserListView : public QStackedWidget {
+    Q_OBJECT
+public:
+    static constexpr int LargeIconSize = 32;
+    static constexpr int SmallIconSize = 16;
+
+    explicit TUserListView(QWidget* parent = nullptr);
+
+    UserListModel* model() const { return model_; }
+    // Index of the selected item (which is also its customer line), -1 when none is selected.
+    int selectedIndex() const;
+    void selectIndex(int index);
+
+    void showIcons();
+    void showReport();
+    bool isReport() const;
+    QListView* iconView() const { return iconView_; }
+    QTreeView* reportView() const { return reportView_; }
+
+signals:
+    // The key reaches the view unchanged after this.
+    void deleteKeyPressed();
+    void itemDoubleClicked(int index);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void share(QAbstractItemView* view);
+    void showView(QAbstractItemView* view);
+
+    UserListModel* model_;
+    QListView* iconView_;
+    QTreeView* reportView_;
+};
+
+}  // namespace ui

@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QColor>
+#include <QDate>
+#include <QString>
+#include <QTableView>
+
+class QAbstractButton;
+
+namespace ui {
+
+// Background of one cell of the weekly table. `column` and `row` count the fixed column and the
+// fixed row as 0; `today` is today's weekday number (1 = Sunday ... 7 = Saturday).
+QColor yoyakuCellColor(int column, int row, bool selected, int today);
+
+// Header texts: "05日(日)", "04月", "08 時" ... "24 時".
+QString dayHeader(const QDate& date);
+QString monthHeader(const QDate& date);
+QString hourLabel(int hour);
+
+// Height of a row that holds these cell texts (lines separated by CR LF): the default height,
+// or the tallest text's height plus its inset when that is more.
+int yoyakuRowHeight(const QStringList& cellTexts, int lineHeight);
+
+// The weekly table: 8 x 18 cells in the coordinates of a string grid, the fixed column 0 (hour
+// labels) and the fixed row 0 (dates) being the view's headers, so they stay in view when the
+// cells scroll.
+class TYoyakuGrid : public QTableView {
+    Q_OBJECT
+public:
+    static constexpr int ColumnCount = 8;
+    static constexpr int RowCount = 18;
+    static constexpr int DefaultColumnWidth = 80;
+    static constexpr int DefaultRowHeight = 26;
+    static constexpr int FixedColumnWidth = 50;
+    static constexpr int TextInsetX = 15;
+    static constexpr int TextInsetY = 7;
+
+    explicit TYoyakuGrid(QWidget* parent = nullptr);
+
+    QString cellText(int column, int row) const;
+    void setCellText(int column, int row, const QString& text);
+    // Adds a line to a cell, below the lines already there.
+    void appendCellLine(int column, int row, const QString& line);
+    void clearCells();
+
+    // The current cell in grid coordinates (days 1-7, hours 1-17), -1 when there is none.
+    int currentColumn() const;
+    int currentRow() const;
+    // Makes (column, row) the only selected cell; a cell outside the days and hours selects none.
+    void selectCell(int column, int row);
+
+    // Today's weekday number, whose column is drawn green.
+    int todayColumn() const { return todayColumn_; }
+    void setTodayColumn(int weekday);
+
+    // Back to the default row heights and fixed column width, then every row as tall as its
+    // texts need.
+    void resetRowHeights();
+    // Line pitch of the cell texts.
+    int lineHeight() const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void paintCorner(QAbstractButton* corner);
+
+    class Model;
+    class Header;
+    class CellDelegate;
+    Model* model_;
+    QAbstractButton* corner_ = nullptr;
+    int todayColumn_ = 0;
+};
+
+}  // namespace ui

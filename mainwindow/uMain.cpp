@@ -1,0 +1,415 @@
+#include "mainwindow/uMain.h"
+
+#include "mainwindow/AboutBox.h"
+#include "mainwindow/Appearance.h"
+#include "mainwindow/ErrorGuard.h"
+#include "mainwindow/FormPlacement.h"
+#include "mainwindow/MessageBox.h"
+#include "mainwindow/Pictures.h"
+#include "mainwindow/UserListView.h"
+#include "mainwindow/YoyakuGrid.h"
+#include "records/Clock.h"
+#include "records/Sjis.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFrame>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScopeGuard>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+#include <functional>
+#include <utility>
+
+namespace {
+
+const QString UserDeleteCaption = QStringLiteral("お客様削除");
+const QString YoyakuLoadErrorCaption = QStringLiteral("予約ファイル読込みエラー");
+constexpr int HourOfFirstRow = 7;
+constexpr int ToolBarMinimumHeight = 26;
+
+QAction* newAction(QObject* owner, const char* name, const QString& caption, const QString& hint,
+                   const QIcon& icon = {}) {
+    auto* action = new QAction(icon, caption, owner);
+    action->setObjectName(QString::fromLatin1(name));
+    action->setToolTip(hint);
+    action->setStatusTip(hint);
+    return action;
+}
+
+// A context menu entry with a caption of its own that runs `action`.
+void addEntry(QMenu* menu, QAction* action, const QString& caption) {
+    QAction* entry = menu->addAction(action->icon(), caption);
+    entry->setStatusTip(action->statusTip());
+    entry->setEnabled(action->isEnabled());
+    QObject::connect(entry, &QAction::triggered, action, &QAction::trigger);
+    QObject::connect(action, &QAction::enabledChanged, entry, &QAction::setEnabled);
+}
+
+QWidget* pageWithContent(QWidget* content, const char* name) {
+    auto* page = new QWidget;
+    page->setObjectName(QString::fromLatin1(name));
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(content);
+    return page;
+}
+
+}  // namespace
+
+MainWindowOptions MainWindowOptions::ofExecutable() {
+    return {QCoreApplication::applicationDirPath(),
+            ui::placementFilePath(QCoreApplication::applicationFilePath())};
+}
+
+TfmMain::TfmMain(const MainWindowOptions& options, QWidget* parent)
+    : QMainWindow(parent),
+      appDir_(QDir::cleanPath(options.appDir)),
+      iniPath_(options.iniPath),
+      Honjitu(new THonjitu(this)) {
+    setObjectName(QStringLiteral("fmMain"));
+    setFont(ui::formFont());
+    QPalette colors = palette();
+    colors.setColor(QPalette::Window, ui::Cream);
+    setPalette(colors);
+    setAutoFillBackground(true);
+    setWindowIcon(ui::applicationIcon());
+    move(ui::DesignPlacement.left, ui::DesignPlacement.top);
+    resize(ui::DesignPlacement.width, ui::DesignPlacement.height);
+
+    createActions();
+    createBars();
+    createPages();
+    createContextMenus();
+    FormCreate();
+}
+
+void TfmMain::createActions() {
+    using ui::Picture;
+    using ui::picture;
+    actClose = newAction(this, "actClose", QStringLiteral("閉じる(&Z)"), QStringLiteral("閉じる"));
+    actYoyakuDialogShow = newAction(this, "actYoyakuDialogShow", QStringLiteral("カット予約(&Y)"),
+                                    QStringLiteral("カット予約"), picture(Picture::Yoyaku));
+    actUserTouroku = newAction(this, "actUserTouroku", QStringLiteral("お客様登録(&Z)"),
+                               QStringLiteral("お客様登録"), picture(Picture::UserTouroku));
+    actYoteihyouHyouji = newAction(this, "actYoteihyouHyouji", QStringLiteral("予約表(&Y)"),
+                                   QStringLiteral("予約表"));
+    actUserItiran = newAction(this, "actUserItiran", QStringLiteral("お客様一覧(&Z)"),
+                              QStringLiteral("お客様一覧"));
+    actUserIcon = newAction(this, "actUserIcon", QStringLiteral("アイコン表示(&Z)"),
+                            QStringLiteral("アイコン表示"));
+    actUserReport = newAction(this, "actUserReport", QStringLiteral("詳細表示(&Y)"),
+                              QStringLiteral("詳細表示"));
+    actAbout = newAction(this, "actAbout", QStringLiteral("バージョン情報(&X)"),
+                         QStringLiteral("バージョン情報"), picture(Picture::Version));
+    actKanvoHomepageLink =
+        newAction(this, "actKanvoHomepageLink", QStringLiteral("ホームページへ(&Y)"),
+                  QStringLiteral("ホームページへ"), picture(Picture::Homepage));
+    actKanvoBBSLink = newAction(this, "actKanvoBBSLink", QStringLiteral("トリモラ掲示板へ(&Z)"),
+                                QStringLiteral("トリモラ掲示板へ"));
+    actYoyakuWeekNext =
+        newAction(this, "actYoyakuWeekNext", QStringLiteral("次週"), QStringLiteral("次週"));
+    actYoyakuWeekBack =
+        newAction(this, "actYoyakuWeekBack", QStringLiteral("前週"), QStringLiteral("前週"));
+    actYoyakuWeekNow =
+        newAction(this, "actYoyakuWeekNow", QStringLiteral("今週"), QStringLiteral("今週"));
+
+    connectCommand(actClose, &TfmMain::actCloseExecute);
+    connectCommand(actYoteihyouHyouji, &TfmMain::actYoteihyouHyoujiExecute);
+    connectCommand(actUserItiran, &TfmMain::actUserItiranExecute);
+    connectCommand(actUserIcon, &TfmMain::actUserIconExecute);
+    connectCommand(actUserReport, &TfmMain::actUserReportExecute);
+    connectCommand(actAbout, &TfmMain::actAboutExecute);
+    connectCommand(actKanvoHomepageLink, &TfmMain::actKanvoHomepageLinkExecute);
+    connectCommand(actKanvoBBSLink, &TfmMain::actKanvoBBSLinkExecute);
+    connectCommand(actYoyakuWeekNext, &TfmMain::actYoyakuWeekNextExecute);
+    connectCommand(actYoyakuWeekBack, &TfmMain::actYoyakuWeekBackExecute);
+    connectCommand(actYoyakuWeekNow, &TfmMain::actYoyakuWeekNowExecute);
+}
+
+void TfmMain::connectCommand(QAction* action, void (TfmMain::*handler)()) {
+    connect(action, &QAction::triggered, this,
+            [this, handler] { ui::runGuarded(this, [this, handler] { (this->*handler)(); }); });
+}
+
+void TfmMain::createBars() {
+    ActionMainMenuBar1 = new QMenuBar(this);
+    ActionMainMenuBar1->setObjectName(QStringLiteral("ActionMainMenuBar1"));
+    ActionMainMenuBar1->setFont(ui::menuFont());
+    setMenuBar(ActionMainMenuBar1);
+
+    QMenu* file = ActionMainMenuBar1->addMenu(QStringLiteral("ファイル(&Z)"));
+    file->addAction(actClose);
+    QMenu* yoyaku = ActionMainMenuBar1->addMenu(QStringLiteral("予約(&Y)"));
+    yoyaku->addActions({actYoyakuDialogShow, actUserTouroku});
+    QMenu* view = ActionMainMenuBar1->addMenu(QStringLiteral("表示(&X)"));
+    view->addActions({actYoteihyouHyouji, actUserItiran});
+    QMenu* listView = view->addMenu(QStringLiteral("お客様一覧表示(&X)"));
+    listView->addActions({actUserIcon, actUserReport});
+    QMenu* help = ActionMainMenuBar1->addMenu(QStringLiteral("ヘルプ(&W)"));
+    help->addActions({actAbout, actKanvoHomepageLink, actKanvoBBSLink});
+    for (QMenu* menu : {file, yoyaku, view, listView, help}) {
+        menu->setFont(ui::menuFont());
+    }
+
+    ActionToolBar1 = new QToolBar(this);
+    ActionToolBar1->setObjectName(QStringLiteral("ActionToolBar1"));
+    ActionToolBar1->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    ActionToolBar1->setIconSize(QSize(16, 16));
+    ActionToolBar1->setMinimumHeight(ToolBarMinimumHeight);
+    ActionToolBar1->addActions({actYoyakuDialogShow, actUserTouroku});
+    addToolBar(Qt::TopToolBarArea, ActionToolBar1);
+
+    StatusBarMain = new QStatusBar(this);
+    StatusBarMain->setObjectName(QStringLiteral("StatusBarMain"));
+    setStatusBar(StatusBarMain);
+}
+
+void TfmMain::createPages() {
+    StringGridYoyaku = new ui::TYoyakuGrid;
+    pnlYoyaku = new QFrame;
+    pnlYoyaku->setObjectName(QStringLiteral("pnlYoyaku"));
+    pnlYoyaku->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    auto* panelLayout = new QVBoxLayout(pnlYoyaku);
+    panelLayout->setContentsMargins(1, 1, 1, 1);
+    panelLayout->addWidget(StringGridYoyaku);
+    SheetYoyaku = pageWithContent(pnlYoyaku, "SheetYoyaku");
+
+    ListView1 = new ui::TUserListView;
+    connect(ListView1, &ui::TUserListView::deleteKeyPressed, this,
+            [this] { ui::runGuarded(this, [this] { ListView1KeyDown(); }); });
+    SheetKokyakuItiran = pageWithContent(ListView1, "SheetKokyakuItiran");
+
+    PageControlMain = new QTabWidget(this);
+    PageControlMain->setObjectName(QStringLiteral("PageControlMain"));
+    PageControlMain->addTab(SheetYoyaku, QStringLiteral("予約表"));
+    PageControlMain->addTab(SheetKokyakuItiran, QStringLiteral("お客様一覧"));
+    setCentralWidget(PageControlMain);
+}
+
+void TfmMain::createContextMenus() {
+    PopupMenuYoyaku = new QMenu(this);
+    PopupMenuYoyaku->setObjectName(QStringLiteral("PopupMenuYoyaku"));
+    PopupMenuYoyaku->addActions({actYoyakuWeekBack, actYoyakuWeekNext, actYoyakuWeekNow});
+    StringGridYoyaku->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(StringGridYoyaku, &QWidget::customContextMenuRequested, this, [this](QPoint at) {
+        PopupMenuYoyaku->popup(StringGridYoyaku->viewport()->mapToGlobal(at));
+    });
+
+    PopupMenuUserItiran = new QMenu(this);
+    PopupMenuUserItiran->setObjectName(QStringLiteral("PopupMenuUserItiran"));
+    addEntry(PopupMenuUserItiran, actUserIcon, QStringLiteral("アイコン表示"));
+    addEntry(PopupMenuUserItiran, actUserReport, QStringLiteral("詳細表示"));
+    addEntry(PopupMenuUserItiran, actUserTouroku, QStringLiteral("お客様登録"));
+    ListView1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(ListView1, &QWidget::customContextMenuRequested, this,
+            [this](QPoint at) { PopupMenuUserItiran->popup(ListView1->mapToGlobal(at)); });
+}
+
+QString TfmMain::userFilePath() const {
+    return recordFilePath(appDir_, UserFileName);
+}
+
+QString TfmMain::yoyakuFilePath() const {
+    return recordFilePath(appDir_, YoyakuFileName);
+}
+
+void TfmMain::FormCreate() {
+    const std::function<void()> steps[] = {
+        [this] { setWindowTitle(ui::ApplicationTitle); },
+        [this] { DataFileCheck(userFilePath()); },
+        [this] { DataFileCheck(yoyakuFilePath()); },
+        [this] { WeekNow(*Honjitu); },
+        [this] { UserListLoad(); },
+        [this] { YoyakuFileLoad(); },
+        [this] { YoyakuhyouShow(Honjitu->WeekStart); },
+        [this] { ui::FormPositionIni(*this, iniPath_, 'R'); },
+    };
+    for (const auto& step : steps) {
+        if (!ui::runGuarded(this, step)) {
+            break;
+        }
+    }
+    PageControlMain->setCurrentWidget(SheetYoyaku);
+}
+
+void TfmMain::FormDestroy() {
+    ui::runGuarded(this, [this] { ui::FormPositionIni(*this, iniPath_, 'W'); });
+}
+
+void TfmMain::closeEvent(QCloseEvent* event) {
+    FormDestroy();
+    event->accept();
+}
+
+void TfmMain::YoyakuFileLoad() {
+    if (!::YoyakuFileLoad(yoyakuFilePath(), *Honjitu)) {
+        ui::showMessage(this, QMessageBox::Warning, YoyakuLoadErrorCaption,
+                        QStringLiteral("カット予約ファイルがありません。\n\"%1\" 読込失敗")
+                            .arg(QDir::toNativeSeparators(yoyakuFilePath())));
+    }
+}
+
+void TfmMain::YoyakuhyouShow(const QDateTime& weekStart) {
+    using Grid = ui::TYoyakuGrid;
+    shownWeekStart_ = weekStart.date();
+    StringGridYoyaku->clearCells();
+    for (int column = 1; column < Grid::ColumnCount; ++column) {
+        StringGridYoyaku->setCellText(column, 0,
+                                      ui::dayHeader(shownWeekStart_.addDays(column - 1)));
+    }
+    StringGridYoyaku->setCellText(0, 0, ui::monthHeader(Honjitu->Kijunbi.date()));
+    for (int row = 1; row < Grid::RowCount; ++row) {
+        StringGridYoyaku->setCellText(0, row, ui::hourLabel(row + HourOfFirstRow));
+    }
+    StringGridYoyaku->setTodayColumn(Honjitu->Youbi);
+    StringGridYoyaku->selectCell(Honjitu->Youbi, Honjitu->Jikan - HourOfFirstRow);
+    YoyakuhyouFill();
+    StringGridYoyaku->resetRowHeights();
+}
+
+void TfmMain::YoyakuhyouFill() {
+    const QDate today = clock_source::now().date();
+    yoyakuIndex_.sync(Honjitu->YoyakuList);
+    const QList<qsizetype> booked =
+        yoyakuIndex_.bookedBetween(shownWeekStart_, shownWeekStart_.addDays(6), today);
+    for (const qsizetype position : booked) {
+        YoyakuCellSet(position, today);
+    }
+}
+
+void TfmMain::YoyakuCellSet(qsizetype position, const QDate& today) {
+    // Hours without a row (before 8, after 24, not a number) are left out of the table.
+    const int row = yoyakuIndex_.bookedHour(position) - HourOfFirstRow;
+    if (row < 1 || row >= ui::TYoyakuGrid::RowCount) {
+        return;
+    }
+    const int column =
+        static_cast<int>(shownWeekStart_.daysTo(yoyakuIndex_.bookedDate(position, today))) + 1;
+    StringGridYoyaku->appendCellLine(column, row,
+                                     sjis::toUnicode(yoyakuIndex_.tableEntry(position)));
+}
+
+void TfmMain::setCustomerCommandsEnabled(bool enabled) {
+    actUserTouroku->setEnabled(enabled);
+    actYoyakuDialogShow->setEnabled(enabled);
+}
+
+void TfmMain::UserListLoad() {
+    if (userListLoading_) {
+        userListReloadPending_ = true;
+        return;
+    }
+    userListLoading_ = true;
+    setCustomerCommandsEnabled(false);
+    const auto finish = qScopeGuard([this] {
+        userListLoading_ = false;
+        setCustomerCommandsEnabled(true);
+    });
+    do {
+        userListReloadPending_ = false;
+        ui::UserListModel* model = ListView1->model();
+        model->clear();
+        // Items wait here until events are let through, so that the views take them in batches
+        // and item i is customer line i whenever anything else can run.
+        QList<ui::UserItem> taken;
+        const auto hand = [&taken, model] { model->append(std::exchange(taken, {})); };
+        const auto handOver = qScopeGuard(hand);
+        ::UserListLoad(
+            userFilePath(), *Honjitu,
+            [&taken](const QByteArray& line) { taken.append(ui::UserItemFrom(line)); },
+            [&hand] {
+                hand();
+                QCoreApplication::processEvents();
+            });
+    } while (userListReloadPending_);
+}
+
+void TfmMain::ListView1KeyDown() {
+    if (userListLoading_) {
+        return;
+    }
+    const int index = ListView1->selectedIndex();
+    if (index < 0 || index >= Honjitu->UserList.size()) {
+        return;
+    }
+    const auto answer =
+        ui::showMessage(this, QMessageBox::Question, UserDeleteCaption,
+                        QStringLiteral("１つのお客様データを削除します。\nよろしいですか？"),
+                        QMessageBox::Yes | QMessageBox::No);
+    if (answer != QMessageBox::Yes) {
+        ui::showMessage(this, QMessageBox::Warning, UserDeleteCaption,
+                        QStringLiteral("１つのお客様データの削除取り消しました。"));
+        return;
+    }
+    // The list changes only once the file holds the change, so a failed write leaves both as
+    // they were.
+    QByteArrayList remaining = Honjitu->UserList;
+    remaining.removeAt(index);
+    rewriteRecordFile(userFilePath(), remaining);
+    UserListLoad();
+    ui::showMessage(this, QMessageBox::Information, UserDeleteCaption,
+                    QStringLiteral("１つのお客様データの削除しました。"));
+}
+
+void TfmMain::bringToFront() {
+    if (isMinimized()) {
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+    }
+    show();
+    raise();
+    activateWindow();
+}
+
+void TfmMain::actCloseExecute() {
+    close();
+}
+
+void TfmMain::actYoteihyouHyoujiExecute() {
+    PageControlMain->setCurrentWidget(SheetYoyaku);
+}
+
+void TfmMain::actUserItiranExecute() {
+    PageControlMain->setCurrentWidget(SheetKokyakuItiran);
+}
+
+void TfmMain::actUserIconExecute() {
+    ListView1->showIcons();
+}
+
+void TfmMain::actUserReportExecute() {
+    ListView1->showReport();
+}
+
+void TfmMain::actAboutExecute() {
+    ui::showAboutBox(this);
+}
+
+void TfmMain::actKanvoHomepageLinkExecute() {
+    ui::openWebLink(ui::HomepageUrl);
+}
+
+void TfmMain::actKanvoBBSLinkExecute() {
+    ui::openWebLink(ui::BbsUrl);
+}
+
+void TfmMain::actYoyakuWeekNextExecute() {
+    WeekNext(*Honjitu);
+    YoyakuhyouShow(Honjitu->WeekStart);
+}
+
+void TfmMain::actYoyakuWeekBackExecute() {
+    WeekBack(*Honjitu);
+    YoyakuhyouShow(Honjitu->WeekStart);
+}
+
+void TfmMain::actYoyakuWeekNowExecute() {
+    WeekNow(*Honjitu);
+    YoyakuhyouShow(Honjitu->WeekStart);
+}

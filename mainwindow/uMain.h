@@ -1,0 +1,123 @@
+#pragma once
+
+#include "records/ReservationIndex.h"
+#include "records/uLib.h"
+
+#include <QDateTime>
+#include <QMainWindow>
+#include <QString>
+
+class QAction;
+class QFrame;
+class QMenu;
+class QMenuBar;
+class QStatusBar;
+class QTabWidget;
+class QToolBar;
+
+namespace ui {
+class TYoyakuGrid;
+class TUserListView;
+}  // namespace ui
+
+// Where the main window keeps its records and its placement.
+struct MainWindowOptions {
+    QString appDir;   // record folder, without a trailing separator
+    QString iniPath;  // window placement file
+
+    // The executable's folder and "<executable>.ini".
+    static MainWindowOptions ofExecutable();
+};
+
+// The main window: the weekly reservation table, the customer list page and the commands of the
+// menus, the toolbar and the context menus.
+class TfmMain : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TfmMain(const MainWindowOptions& options = MainWindowOptions::ofExecutable(),
+                     QWidget* parent = nullptr);
+
+    // Rebuilds the weekly table for the week beginning on `weekStart`.
+    void YoyakuhyouShow(const QDateTime& weekStart);
+    // Clears the customer list page and UserList and refills both from the customer file. Events
+    // are let through while it reads; the commands that change customers are held off meanwhile.
+    void UserListLoad();
+    bool isUserListLoading() const { return userListLoading_; }
+
+    THonjitu& honjitu() { return *Honjitu; }
+    QString AppDir() const { return appDir_; }
+    QString userFilePath() const;
+    QString yoyakuFilePath() const;
+    QString iniFilePath() const { return iniPath_; }
+
+    ui::TYoyakuGrid* yoyakuGrid() const { return StringGridYoyaku; }
+    ui::TUserListView* userListView() const { return ListView1; }
+
+    // Restores the window when minimized and brings it to the front.
+    void bringToFront();
+
+    // The commands; each carries its name as objectName and its hint as tool and status tip.
+    QAction* actClose;
+    QAction* actYoyakuDialogShow;
+    QAction* actUserTouroku;
+    QAction* actYoteihyouHyouji;
+    QAction* actUserItiran;
+    QAction* actUserIcon;
+    QAction* actUserReport;
+    QAction* actAbout;
+    QAction* actKanvoHomepageLink;
+    QAction* actKanvoBBSLink;
+    QAction* actYoyakuWeekNext;
+    QAction* actYoyakuWeekBack;
+    QAction* actYoyakuWeekNow;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void createActions();
+    void createBars();
+    void createPages();
+    void createContextMenus();
+    void connectCommand(QAction* action, void (TfmMain::*handler)());
+
+    void FormCreate();
+    void FormDestroy();
+    void YoyakuFileLoad();
+    void YoyakuhyouFill();
+    void YoyakuCellSet(qsizetype position, const QDate& today);
+    void ListView1KeyDown();
+    void setCustomerCommandsEnabled(bool enabled);
+
+    void actCloseExecute();
+    void actYoteihyouHyoujiExecute();
+    void actUserItiranExecute();
+    void actUserIconExecute();
+    void actUserReportExecute();
+    void actAboutExecute();
+    void actKanvoHomepageLinkExecute();
+    void actKanvoBBSLinkExecute();
+    void actYoyakuWeekNextExecute();
+    void actYoyakuWeekBackExecute();
+    void actYoyakuWeekNowExecute();
+
+    QString appDir_;
+    QString iniPath_;
+    THonjitu* Honjitu;
+    records::ReservationIndex yoyakuIndex_;
+    QDate shownWeekStart_;
+    bool userListLoading_ = false;
+    bool userListReloadPending_ = false;
+
+    QMenuBar* ActionMainMenuBar1;
+    QToolBar* ActionToolBar1;
+    QTabWidget* PageControlMain;
+    QWidget* SheetYoyaku;
+    QFrame* pnlYoyaku;
+    ui::TYoyakuGrid* StringGridYoyaku;
+    QWidget* SheetKokyakuItiran;
+    ui::TUserListView* ListView1;
+    QStatusBar* StatusBarMain;
+    QMenu* PopupMenuYoyaku;
+    QMenu* PopupMenuUserItiran;
+};

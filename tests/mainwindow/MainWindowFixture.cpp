@@ -1,0 +1,82 @@
+#include "tests/mainwindow/MainWindowFixture.h"
+
+#include "records/Clock.h"
+#include "records/CustomerRecord.h"
+#include "records/ReservationRecord.h"
+#include "tests/support/Files.h"
+
+namespace testing_support {
+
+QByteArray reservationLine(const char* nen, const char* tuki, const char* niti, const char* jikan,
+                           const char* shimei, const char* petName) {
+    using namespace records::reservation;
+    QByteArrayList values(FieldCount);
+    values[YoyakuNen] = nen;
+    values[YoyakuTuki] = tuki;
+    values[YoyakuNiti] = niti;
+    values[YoyakuJikan] = jikan;
+    values[YoyakuHun] = "00";
+    values[Shimei] = sjisOf(shimei);
+    values[PetName] = sjisOf(petName);
+    values[Shu] = sjisOf("犬");
+    return buildLine(values);
+}
+
+QByteArray customerLine(const char* petName, const char* shu, const char* shimei,
+                        const char* furigana, const char* jyusho, const char* tuzuki,
+                        const char* telephone, const char* mobil) {
+    using namespace records::customer;
+    QByteArrayList values(FieldCount);
+    values[PetName] = sjisOf(petName);
+    values[Shu] = sjisOf(shu);
+    values[Shimei] = sjisOf(shimei);
+    values[Furigana] = sjisOf(furigana);
+    values[Jyusho] = sjisOf(jyusho);
+    values[JyushoTuzuki] = sjisOf(tuzuki);
+    values[TelephoneNo] = sjisOf(telephone);
+    values[MobilPhoneNo] = sjisOf(mobil);
+    return buildLine(values);
+}
+
+QByteArray fileOf(const QByteArrayList& lines) {
+    QByteArray bytes;
+    for (const QByteArray& line : lines) {
+        bytes += line + "\r\n";
+    }
+    return bytes;
+}
+
+void MainWindowTest::SetUp() {
+    ASSERT_TRUE(folder.isValid());
+    setNow(FixedNow);
+}
+
+void MainWindowTest::TearDown() {
+    clock_source::set({});
+}
+
+void MainWindowTest::setNow(const QDateTime& now) {
+    clock_source::set([now] { return now; });
+}
+
+QString MainWindowTest::userFile() const {
+    return recordFilePath(folder.path(), UserFileName);
+}
+
+QString MainWindowTest::yoyakuFile() const {
+    return recordFilePath(folder.path(), YoyakuFileName);
+}
+
+void MainWindowTest::writeUsers(const QByteArrayList& lines) const {
+    writeBytes(userFile(), fileOf(lines));
+}
+
+void MainWindowTest::writeReservations(const QByteArrayList& lines) const {
+    writeBytes(yoyakuFile(), fileOf(lines));
+}
+
+std::unique_ptr<TfmMain> MainWindowTest::openWindow() const {
+    return std::make_unique<TfmMain>(MainWindowOptions{folder.path(), iniFile()});
+}
+
+}  // namespace testing_support

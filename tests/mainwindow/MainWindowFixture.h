@@ -1,0 +1,42 @@
+#pragma once
+
+#include "mainwindow/uMain.h"
+
+#include <gtest/gtest.h>
+#include <QDateTime>
+#include <QTemporaryDir>
+#include <memory>
+
+namespace testing_support {
+
+// Wednesday 9 December 2026, 10:30.
+inline const QDateTime FixedNow(QDate(2026, 12, 9), QTime(10, 30));
+
+// One reservation line, UTF-8 texts in, Shift-JIS line out.
+QByteArray reservationLine(const char* nen, const char* tuki, const char* niti, const char* jikan,
+                           const char* shimei, const char* petName);
+// One customer line: pet, kind, owner, reading, address parts and telephone numbers.
+QByteArray customerLine(const char* petName, const char* shu, const char* shimei,
+                        const char* furigana, const char* jyusho = "", const char* tuzuki = "",
+                        const char* telephone = "", const char* mobil = "");
+QByteArray fileOf(const QByteArrayList& lines);
+
+// A record folder of its own and a clock standing at FixedNow.
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    QString path(const QString& name) const { return folder.filePath(name); }
+    QString userFile() const;
+    QString yoyakuFile() const;
+    QString iniFile() const { return path(QStringLiteral("trimbook.ini")); }
+    void writeUsers(const QByteArrayList& lines) const;
+    void writeReservations(const QByteArrayList& lines) const;
+    std::unique_ptr<TfmMain> openWindow() const;
+    void setNow(const QDateTime& now);
+
+    QTemporaryDir folder;
+};
+
+}  // namespace testing_support

@@ -1,0 +1,57 @@
+// Renders one picture of each page of the main window, filled with generated records, into the
+// folder given on the command line.
+
+#include "mainwindow/Appearance.h"
+#include "mainwindow/StartUp.h"
+#include "mainwindow/UserListView.h"
+#include "mainwindow/uMain.h"
+#include "records/Clock.h"
+#include "tools/RecordGenerator.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <cstdio>
+
+int main(int argc, char* argv[]) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: mainwindow-screenshots FOLDER\n");
+        return 2;
+    }
+    ui::installJapaneseTranslation(application);
+    ui::installFontSubstitutes();
+    const QDateTime now(QDate(2026, 12, 9), QTime(10, 30));
+    clock_source::set([now] { return now; });
+
+    QTemporaryDir records;
+    generator::Options options;
+    options.customers = 40;
+    options.reservations = 210;
+    options.lastDay = QDate(2026, 12, 12);
+    options.seed = 7;
+    const generator::Records generated = generator::generate(options);
+    rewriteRecordFile(recordFilePath(records.path(), UserFileName), generated.customerLines);
+    // The generator books thirty a day; a fifth of them makes a believable week.
+    QByteArrayList reservations;
+    for (qsizetype at = 0; at < generated.reservationLines.size(); at += 5) {
+        reservations.append(generated.reservationLines.at(at));
+    }
+    rewriteRecordFile(recordFilePath(records.path(), YoyakuFileName), reservations);
+
+    TfmMain window(MainWindowOptions{records.path(), records.filePath("trimbook.ini")});
+    window.resize(720, 560);
+    window.show();
+    QApplication::processEvents();
+    const QDir out(QString::fromLocal8Bit(argv[1]));
+    bool saved = window.grab().save(out.filePath("yoyakuhyou.png"));
+
+    window.actUserItiran->trigger();
+    window.actUserReport->trigger();
+    window.userListView()->selectIndex(2);
+    QApplication::processEvents();
+    saved = window.grab().save(out.filePath("kokyaku-itiran.png")) && saved;
+    return saved ? 0 : 1;
+}

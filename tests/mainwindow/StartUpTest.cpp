@@ -1,0 +1,351 @@
+#include "mainwindow/AboutBox.h"
+#include "mainwindow/FormPlacement.h"
+#include "mainwindow/Pictures.h"
+#include "mainwindow/SingleInstance.h"
+#include "mainwindow/StartUp.h"
+#include "mainwindow/UserListView.h"
+#include "mainwindow/YoyakuGrid.h"
+#include "mainwindow/uMain.h"
+#include "tests/mainwindow/MainWindowFixture.h"
+#include "tests/support/Files.h"
+#include "tests/support/ModalDriver.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSignalSpy>
+#include <QToolBar>
+#include <QtTest>
+
+#include <sys/wait.h>
+#include <unistd.h>
+#include <csignal>
+
+using namespace testing_support;
+
+namespace {
+
+// Keeps the addresses the program hands to the desktop instead of starting a browser.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public slots:
+    void open(const QUrl& url) { urls.append(url); }
+};
+
+QStringList captionsOf(const QList<QAction*>& actions) {
+    QStringList captions;
+    for (const QAction* action : actions) {
+        captions.append(action->menu() ? action->menu()->title() : action->text());
+    }
+    return captions;
+}
+
+QString uniqueIdentity() {
+    return QStringLiteral("trimbook-test-%1-%2")
+        .arg(QCoreApplication::applicationPid())
+        .arg(QRandomGenerator::global()->generate());
+}
+
+}  // namespace
+
+using StartUpTest = MainWindowTest;
+
+TEST_F(StartUpTest, PlacementIsSavedOnCloseAndRestoredOnTheNextStart) {
+    {
+        auto window = openWindow();
+        window->show();
+        window->move(120, 80);
+        window->resize(500, 360);
+        window->actClose->trigger();
+        EXPECT_FALSE(window->isVisible());
+    }
+    const QString ini = QString::fromLatin1(readBytes(iniFile()));
+    EXPECT_TRUE(ini.contains(QStringLiteral("[fmMain]")));
+    for (const char* entry : {"Top=80", "Left=120", "Width=500", "Height=360"}) {
+        EXPECT_TRUE(ini.contains(QString::fromLatin1(entry))) << entry;
+    }
+    auto again = openWindow();
+    EXPECT_EQ(again->pos(), QPoint(120, 80));
+    EXPECT_EQ(again->size(), QSize(500, 360));
+}
+
+TEST_F(StartUpTest, KeysMissingOrNotNumbersOrOffEveryScreenKeepTheDesignValues) {
+    struct Case {
+        const char* ini;
+        ui::Placement expected;
+    };
+    const Case cases[] = {
+        {"[fmMain]\nWidth=500\n", {177, 251, 500, 292}},
+        {"[fmMain]\nTop=10\nLeft=20\nHeight=300\n", {10, 20, 694, 300}},
+        {"[fmMain]\nTop=abc\nLeft=2147483648\nWidth=12x\nHeight=\n", ui::DesignPlacement},
+        {"[other]\nTop=10\n", ui::DesignPlacement},
+        {"[fmMain]\nTop=5000\nLeft=6000\nWidth=694\nHeight=292\n", ui::DesignPlacement},
+        {"[fmMain]\nTop=-100\nLeft=-50\nWidth=400\nHeight=300\n", {-100, -50, 400, 300}},
+    };
+    for (const Case& c : cases) {
+        writeBytes(iniFile(), c.ini);
+        auto window = openWindow();
+        const ui::Placement shown{window->y(), window->x(), window->width(), window->height()};
+        EXPECT_EQ(shown, c.expected) << c.ini;
+    }
+}
+
+TEST(IniInteger, AcceptsOnlyNumbersInRange) {
+    EXPECT_EQ(ui::iniInteger(QStringLiteral("177")), 177);
+    EXPECT_EQ(ui::iniInteger(QStringLiteral("-5")), -5);
+    EXPECT_EQ(ui::iniInteger(QStringLiteral("2147483647")), 2147483647);
+    EXPECT_EQ(ui::iniInteger(QStringLiteral("2147483648")), std::nullopt);
+    EXPECT_EQ(ui::iniInteger(QStringLiteral("-2147483649")), std::nullopt);
+    EXPECT_EQ(ui::iniInteger(QStringLiteral("1e3")), std::nullopt);
+    EXPECT_EQ(ui::iniInteger(QString()), std::nullopt);
+}
+
+TEST(PlacementFilePath, AppendsOrReplacesTheExtension) {
+    EXPECT_EQ(ui::placementFilePath(QStringLiteral("/opt/trimbook/trimbook")),
+              QStringLiteral("/opt/trimbook/trimbook.ini"));
+    EXPECT_EQ(ui::placementFilePath(QStringLiteral("/opt/a.b/trimbook.exe")),
+              QStringLiteral("/opt/a.b/trimbook.ini"));
+}
+
+TEST_F(StartUpTest, APlacementThatCannotBeWrittenIsReportedOnClose) {
+    writeBytes(path(QStringLiteral("plain-file")), "not a folder");
+    const QString unwritable = path(QStringLiteral("plain-file/trimbook.ini"));
+    TfmMain window(MainWindowOptions{folder.path(), unwritable});
+    window.show();
+    auto report = answerNextMessage(QMessageBox::Ok);
+    window.close();
+    ASSERT_TRUE(report->appeared);
+    EXPECT_EQ(report->title, QStringLiteral("Trimora Light"));
+    EXPECT_EQ(report->icon, QMessageBox::Critical);
+    EXPECT_TRUE(report->text.contains(unwritable)) << report->text.toStdString();
+    EXPECT_FALSE(window.isVisible());
+}
+
+TEST_F(StartUpTest, AReservationFileThatCannotBeCreatedIsReportedAndTheTableStillBuilt) {
+    ASSERT_TRUE(QDir(folder.path()).mkdir(YoyakuFileName));
+    writeUsers({customerLine("ポチ", "犬", "山田花子", "やまだはなこ")});
+    auto message = answerNextMessage(QMessageBox::Ok);
+    auto window = openWindow();
+
+    ASSERT_TRUE(message->appeared);
+    EXPECT_EQ(message->title, QStringLiteral("予約ファイル読込みエラー"));
+    EXPECT_EQ(message->text, QStringLiteral("カット予約ファイルがありません。\n\"%1\" 読込失敗")
+                                 .arg(QDir::toNativeSeparators(yoyakuFile())));
+    EXPECT_EQ(message->icon, QMessageBox::Warning);
+    EXPECT_EQ(message->buttons, QMessageBox::Ok);
+    EXPECT_TRUE(window->honjitu().YoyakuList.isEmpty());
+    EXPECT_EQ(window->yoyakuGrid()->cellText(1, 0), QStringLiteral("06日(日)"));
+    EXPECT_EQ(window->honjitu().UserList.size(), 1);
+}
+
+TEST_F(StartUpTest, AFailingStepIsReportedAndTheRemainingStepsAreSkipped) {
+    ASSERT_TRUE(QDir(folder.path()).mkdir(UserFileName));
+    writeReservations({reservationLine("2026", "12", "09", "10", "山田", "ポチ")});
+    writeBytes(iniFile(), "[fmMain]\nWidth=500\n");
+    auto report = answerNextMessage(QMessageBox::Ok);
+    auto window = openWindow();
+
+    ASSERT_TRUE(report->appeared);
+    EXPECT_EQ(report->title, QStringLiteral("Trimora Light"));
+    EXPECT_EQ(report->icon, QMessageBox::Critical);
+    EXPECT_TRUE(report->text.contains(UserFileName)) << report->text.toStdString();
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Trimora Light"));
+    EXPECT_TRUE(window->honjitu().YoyakuList.isEmpty());
+    EXPECT_EQ(window->yoyakuGrid()->cellText(1, 0), QString());
+    EXPECT_EQ(window->width(), 694);
+    window->show();
+    EXPECT_TRUE(window->isVisible());
+}
+
+TEST(SingleInstanceTest, ASecondStartFindsTheFirstAndAsksItToComeToTheFront) {
+    const QString identity = uniqueIdentity();
+    auto first = std::make_unique<ui::SingleInstance>(identity);
+    ASSERT_TRUE(first->becomePrimary());
+    QSignalSpy activations(first.get(), &ui::SingleInstance::activationRequested);
+
+    ui::SingleInstance second(identity);
+    EXPECT_FALSE(second.becomePrimary());
+    EXPECT_TRUE(activations.wait(2000));
+
+    ui::SingleInstance newer(uniqueIdentity(), {identity});
+    EXPECT_FALSE(newer.becomePrimary()) << "an older identity is looked for as well";
+
+    first.reset();
+    ui::SingleInstance afterwards(identity);
+    EXPECT_TRUE(afterwards.becomePrimary()) << "nothing is left behind by the first instance";
+}
+
+TEST(SingleInstanceTest, AnInstanceThatDiedLeavesNothingThatBlocksTheNextStart) {
+    const QString identity = uniqueIdentity();
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ui::SingleInstance crashed(identity);
+        const bool listening = crashed.becomePrimary();
+        ::kill(::getpid(), listening ? SIGKILL : SIGTERM);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+    ui::SingleInstance next(identity);
+    EXPECT_TRUE(next.becomePrimary());
+}
+
+TEST_F(StartUpTest, AMinimizedWindowIsRestoredWhenBroughtToTheFront) {
+    auto window = openWindow();
+    window->showMinimized();
+    window->bringToFront();
+    EXPECT_FALSE(window->isMinimized());
+    EXPECT_TRUE(window->isVisible());
+}
+
+TEST_F(StartUpTest, MenusToolbarAndActionsCarryTheirCaptionsHintsAndPictures) {
+    auto window = openWindow();
+    EXPECT_EQ(window->objectName(), QStringLiteral("fmMain"));
+    for (const char* name :
+         {"ActionMainMenuBar1", "ActionToolBar1", "PageControlMain", "SheetYoyaku", "pnlYoyaku",
+          "StringGridYoyaku", "SheetKokyakuItiran", "ListView1", "StatusBarMain", "PopupMenuYoyaku",
+          "PopupMenuUserItiran"}) {
+        EXPECT_NE(window->findChild<QWidget*>(QString::fromLatin1(name)), nullptr) << name;
+    }
+    EXPECT_EQ(window->menuBar()->objectName(), QStringLiteral("ActionMainMenuBar1"));
+    const QList<QAction*> top = window->menuBar()->actions();
+    EXPECT_EQ(captionsOf(top), QStringList({"ファイル(&Z)", "予約(&Y)", "表示(&X)", "ヘルプ(&W)"}));
+    ASSERT_EQ(top.size(), 4);
+    EXPECT_EQ(captionsOf(top[0]->menu()->actions()), QStringList({"閉じる(&Z)"}));
+    EXPECT_EQ(captionsOf(top[1]->menu()->actions()),
+              QStringList({"カット予約(&Y)", "お客様登録(&Z)"}));
+    const QList<QAction*> view = top[2]->menu()->actions();
+    EXPECT_EQ(captionsOf(view),
+              QStringList({"予約表(&Y)", "お客様一覧(&Z)", "お客様一覧表示(&X)"}));
+    EXPECT_EQ(captionsOf(view[2]->menu()->actions()),
+              QStringList({"アイコン表示(&Z)", "詳細表示(&Y)"}));
+    EXPECT_EQ(captionsOf(top[3]->menu()->actions()),
+              QStringList({"バージョン情報(&X)", "ホームページへ(&Y)", "トリモラ掲示板へ(&Z)"}));
+
+    const auto* toolBar = window->findChild<QToolBar*>(QStringLiteral("ActionToolBar1"));
+    ASSERT_NE(toolBar, nullptr);
+    EXPECT_EQ(toolBar->actions(),
+              QList<QAction*>({window->actYoyakuDialogShow, window->actUserTouroku}));
+    EXPECT_EQ(toolBar->toolButtonStyle(), Qt::ToolButtonIconOnly);
+
+    struct Expected {
+        QAction* action;
+        const char* name;
+        const char* hint;
+        bool hasPicture;
+    };
+    const Expected actions[] = {
+        {window->actClose, "actClose", "閉じる", false},
+        {window->actYoyakuDialogShow, "actYoyakuDialogShow", "カット予約", true},
+        {window->actUserTouroku, "actUserTouroku", "お客様登録", true},
+        {window->actYoteihyouHyouji, "actYoteihyouHyouji", "予約表", false},
+        {window->actUserItiran, "actUserItiran", "お客様一覧", false},
+        {window->actUserIcon, "actUserIcon", "アイコン表示", false},
+        {window->actUserReport, "actUserReport", "詳細表示", false},
+        {window->actAbout, "actAbout", "バージョン情報", true},
+        {window->actKanvoHomepageLink, "actKanvoHomepageLink", "ホームページへ", true},
+        {window->actKanvoBBSLink, "actKanvoBBSLink", "トリモラ掲示板へ", false},
+        {window->actYoyakuWeekNext, "actYoyakuWeekNext", "次週", false},
+        {window->actYoyakuWeekBack, "actYoyakuWeekBack", "前週", false},
+        {window->actYoyakuWeekNow, "actYoyakuWeekNow", "今週", false},
+    };
+    for (const Expected& e : actions) {
+        EXPECT_EQ(e.action->objectName(), QString::fromLatin1(e.name));
+        EXPECT_EQ(e.action->toolTip(), QString::fromUtf8(e.hint)) << e.name;
+        EXPECT_EQ(e.action->statusTip(), QString::fromUtf8(e.hint)) << e.name;
+        EXPECT_EQ(!e.action->icon().isNull(), e.hasPicture) << e.name;
+    }
+
+    const auto* popup = window->findChild<QMenu*>(QStringLiteral("PopupMenuUserItiran"));
+    ASSERT_NE(popup, nullptr);
+    EXPECT_EQ(captionsOf(popup->actions()),
+              QStringList({"アイコン表示", "詳細表示", "お客様登録"}));
+    QSignalSpy touroku(window->actUserTouroku, &QAction::triggered);
+    popup->actions()[2]->trigger();
+    EXPECT_EQ(touroku.count(), 1);
+    popup->actions()[1]->trigger();
+    EXPECT_TRUE(window->userListView()->isReport());
+}
+
+TEST_F(StartUpTest, TabCommandsBringTheirPageToTheFront) {
+    auto window = openWindow();
+    auto* tabs = window->findChild<QTabWidget*>(QStringLiteral("PageControlMain"));
+    window->actUserItiran->trigger();
+    EXPECT_EQ(tabs->currentWidget()->objectName(), QStringLiteral("SheetKokyakuItiran"));
+    window->actYoteihyouHyouji->trigger();
+    EXPECT_EQ(tabs->currentWidget()->objectName(), QStringLiteral("SheetYoyaku"));
+}
+
+TEST_F(StartUpTest, AboutBoxShowsNameMakerAndVersionWithTheIcon) {
+    auto window = openWindow();
+    QString text, informative;
+    bool hasIcon = false;
+    auto visit = onNextModal([&](QWidget* widget) {
+        auto* box = qobject_cast<QMessageBox*>(widget);
+        if (box != nullptr) {
+            text = box->text();
+            informative = box->informativeText();
+            hasIcon = !box->iconPixmap().isNull();
+        }
+        widget->close();
+    });
+    window->actAbout->trigger();
+    ASSERT_TRUE(visit->appeared);
+    EXPECT_EQ(visit->objectName, QStringLiteral("AboutBox"));
+    EXPECT_EQ(text, QStringLiteral("Trimora Light"));
+    EXPECT_EQ(informative, QStringLiteral("カンヴォ株式会社\nTrimora Light 1.0.2.14"));
+    EXPECT_TRUE(hasIcon);
+    EXPECT_EQ(ui::aboutText(QString()), QString());
+}
+
+TEST_F(StartUpTest, WebLinksHandTheirAddressesToTheDesktop) {
+    UrlCatcher catcher;
+    QDesktopServices::setUrlHandler(QStringLiteral("https"), &catcher, "open");
+    auto window = openWindow();
+    window->actKanvoHomepageLink->trigger();
+    window->actKanvoBBSLink->trigger();
+    QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+    EXPECT_EQ(catcher.urls,
+              QList<QUrl>({QUrl(QStringLiteral("https://www.kanvo.example/")),
+                           QUrl(QStringLiteral("https://www.kanvo.example/cgi/trimora/bbs.cgi"))}));
+}
+
+TEST(Pictures, EveryPictureDrawsAtBothSizes) {
+    QList<QIcon> icons;
+    for (int index = 0; index < ui::PictureCount; ++index) {
+        icons.append(ui::picture(index));
+    }
+    icons.append(ui::applicationIcon());
+    for (qsizetype at = 0; at < icons.size(); ++at) {
+        for (const int size : {16, 32}) {
+            const QImage image = icons[at].pixmap(size, size).toImage();
+            ASSERT_FALSE(image.isNull()) << "picture " << at << " at " << size;
+            EXPECT_EQ(image.size(), QSize(size, size));
+            int opaque = 0;
+            for (int y = 0; y < size; ++y) {
+                for (int x = 0; x < size; ++x) {
+                    opaque += qAlpha(image.pixel(x, y)) > 128 ? 1 : 0;
+                }
+            }
+            EXPECT_GT(opaque, size * size / 5) << "picture " << at << " at " << size;
+        }
+    }
+    EXPECT_TRUE(ui::picture(ui::PictureCount).isNull());
+}
+
+TEST(JapaneseTranslation, GivesTheStandardButtonsTheirJapaneseTexts) {
+    ASSERT_TRUE(ui::installJapaneseTranslation(*QCoreApplication::instance()));
+    QMessageBox box(QMessageBox::Question, QStringLiteral("t"), QStringLiteral("t"),
+                    QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(box.button(QMessageBox::Yes)->text(), QStringLiteral("はい(&Y)"));
+    EXPECT_EQ(box.button(QMessageBox::No)->text(), QStringLiteral("いいえ(&N)"));
+}
+
+#include "StartUpTest.moc"

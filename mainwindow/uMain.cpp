@@ -10,6 +10,7 @@
 #include "mainwindow/YoyakuGrid.h"
 #include "records/Clock.h"
 #include "records/Sjis.h"
+#include "reservation/CutYoyakuCommand.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -121,6 +122,7 @@ void TfmMain::createActions() {
         newAction(this, "actYoyakuWeekNow", QStringLiteral("今週"), QStringLiteral("今週"));
 
     connectCommand(actClose, &TfmMain::actCloseExecute);
+    connectCommand(actYoyakuDialogShow, &TfmMain::actYoyakuDialogShowExecute);
     connectCommand(actYoteihyouHyouji, &TfmMain::actYoteihyouHyoujiExecute);
     connectCommand(actUserItiran, &TfmMain::actUserItiranExecute);
     connectCommand(actUserIcon, &TfmMain::actUserIconExecute);
@@ -294,6 +296,17 @@ void TfmMain::YoyakuCellSet(qsizetype position, const QDate& today) {
         static_cast<int>(shownWeekStart_.daysTo(yoyakuIndex_.bookedDate(position, today))) + 1;
     StringGridYoyaku->appendCellLine(column, row,
                                      sjis::toUnicode(yoyakuIndex_.tableEntry(position)));
+}
+
+void TfmMain::actYoyakuDialogShowExecute() {
+    // The table follows the file whatever happened in the dialog, a failed write included.
+    const auto rebuild = qScopeGuard([this] { YoyakuhyouShow(Honjitu->WeekStart); });
+    std::optional<QPoint> cell;
+    if (StringGridYoyaku->hasFocus() && StringGridYoyaku->currentColumn() > 0 &&
+        StringGridYoyaku->currentRow() > 0) {
+        cell = QPoint(StringGridYoyaku->currentColumn(), StringGridYoyaku->currentRow());
+    }
+    reservation::runCutYoyaku(this, *Honjitu, yoyakuFilePath(), cell);
 }
 
 void TfmMain::setCustomerCommandsEnabled(bool enabled) {

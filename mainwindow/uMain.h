@@ -90,6 +90,7 @@ private:
     void setCustomerCommandsEnabled(bool enabled);
 
     void actCloseExecute();
+    void actYoyakuDialogShowExecute();
     void actYoteihyouHyoujiExecute();
     void actUserItiranExecute();
     void actUserIconExecute();

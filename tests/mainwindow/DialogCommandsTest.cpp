@@ -1,0 +1,110 @@
+#include "mainwindow/YoyakuGrid.h"
+#include "mainwindow/uMain.h"
+#include "tests/mainwindow/MainWindowFixture.h"
+#include "tests/support/Files.h"
+#include "tests/support/ModalDriver.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QTabWidget>
+#include <QtTest>
+
+using namespace testing_support;
+
+namespace {
+
+struct SlotSeen {
+    QString nen, tuki, niti, jikan;
+};
+
+SlotSeen slotOf(QWidget* dialog) {
+    auto text = [dialog](const char* name) {
+        return dialog->findChild<QComboBox*>(QString::fromLatin1(name))->currentText();
+    };
+    return {text("cbYoyakuNen"), text("cbYoyakuTuki"), text("cbYoyakuNiti"), text("cbYoyakuJikan")};
+}
+
+void book(QWidget* dialog, const QString& shimei, const QString& petName) {
+    dialog->findChild<QLineEdit*>(QStringLiteral("edtYoyakuHun"))->setText(QStringLiteral("15"));
+    dialog->findChild<QLineEdit*>(QStringLiteral("edtShimei"))->setText(shimei);
+    dialog->findChild<QLineEdit*>(QStringLiteral("edtPetName"))->setText(petName);
+    QTest::mouseClick(dialog->findChild<QAbstractButton*>(QStringLiteral("Button1")),
+                      Qt::LeftButton);
+}
+
+}  // namespace
+
+using DialogCommandsTest = MainWindowTest;
+
+TEST_F(DialogCommandsTest, BookingFromTheFocusedTableCellLandsInThatCell) {
+    writeReservations({reservationLine("2026", "12", "08", "09", "佐藤", "モモ")});
+    auto window = openWindow();
+    window->show();
+    ui::TYoyakuGrid* grid = window->yoyakuGrid();
+    grid->setFocus();
+    QTRY_VERIFY(grid->hasFocus());
+    grid->selectCell(3, 2);  // Tuesday the 8th, 9 時
+
+    SlotSeen seen;
+    auto visit = onNextModal([&](QWidget* dialog) {
+        seen = slotOf(dialog);
+        book(dialog, QStringLiteral("山田"), QStringLiteral("ポチ"));
+    });
+    window->actYoyakuDialogShow->trigger();
+
+    ASSERT_TRUE(visit->appeared);
+    EXPECT_FALSE(visit->closedByWatchdog);
+    EXPECT_EQ(visit->title, QStringLiteral("カット予約(1/1)"));
+    EXPECT_EQ(seen.nen + seen.tuki + seen.niti + seen.jikan, QStringLiteral("2026120809"));
+    // The page shown was the existing reservation, so OK updated it: one line, the new one.
+    const QByteArrayList lines = readBytes(yoyakuFile()).split('\n');
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_TRUE(lines[0].startsWith("2026\t12\t08\t09\t15\t"));
+    EXPECT_EQ(grid->cellText(3, 2), QStringLiteral("山田/ポチ"));
+    EXPECT_EQ(window->honjitu().YoyakuList.size(), 1);
+}
+
+TEST_F(DialogCommandsTest, WithoutTableFocusTheSlotIsNowAndCancelKeepsTheFile) {
+    const QByteArray content =
+        fileOf({reservationLine("2026", "12", "09", "10", "佐藤", "モモ"), QByteArray("short")});
+    writeReservations({reservationLine("2026", "12", "09", "10", "佐藤", "モモ"), "short"});
+    auto window = openWindow();
+    window->show();
+    auto* tabs = window->findChild<QTabWidget*>(QStringLiteral("PageControlMain"));
+    tabs->setCurrentIndex(1);
+
+    SlotSeen seen;
+    auto visit = onNextModal([&](QWidget* dialog) {
+        seen = slotOf(dialog);
+        QTest::mouseClick(dialog->findChild<QAbstractButton*>(QStringLiteral("Button2")),
+                          Qt::LeftButton);
+    });
+    window->actYoyakuDialogShow->trigger();
+
+    ASSERT_TRUE(visit->appeared);
+    EXPECT_EQ(seen.nen + seen.tuki + seen.niti + seen.jikan, QStringLiteral("2026120910"));
+    EXPECT_EQ(readBytes(yoyakuFile()), content);
+    EXPECT_EQ(window->yoyakuGrid()->cellText(4, 3), QStringLiteral("佐藤/モモ"));
+}
+
+TEST_F(DialogCommandsTest, AFailedWriteIsReportedAndTheTableStillFollowsTheList) {
+    auto window = openWindow();
+    window->show();
+    QFile::remove(yoyakuFile());  // an append to a missing file fails
+    std::shared_ptr<ModalVisit> error;
+    auto visit = onNextModal([&](QWidget* dialog) {
+        error = answerNextMessage(QMessageBox::Ok);
+        book(dialog, QStringLiteral("山田"), QStringLiteral("ポチ"));
+    });
+    window->actYoyakuDialogShow->trigger();
+
+    ASSERT_TRUE(visit->appeared);
+    ASSERT_TRUE(error && error->appeared);
+    EXPECT_EQ(error->title, QStringLiteral("Trimora Light"));
+    EXPECT_EQ(error->icon, QMessageBox::Critical);
+    EXPECT_TRUE(error->text.contains(QStringLiteral("カット予約.csv")));
+    EXPECT_TRUE(window->honjitu().YoyakuList.isEmpty());
+    EXPECT_EQ(window->yoyakuGrid()->cellText(4, 3), QString());
+}

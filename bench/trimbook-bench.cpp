@@ -4,7 +4,6 @@
 //   trimbook-bench PROGRAM [--quick]
 
 #include "bench/Measure.h"
-#include "customer/KokyakuTourokuCommand.h"
 #include "mainwindow/YoyakuGrid.h"
 #include "mainwindow/uMain.h"
 #include "records/Clock.h"
@@ -179,7 +178,9 @@ public:
     InProcess(const QString& folder, Results& results)
         : window_(MainWindowOptions{folder, folder + "/bench.ini"}), results_(results) {
         window_.show();
-        QTest::qWaitForWindowExposed(&window_);
+        if (!QTest::qWaitForWindowExposed(&window_)) {
+            std::fprintf(stderr, "the main window was not shown\n");
+        }
     }
 
     void measureAll(int repetitions) {

@@ -7,10 +7,54 @@
 #include "mainwindow/uMain.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QLibraryInfo>
 #include <QTranslator>
 
+#include <cstdio>
+#include <memory>
+
 namespace ui {
+namespace {
+
+// For the benchmark (TRIMBOOK_MEASURE_STARTUP set): once the main window has painted, prints
+// the process's peak resident memory and ends the program.
+class StartUpMeasurement : public QObject {
+public:
+    explicit StartUpMeasurement(QWidget* window) : window_(window) {
+        qApp->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (event->type() == QEvent::Paint && widget != nullptr && widget->window() == window_) {
+            qApp->removeEventFilter(this);
+            QMetaObject::invokeMethod(this, &StartUpMeasurement::report, Qt::QueuedConnection);
+        }
+        return false;
+    }
+
+private:
+    void report() {
+        QFile status(QStringLiteral("/proc/self/status"));
+        QByteArray peak = "0";
+        if (status.open(QIODevice::ReadOnly)) {
+            for (const QByteArray& line : status.readAll().split('\n')) {
+                if (line.startsWith("VmHWM:")) {
+                    peak = line.mid(6).trimmed().split(' ').first();
+                }
+            }
+        }
+        std::printf("peak-rss-kib %s\n", peak.constData());
+        std::fflush(stdout);
+        window_->close();
+    }
+
+    QWidget* window_;
+};
+
+}  // namespace
 
 bool installJapaneseTranslation(QCoreApplication& application) {
     auto* translator = new QTranslator(&application);
@@ -37,6 +81,10 @@ int runApplication(int argc, char* argv[]) {
     TfmMain fmMain;
     QObject::connect(&instance, &SingleInstance::activationRequested, &fmMain,
                      &TfmMain::bringToFront);
+    std::unique_ptr<StartUpMeasurement> measurement;
+    if (qEnvironmentVariableIsSet("TRIMBOOK_MEASURE_STARTUP")) {
+        measurement = std::make_unique<StartUpMeasurement>(&fmMain);
+    }
     fmMain.show();
     return application.exec();
 }

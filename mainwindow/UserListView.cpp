@@ -181,8 +181,7 @@ void TUserListView::share(QAbstractItemView* view) {
     view->setSelectionBehavior(QAbstractItemView::SelectRows);
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     view->installEventFilter(this);
-    connect(view, &QAbstractItemView::doubleClicked, this,
-            [this](const QModelIndex& index) { emit itemDoubleClicked(index.row()); });
+    view->viewport()->installEventFilter(this);
 }
 
 int TUserListView::selectedIndex() const {
@@ -225,6 +224,11 @@ bool TUserListView::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress && (watched == iconView_ || watched == reportView_) &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
         emit deleteKeyPressed();
+    }
+    // Anywhere in the list, as on an item: the first click already chose the selection.
+    if (event->type() == QEvent::MouseButtonDblClick &&
+        (watched == iconView_->viewport() || watched == reportView_->viewport())) {
+        emit doubleClicked(selectedIndex());
     }
     return QStackedWidget::eventFilter(watched, event);
 }

@@ -72,7 +72,8 @@ public:
 signals:
     // The key reaches the view unchanged after this.
     void deleteKeyPressed();
-    void itemDoubleClicked(int index);
+    // A double-click anywhere in the list, with the index of the selected item or -1.
+    void doubleClicked(int selectedIndex);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -1,5 +1,6 @@
 #include "mainwindow/uMain.h"
 
+#include "customer/KokyakuTourokuCommand.h"
 #include "mainwindow/AboutBox.h"
 #include "mainwindow/Appearance.h"
 #include "mainwindow/ErrorGuard.h"
@@ -123,6 +124,7 @@ void TfmMain::createActions() {
 
     connectCommand(actClose, &TfmMain::actCloseExecute);
     connectCommand(actYoyakuDialogShow, &TfmMain::actYoyakuDialogShowExecute);
+    connectCommand(actUserTouroku, &TfmMain::actUserTourokuExecute);
     connectCommand(actYoteihyouHyouji, &TfmMain::actYoteihyouHyoujiExecute);
     connectCommand(actUserItiran, &TfmMain::actUserItiranExecute);
     connectCommand(actUserIcon, &TfmMain::actUserIconExecute);
@@ -186,6 +188,8 @@ void TfmMain::createPages() {
     ListView1 = new ui::TUserListView;
     connect(ListView1, &ui::TUserListView::deleteKeyPressed, this,
             [this] { ui::runGuarded(this, [this] { ListView1KeyDown(); }); });
+    connect(ListView1, &ui::TUserListView::doubleClicked, this,
+            [this] { ui::runGuarded(this, [this] { ListView1DblClick(); }); });
     SheetKokyakuItiran = pageWithContent(ListView1, "SheetKokyakuItiran");
 
     PageControlMain = new QTabWidget(this);
@@ -307,6 +311,23 @@ void TfmMain::actYoyakuDialogShowExecute() {
         cell = QPoint(StringGridYoyaku->currentColumn(), StringGridYoyaku->currentRow());
     }
     reservation::runCutYoyaku(this, *Honjitu, yoyakuFilePath(), cell);
+}
+
+void TfmMain::actUserTourokuExecute() {
+    KokyakuTourokuDialogShow(0);
+}
+
+void TfmMain::ListView1DblClick() {
+    // Customers are not opened from a list that is being refilled.
+    if (!userListLoading_) {
+        KokyakuTourokuDialogShow(ListView1->selectedIndex() + 1);
+    }
+}
+
+void TfmMain::KokyakuTourokuDialogShow(int n) {
+    if (customer::runKokyakuTouroku(this, *Honjitu, userFilePath(), n)) {
+        UserListLoad();
+    }
 }
 
 void TfmMain::setCustomerCommandsEnabled(bool enabled) {

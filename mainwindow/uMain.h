@@ -91,6 +91,9 @@ private:
 
     void actCloseExecute();
     void actYoyakuDialogShowExecute();
+    void actUserTourokuExecute();
+    void ListView1DblClick();
+    void KokyakuTourokuDialogShow(int n);
     void actYoteihyouHyoujiExecute();
     void actUserItiranExecute();
     void actUserIconExecute();

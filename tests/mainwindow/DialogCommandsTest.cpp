@@ -1,3 +1,4 @@
+#include "mainwindow/UserListView.h"
 #include "mainwindow/YoyakuGrid.h"
 #include "mainwindow/uMain.h"
 #include "tests/mainwindow/MainWindowFixture.h"
@@ -7,7 +8,9 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QComboBox>
+#include <QDialog>
 #include <QLineEdit>
+#include <QListView>
 #include <QTabWidget>
 #include <QtTest>
 
@@ -107,4 +110,89 @@ TEST_F(DialogCommandsTest, AFailedWriteIsReportedAndTheTableStillFollowsTheList)
     EXPECT_TRUE(error->text.contains(QStringLiteral("カット予約.csv")));
     EXPECT_TRUE(window->honjitu().YoyakuList.isEmpty());
     EXPECT_EQ(window->yoyakuGrid()->cellText(4, 3), QString());
+}
+
+namespace {
+
+void doubleClickItem(ui::TUserListView& list, int index) {
+    QListView* view = list.iconView();
+    const QRect item = view->visualRect(list.model()->index(index, 0));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, item.center());
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, item.center());
+}
+
+QString petNameOf(QWidget* dialog) {
+    return dialog->findChild<QLineEdit*>(QStringLiteral("edtPetName"))->text();
+}
+
+}  // namespace
+
+TEST_F(DialogCommandsTest, RegisteringACustomerAppendsItAndRefillsTheList) {
+    writeUsers({customerLine("モモ", "猫", "佐藤", "さとう")});
+    auto window = openWindow();
+    window->show();
+    auto visit = onNextModal([](QWidget* dialog) {
+        dialog->findChild<QLineEdit*>(QStringLiteral("edtPetName"))
+            ->setText(QStringLiteral("ポチ"));
+        QTest::mouseClick(dialog->findChild<QAbstractButton*>(QStringLiteral("Button1")),
+                          Qt::LeftButton);
+    });
+    window->actUserTouroku->trigger();
+
+    ASSERT_TRUE(visit->appeared);
+    EXPECT_EQ(visit->title, QStringLiteral("お客様登録"));
+    EXPECT_EQ(window->honjitu().UserList.size(), 2);
+    EXPECT_EQ(window->honjitu().UserList.last(),
+              sjisOf("ポチ") + QByteArray("\t\xF9\xD3").repeated(9));
+    EXPECT_EQ(readBytes(userFile()), fileOf(window->honjitu().UserList));
+    EXPECT_EQ(window->userListView()->model()->rowCount(), 2);
+}
+
+TEST_F(DialogCommandsTest, DoubleClickOpensTheCustomerAndAChangeMovesItToTheEnd) {
+    writeUsers({customerLine("モモ", "猫", "佐藤", "さとう"),
+                customerLine("ポチ", "犬", "山田", "やまだ"),
+                customerLine("ココ", "犬", "鈴木", "すずき")});
+    auto window = openWindow();
+    window->show();
+    window->actUserItiran->trigger();
+    QString shown;
+    auto visit = onNextModal([&](QWidget* dialog) {
+        shown = petNameOf(dialog);
+        dialog->findChild<QLineEdit*>(QStringLiteral("edtPetName"))
+            ->setText(QStringLiteral("モモ子"));
+        QTest::mouseClick(dialog->findChild<QAbstractButton*>(QStringLiteral("Button1")),
+                          Qt::LeftButton);
+    });
+    doubleClickItem(*window->userListView(), 0);
+
+    ASSERT_TRUE(visit->appeared);
+    EXPECT_EQ(shown, QStringLiteral("モモ"));
+    const QByteArrayList lines = window->honjitu().UserList;
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_TRUE(lines[0].startsWith(sjisOf("ポチ")));
+    EXPECT_TRUE(lines[2].startsWith(sjisOf("モモ子")));
+    EXPECT_EQ(readBytes(userFile()), fileOf(lines));
+    EXPECT_EQ(window->userListView()->model()->index(2, 0).data().toString(),
+              QStringLiteral("モモ子"));
+}
+
+TEST_F(DialogCommandsTest, DoubleClickWithNothingSelectedOpensAnEmptyDialog) {
+    const QByteArrayList users{customerLine("モモ", "猫", "佐藤", "さとう")};
+    writeUsers(users);
+    auto window = openWindow();
+    window->show();
+    window->actUserItiran->trigger();
+    QString shown = QStringLiteral("unset");
+    auto visit = onNextModal([&](QWidget* dialog) {
+        shown = petNameOf(dialog);
+        static_cast<QDialog*>(dialog)->reject();
+    });
+    QWidget* viewport = window->userListView()->iconView()->viewport();
+    const QPoint empty(viewport->width() - 5, viewport->height() - 5);
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, empty);
+    QTest::mouseDClick(viewport, Qt::LeftButton, {}, empty);
+
+    ASSERT_TRUE(visit->appeared);
+    EXPECT_EQ(shown, QString());
+    EXPECT_EQ(readBytes(userFile()), fileOf(users));
 }

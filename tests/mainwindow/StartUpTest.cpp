@@ -268,8 +268,10 @@ TEST_F(StartUpTest, MenusToolbarAndActionsCarryTheirCaptionsHintsAndPictures) {
     EXPECT_EQ(captionsOf(popup->actions()),
               QStringList({"アイコン表示", "詳細表示", "お客様登録"}));
     QSignalSpy touroku(window->actUserTouroku, &QAction::triggered);
+    auto registration = onNextModal([](QWidget* dialog) { dialog->close(); });
     popup->actions()[2]->trigger();
     EXPECT_EQ(touroku.count(), 1);
+    EXPECT_EQ(registration->objectName, QStringLiteral("fmKokyakuTouroku"));
     popup->actions()[1]->trigger();
     EXPECT_TRUE(window->userListView()->isReport());
 }

@@ -21,10 +21,13 @@ const QByteArray LineEnd = QByteArrayLiteral("\r\n");
 constexpr mode_t OwnerOnly = S_IRUSR | S_IWUSR;
 
 FileError fileError(const QString& what, const QString& path, const QString& reason) {
-    return FileError(QStringLiteral("%1: \"%2\"\n%3").arg(what, QDir::toNativeSeparators(path), reason));
+    return FileError(
+        QStringLiteral("%1: \"%2\"\n%3").arg(what, QDir::toNativeSeparators(path), reason));
 }
 
-QString systemReason() { return QString::fromLocal8Bit(std::strerror(errno)); }
+QString systemReason() {
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
 
 // Closes a POSIX file descriptor when it leaves scope.
 class Descriptor {
@@ -67,16 +70,9 @@ bool writeAll(int fd, const QByteArray& bytes) {
 
 // What must come before an appended line so that it starts a line of its own: nothing after a
 // line end, LF after a lone CR, CR LF after a cut-off last line.
-QByteArray lineEndMissingAtEnd(int fd) {
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || info.st_size == 0) {
-        return {};
-    }
+QByteArray lineEndMissingAtEnd(int fd, off_t size) {
     char last = 0;
-    if (::pread(fd, &last, 1, info.st_size - 1) != 1) {
-        return {};
-    }
-    if (last == '\n') {
+    if (size == 0 || ::pread(fd, &last, 1, size - 1) != 1 || last == '\n') {
         return {};
     }
     return last == '\r' ? QByteArray("\n") : LineEnd;
@@ -110,7 +106,9 @@ QString recordFilePath(const QString& appDir, const QString& fileName) {
     return appDir + QLatin1Char('/') + fileName;
 }
 
-int weekdayNumber(const QDate& date) { return date.dayOfWeek() % 7 + 1; }
+int weekdayNumber(const QDate& date) {
+    return date.dayOfWeek() % 7 + 1;
+}
 
 void WeekNow(THonjitu& honjitu) {
     const QDateTime now = clock_source::now();
@@ -128,8 +126,12 @@ void stepWeek(THonjitu& honjitu, int days) {
 }
 }  // namespace
 
-void WeekNext(THonjitu& honjitu) { stepWeek(honjitu, 7); }
-void WeekBack(THonjitu& honjitu) { stepWeek(honjitu, -7); }
+void WeekNext(THonjitu& honjitu) {
+    stepWeek(honjitu, 7);
+}
+void WeekBack(THonjitu& honjitu) {
+    stepWeek(honjitu, -7);
+}
 
 bool DataFileCheck(const QString& path) {
     if (QFileInfo(path).isFile()) {
@@ -149,9 +151,19 @@ void appendRecordLine(const QString& path, const QByteArray& line, QByteArrayLis
     if (file.get() < 0) {
         throw fileError(QStringLiteral("ファイルを開けません"), path, systemReason());
     }
-    const QByteArray bytes = lineEndMissingAtEnd(file.get()) + line + LineEnd;
+    struct stat info {};
+    if (::fstat(file.get(), &info) != 0) {
+        throw fileError(QStringLiteral("ファイルを読み込めません"), path, systemReason());
+    }
+    const QByteArray bytes = lineEndMissingAtEnd(file.get(), info.st_size) + line + LineEnd;
     if (!writeAll(file.get(), bytes) || ::fdatasync(file.get()) != 0) {
-        throw fileError(QStringLiteral("ファイルに書き込めません"), path, systemReason());
+        const QString reason = systemReason();
+        // Part of a line (a full disk stops a write midway) would read as a record of its own.
+        if (::ftruncate(file.get(), info.st_size) != 0 || ::fdatasync(file.get()) != 0) {
+            throw fileError(QStringLiteral("ファイルの末尾に書きかけの行が残りました"), path,
+                            reason);
+        }
+        throw fileError(QStringLiteral("ファイルに書き込めません"), path, reason);
     }
     if (!file.close()) {
         throw fileError(QStringLiteral("ファイルを閉じられません"), path, systemReason());
@@ -249,7 +261,8 @@ QByteArrayList splitCustomerFile(const QByteArray& content) {
 
 bool YoyakuFileLoad(const QString& path, THonjitu& honjitu) {
     honjitu.YoyakuList.clear();
-    if (!QFileInfo(path).isFile()) {
+    // Only a missing file is the "no reservation file" case; a folder in its place is an error.
+    if (!QFileInfo::exists(path)) {
         return false;
     }
     honjitu.YoyakuList = splitReservationFile(readWholeFile(path));

@@ -1,13 +1,15 @@
 #include "records/uLib.h"
 #include "tests/support/Files.h"
+#include "tests/support/Unprivileged.h"
 
-#include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <gtest/gtest.h>
 
+#include <sys/mount.h>
 #include <sys/stat.h>
 
 using testing_support::readBytes;
@@ -80,8 +82,8 @@ TEST_F(RecordFile, AppendToAMissingFileFailsAndCreatesNothing) {
 
 TEST_F(RecordFile, RewriteReplacesTheFileFromTheListAndKeepsPermissions) {
     writeBytes(path(), "old\r\n");
-    QFile::setPermissions(
-        path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup);
+    QFile::setPermissions(path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                      QFileDevice::ReadGroup);
     honjitu_.YoyakuList = {"a", "", QByteArray("\x81\x20\xFF", 3), "d"};
     YoyakuFileSave(path(), "", 'R', honjitu_);
     EXPECT_EQ(readBytes(path()), QByteArray("a\r\n\r\n\x81\x20\xFF\r\nd\r\n"));
@@ -98,6 +100,54 @@ TEST_F(RecordFile, RewriteCreatesAMissingFileOwnerOnly) {
     EXPECT_EQ(modeOf(path()), 0600u);
 }
 
+TEST_F(RecordFile, RewriteOnAFullDiskLeavesTheOldFileWhole) {
+    const QString mountPoint = dir_.filePath("small");
+    QDir().mkpath(mountPoint);
+    if (::mount("tmpfs", QFile::encodeName(mountPoint).constData(), "tmpfs", 0, "size=64k") != 0) {
+        GTEST_SKIP() << "cannot mount a small tmpfs here, so the full-disk rewrite is not tested";
+    }
+    const QString file = mountPoint + "/" + YoyakuFileName;
+    const QByteArray old = QByteArray("old line\r\n").repeated(2000);  // about 20 KiB
+    writeBytes(file, old);
+    const QByteArrayList tooMuch(8000, QByteArray("x").repeated(40));  // about 330 KiB
+    EXPECT_THROW(rewriteRecordFile(file, tooMuch), FileError);
+    EXPECT_EQ(readBytes(file), old);
+    EXPECT_EQ(QDir(mountPoint).entryList(QDir::Files | QDir::Hidden), QStringList{YoyakuFileName});
+    ::umount(QFile::encodeName(mountPoint).constData());
+}
+
+TEST_F(RecordFile, WritesInAReadOnlyFolderFailWithoutHarm) {
+    writeBytes(path(), "old\r\n");
+    testing_support::openUpForOthers(dir_.path());
+    QFile::setPermissions(path(), QFile::permissions(path()) | QFileDevice::ReadOther |
+                                      QFileDevice::WriteOther);
+    QFile::setPermissions(dir_.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                           QFileDevice::ExeOwner | QFileDevice::ReadOther |
+                                           QFileDevice::ExeOther);
+    const QString file = path();
+    QString whyNot;
+    const auto rewriteFailed = testing_support::runAsNobody(
+        [&] {
+            try {
+                rewriteRecordFile(file, {"new"});
+                return false;
+            } catch (const FileError&) {
+                return true;
+            }
+        },
+        &whyNot);
+    if (!rewriteFailed) {
+        GTEST_SKIP() << "read-only folder not tested: " << whyNot.toStdString();
+    }
+    EXPECT_TRUE(*rewriteFailed);
+    EXPECT_EQ(readBytes(path()), QByteArray("old\r\n"));
+    const auto createFailed = testing_support::runAsNobody([&] {
+        return !DataFileCheck(dir_.filePath("other.csv")) &&
+               !QFileInfo::exists(dir_.filePath("other.csv"));
+    });
+    EXPECT_TRUE(createFailed.value_or(false));
+}
+
 TEST(ReservationFileLines, CutAtCrLfOrCrLfAndStopAtNul) {
     const struct {
         QByteArray content;
@@ -111,10 +161,7 @@ TEST(ReservationFileLines, CutAtCrLfOrCrLfAndStopAtNul) {
         {"a\n\rb", {"a", "", "b"}},
         {"\r\n", {""}},
         {QByteArray("a\r\nb\0c\r\nd", 9), {"a", "b"}},
-        {"a\x1A"
-         "b",
-         {"a\x1A"
-          "b"}},
+        {"a\x1A" "b", {"a\x1A" "b"}},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(splitReservationFile(c.content), c.lines) << c.content.toHex().constData();
@@ -131,12 +178,8 @@ TEST(CustomerFileLines, CutAtLfDropCrAndStopAtEndOfText) {
         {"a\nb", {"a", "b"}},
         {"a\rb\r\nc", {"ab", "c"}},
         {"a\r\n\r\nb\r\n", {"a", "", "b"}},
-        {"a\r\nb\x1A"
-         "c\r\nd",
-         {"a", "b"}},
-        {"a\r\n\x1A"
-         "b",
-         {"a"}},
+        {"a\r\nb\x1A" "c\r\nd", {"a", "b"}},
+        {"a\r\n\x1A" "b", {"a"}},
         {QByteArray("a\0b\r\n", 5), {QByteArray("a\0b", 3)}},
     };
     for (const auto& c : cases) {
@@ -146,14 +189,12 @@ TEST(CustomerFileLines, CutAtLfDropCrAndStopAtEndOfText) {
 
 TEST_F(RecordFile, LoadersFillTheListsInFileOrder) {
     QByteArray customers;
-    for (int i = 0; i < 150; ++i)
-        customers += "customer " + QByteArray::number(i) + "\r\n";
+    for (int i = 0; i < 150; ++i) customers += "customer " + QByteArray::number(i) + "\r\n";
     writeBytes(path(UserFileName), customers);
     QByteArrayList handed;
     int eventRuns = 0;
-    UserListLoad(
-        path(UserFileName), honjitu_, [&](const QByteArray& line) { handed << line; },
-        [&] { ++eventRuns; });
+    UserListLoad(path(UserFileName), honjitu_, [&](const QByteArray& line) { handed << line; },
+                 [&] { ++eventRuns; });
     ASSERT_EQ(honjitu_.UserList.size(), 150);
     EXPECT_EQ(honjitu_.UserList.at(149), QByteArray("customer 149"));
     EXPECT_EQ(handed, honjitu_.UserList);

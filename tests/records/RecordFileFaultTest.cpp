@@ -129,4 +129,13 @@ TEST_F(RecordFileFault, AFileMadeReadOnlyWhileInUseRefusesWritesWithoutHarm) {
     EXPECT_EQ(entries(), QStringList{YoyakuFileName});
 }
 
+TEST_F(RecordFileFault, ARewriteThroughASymbolicLinkReplacesTheTargetAndKeepsTheLink) {
+    const QString target = dir_.filePath("elsewhere.csv");
+    writeBytes(target, Old);
+    ASSERT_TRUE(QFile::link(target, path()));
+    rewriteRecordFile(path(), {"new"});
+    EXPECT_EQ(QFileInfo(path()).symLinkTarget(), target);
+    EXPECT_EQ(readBytes(target), QByteArray("new\r\n"));
+}
+
 }  // namespace

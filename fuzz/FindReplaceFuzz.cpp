@@ -1,8 +1,6 @@
 #include "fuzz/FuzzInput.h"
 #include "records/Sjis.h"
 
-#include <cstring>
-
 using fuzzing::require;
 
 namespace {

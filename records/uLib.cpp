@@ -300,8 +300,8 @@ QByteArrayList splitCustomerFile(const QByteArray& content) {
 
 bool YoyakuFileLoad(const QString& path, THonjitu& honjitu) {
     honjitu.YoyakuList.clear();
-    // Only a missing file is the "no reservation file" case; a folder in its place is an error.
-    if (!QFileInfo::exists(path)) {
+    // A folder in the file's place reads as no file: start-up reports it by name and goes on.
+    if (!QFileInfo(path).isFile()) {
         return false;
     }
     honjitu.YoyakuList = splitReservationFile(readWholeFile(path));

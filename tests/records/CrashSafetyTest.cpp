@@ -11,7 +11,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <iostream>
 #include <thread>
 
 using crash_test::fileContent;
@@ -20,7 +22,7 @@ using testing_support::readBytes;
 namespace {
 
 constexpr int Kills = 300;
-constexpr qint64 TimeLimitMs = 45'000;
+constexpr qint64 TimeLimitMs = 30'000;
 constexpr int LeastKills = 100;
 const QString Scratch = "." + YoyakuFileName + ".saving";
 
@@ -47,6 +49,9 @@ public:
         reports_ = ends[0];
     }
     ~Writer() {
+        if (pid_ > 0) {
+            stop();
+        }
         if (reports_ >= 0) {
             ::close(reports_);
         }
@@ -62,9 +67,7 @@ public:
 
     // Kills the writer and tells how many changes it reported complete.
     int killAndCountChanges() {
-        ::kill(pid_, SIGKILL);
-        int status = 0;
-        ::waitpid(pid_, &status, 0);
+        stop();
         int changes = 0;
         char buffer[4096];
         for (ssize_t got; (got = ::read(reports_, buffer, sizeof buffer)) > 0;) {
@@ -74,6 +77,13 @@ public:
     }
 
 private:
+    void stop() {
+        ::kill(pid_, SIGKILL);
+        int status = 0;
+        ::waitpid(pid_, &status, 0);
+        pid_ = -1;
+    }
+
     pid_t pid_ = -1;
     int reports_ = -1;
 };

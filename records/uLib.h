@@ -22,9 +22,9 @@ class THonjitu : public QObject {
 public:
     explicit THonjitu(QObject* owner = nullptr);
 
-    int Youbi;           // weekday of today at the last WeekNow: 1 = Sunday ... 7 = Saturday
-    QDateTime Kijunbi;   // today at the last WeekNow, moved by whole weeks
-    int Jikan;           // hour of Kijunbi; 1 until the first WeekNow
+    int Youbi;                  // weekday of today at the last WeekNow: 1 = Sunday ... 7 = Saturday
+    QDateTime Kijunbi;          // today at the last WeekNow, moved by whole weeks
+    int Jikan;                  // hour of Kijunbi; 1 until the first WeekNow
     QByteArrayList YoyakuList;  // reservation lines in file order
     QByteArrayList UserList;    // customer lines in file order
     QDateTime WeekStart;        // Sunday of the week shown, with Kijunbi's time of day

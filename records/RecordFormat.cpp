@@ -20,18 +20,19 @@ QByteArray substituteUnsafeCharacters(const QByteArray& text) {
 }
 
 // A character holding a byte below 0x20 (a control character, or a broken pair whose second
-// byte is one) would break the line or the fields when read back.
-QByteArray replaceControlCharacters(const QByteArray& text) {
+// byte is one) would break the line or the fields when read back. So would a lead byte left
+// alone at the end: in the line it would take the following TAB as its second byte.
+QByteArray replaceBrokenCharacters(const QByteArray& text) {
     QByteArray result;
     result.reserve(text.size());
     const qsizetype size = text.size();
     for (qsizetype pos = 0; pos < size;) {
         const qsizetype length = sjis::charLength(text, pos);
-        bool control = false;
+        bool broken = length == 1 && sjis::isLeadByte(static_cast<unsigned char>(text.at(pos)));
         for (qsizetype i = pos; i < pos + length; ++i) {
-            control = control || static_cast<unsigned char>(text.at(i)) < 0x20;
+            broken = broken || static_cast<unsigned char>(text.at(i)) < 0x20;
         }
-        if (control) {
+        if (broken) {
             result.append(FullWidthSpace);
         } else {
             result.append(text.constData() + pos, length);
@@ -82,7 +83,7 @@ void skipSeparators(const QByteArray& line, qsizetype& pos) {
 }  // namespace
 
 QByteArray sanitizeField(const QByteArray& text) {
-    const QByteArray result = replaceControlCharacters(substituteUnsafeCharacters(text));
+    const QByteArray result = replaceBrokenCharacters(substituteUnsafeCharacters(text));
     return result.isEmpty() ? EmptyMark : result;
 }
 

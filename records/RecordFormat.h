@@ -12,8 +12,9 @@ inline const QByteArray EmptyMark = QByteArrayLiteral("\xF9\xD3");
 inline constexpr char FieldSeparator = '\t';
 
 // Half-width space, double quote and comma become their full-width forms; any character that
-// still holds a control byte becomes a full-width space so that no field can break its line;
-// an empty result becomes the empty-field mark.
+// still holds a control byte, and a lead byte left alone at the end, becomes a full-width space
+// so that no field can break its line or swallow the TAB after it; an empty result becomes the
+// empty-field mark.
 QByteArray sanitizeField(const QByteArray& text);
 
 // Remarks: line breaks (CR LF, LF or CR) are removed, joining the lines, then sanitized.

@@ -6,7 +6,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -70,16 +69,9 @@ bool writeAll(int fd, const QByteArray& bytes) {
 
 // What must come before an appended line so that it starts a line of its own: nothing after a
 // line end, LF after a lone CR, CR LF after a cut-off last line.
-QByteArray lineEndMissingAtEnd(int fd) {
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || info.st_size == 0) {
-        return {};
-    }
+QByteArray lineEndMissingAtEnd(int fd, off_t size) {
     char last = 0;
-    if (::pread(fd, &last, 1, info.st_size - 1) != 1) {
-        return {};
-    }
-    if (last == '\n') {
+    if (size == 0 || ::pread(fd, &last, 1, size - 1) != 1 || last == '\n') {
         return {};
     }
     return last == '\r' ? QByteArray("\n") : LineEnd;
@@ -158,9 +150,19 @@ void appendRecordLine(const QString& path, const QByteArray& line, QByteArrayLis
     if (file.get() < 0) {
         throw fileError(QStringLiteral("ファイルを開けません"), path, systemReason());
     }
-    const QByteArray bytes = lineEndMissingAtEnd(file.get()) + line + LineEnd;
+    struct stat info {};
+    if (::fstat(file.get(), &info) != 0) {
+        throw fileError(QStringLiteral("ファイルを読み込めません"), path, systemReason());
+    }
+    const QByteArray bytes = lineEndMissingAtEnd(file.get(), info.st_size) + line + LineEnd;
     if (!writeAll(file.get(), bytes) || ::fdatasync(file.get()) != 0) {
-        throw fileError(QStringLiteral("ファイルに書き込めません"), path, systemReason());
+        const QString reason = systemReason();
+        // Part of a line (a full disk stops a write midway) would read as a record of its own.
+        if (::ftruncate(file.get(), info.st_size) != 0 || ::fdatasync(file.get()) != 0) {
+            throw fileError(QStringLiteral("ファイルの末尾に書きかけの行が残りました"), path,
+                            reason);
+        }
+        throw fileError(QStringLiteral("ファイルに書き込めません"), path, reason);
     }
     if (!file.close()) {
         throw fileError(QStringLiteral("ファイルを閉じられません"), path, systemReason());
@@ -168,15 +170,9 @@ void appendRecordLine(const QString& path, const QByteArray& line, QByteArrayLis
     list.append(line);
 }
 
-void rewriteRecordFile(const QString& path, const QByteArrayList& lines) {
-    const bool existed = QFileInfo::exists(path);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        throw fileError(QStringLiteral("ファイルを開けません"), path, file.errorString());
-    }
-    if (!existed) {
-        file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    }
+namespace {
+
+QByteArray recordFileContent(const QByteArrayList& lines) {
     qsizetype total = 0;
     for (const QByteArray& line : lines) {
         total += line.size() + LineEnd.size();
@@ -186,17 +182,63 @@ void rewriteRecordFile(const QString& path, const QByteArrayList& lines) {
     for (const QByteArray& line : lines) {
         content.append(line).append(LineEnd);
     }
-    // A full disk can surface only at flush; commit() alone may then report success after
-    // replacing the file with a short one.
-    if (file.write(content) != content.size() || !file.flush()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        file.commit();
+    return content;
+}
+
+// The file a rewrite replaces: the target of a symbolic link, so that the link stays.
+QString replacedFile(const QString& path) {
+    const QFileInfo info(path);
+    return info.isSymLink() && info.exists() ? info.canonicalFilePath() : path;
+}
+
+// A rewrite is written beside the file under one fixed hidden name and then renamed over it, so
+// the file is always the old or the new content. A rewrite cut off by a crash leaves at most
+// this one file, which the next rewrite reuses; the loaders never read it.
+QString rewriteScratchFile(const QString& file) {
+    const QFileInfo info(file);
+    return info.path() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".saving");
+}
+
+// The folder's entry for the renamed file reaches the disk too.
+void syncFolder(const QString& folder) {
+    Descriptor dir(
+        ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.get() >= 0) {
+        ::fsync(dir.get());
+    }
+}
+
+}  // namespace
+
+void rewriteRecordFile(const QString& path, const QByteArrayList& lines) {
+    const QString file = replacedFile(path);
+    const QByteArray fileName = QFile::encodeName(file);
+    struct stat existing {};
+    const bool existed = ::stat(fileName.constData(), &existing) == 0;
+    if (existed && S_ISDIR(existing.st_mode)) {
+        errno = EISDIR;
+        throw fileError(QStringLiteral("ファイルを開けません"), path, systemReason());
+    }
+    // Renaming would replace a file the user made read-only; it stays as it is instead.
+    if (existed && ::access(fileName.constData(), W_OK) != 0) {
+        throw fileError(QStringLiteral("ファイルを開けません"), path, systemReason());
+    }
+    const QByteArray scratch = QFile::encodeName(rewriteScratchFile(file));
+    Descriptor out(::open(scratch.constData(),
+                          O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, OwnerOnly));
+    if (out.get() < 0) {
+        throw fileError(QStringLiteral("ファイルを開けません"), path, systemReason());
+    }
+    const mode_t mode = existed ? existing.st_mode & 07777 : OwnerOnly;
+    const QByteArray content = recordFileContent(lines);
+    if (::fchmod(out.get(), mode) != 0 || !writeAll(out.get(), content) ||
+        ::fsync(out.get()) != 0 || !out.close() ||
+        ::rename(scratch.constData(), fileName.constData()) != 0) {
+        const QString reason = systemReason();
+        ::unlink(scratch.constData());
         throw fileError(QStringLiteral("ファイルに書き込めません"), path, reason);
     }
-    if (!file.commit()) {
-        throw fileError(QStringLiteral("ファイルに書き込めません"), path, file.errorString());
-    }
+    syncFolder(QFileInfo(file).path());
 }
 
 namespace {
@@ -258,6 +300,7 @@ QByteArrayList splitCustomerFile(const QByteArray& content) {
 
 bool YoyakuFileLoad(const QString& path, THonjitu& honjitu) {
     honjitu.YoyakuList.clear();
+    // A folder in the file's place reads as no file: start-up reports it by name and goes on.
     if (!QFileInfo(path).isFile()) {
         return false;
     }

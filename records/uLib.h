@@ -59,8 +59,8 @@ QByteArrayList splitReservationFile(const QByteArray& content);
 // Line rules of the customer file: LF ends a line, CRs are dropped, 0x1A ends the text.
 QByteArrayList splitCustomerFile(const QByteArray& content);
 
-// Clears YoyakuList and reads the reservation file into it; false (list left empty) when the
-// file does not exist. Throws FileError when it exists but cannot be read.
+// Clears YoyakuList and reads the reservation file into it; false (list left empty) when there
+// is no file at `path` (nothing, or a folder). Throws FileError when the file cannot be read.
 bool YoyakuFileLoad(const QString& path, THonjitu& honjitu);
 
 // Clears UserList and reads the customer file into it, handing every line to `addLine` as it is

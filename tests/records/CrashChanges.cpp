@@ -1,0 +1,43 @@
+#include "tests/records/CrashChanges.h"
+
+namespace crash_test {
+namespace {
+
+// Lines long enough that an append often crosses a page of the file.
+QByteArray randomLine(std::mt19937& random) {
+    static const char alphabet[] = "abcdefghijklmnopqrstuvwxyz0123456789\t";
+    std::uniform_int_distribution<int> length(20, 900);
+    std::uniform_int_distribution<int> letter(0, sizeof alphabet - 2);
+    QByteArray line(length(random), Qt::Uninitialized);
+    for (char& byte : line) {
+        byte = alphabet[letter(random)];
+    }
+    line.prepend("\x83\x4A\x83\x62\x83\x67\t");  // カット
+    return line;
+}
+
+}  // namespace
+
+Change drawChange(std::mt19937& random, QByteArrayList& lines) {
+    if (lines.isEmpty() || std::bernoulli_distribution(0.5)(random)) {
+        return {true, randomLine(random)};
+    }
+    const auto index = std::uniform_int_distribution<qsizetype>(0, lines.size() - 1)(random);
+    if (std::bernoulli_distribution(0.5)(random)) {
+        lines.removeAt(index);
+    } else {
+        lines[index] = randomLine(random);
+    }
+    return {false, {}};
+}
+
+QByteArrayList initialLines(std::mt19937& random, qsizetype bytes) {
+    QByteArrayList lines;
+    for (qsizetype size = 0; size < bytes;) {
+        lines.append(randomLine(random));
+        size += lines.last().size() + 2;
+    }
+    return lines;
+}
+
+}  // namespace crash_test

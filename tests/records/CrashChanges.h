@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayList>
+#include <random>
+
+// The changes the crash test's writer makes to a record file, drawn from a seeded generator so
+// that the test can replay them and know the file's content before and after each one.
+namespace crash_test {
+
+struct Change {
+    bool append;      // append `line`; otherwise rewrite the file from the changed list
+    QByteArray line;  // the appended line
+};
+
+// Draws the next change. A rewrite is applied to `lines` at once (a line dropped or replaced);
+// an appended line is left for the caller to add.
+Change drawChange(std::mt19937& random, QByteArrayList& lines);
+
+// A reservation file of about `bytes` bytes.
+QByteArrayList initialLines(std::mt19937& random, qsizetype bytes);
+
+inline QByteArray fileContent(const QByteArrayList& lines) {
+    return lines.isEmpty() ? QByteArray() : lines.join("\r\n") + "\r\n";
+}
+
+}  // namespace crash_test

@@ -1,0 +1,144 @@
+#include "records/uLib.h"
+#include "tests/support/Files.h"
+#include "tests/support/Unprivileged.h"
+
+#include <gtest/gtest.h>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <sys/mount.h>
+
+using testing_support::readBytes;
+using testing_support::writeBytes;
+
+namespace {
+
+const QByteArray Old = QByteArray("old line\r\n").repeated(3);
+const QByteArrayList OldLines(3, "old line");
+
+// A 64 KiB file system, so that a disk can fill up; unmounted again at the end of the test.
+class SmallDisk {
+public:
+    explicit SmallDisk(const QString& mountPoint) : mountPoint_(QFile::encodeName(mountPoint)) {
+        QDir().mkpath(mountPoint);
+        mounted_ = ::mount("tmpfs", mountPoint_.constData(), "tmpfs", 0, "size=64k") == 0;
+    }
+    ~SmallDisk() {
+        if (mounted_) {
+            ::umount(mountPoint_.constData());
+        }
+    }
+    SmallDisk(const SmallDisk&) = delete;
+    SmallDisk& operator=(const SmallDisk&) = delete;
+    bool mounted() const { return mounted_; }
+
+private:
+    QByteArray mountPoint_;
+    bool mounted_ = false;
+};
+
+bool failsNamingTheFile(const std::function<void()>& work) {
+    try {
+        work();
+        return false;
+    } catch (const FileError& error) {
+        return error.message().contains(YoyakuFileName);
+    }
+}
+
+class RecordFileFault : public ::testing::Test {
+protected:
+    QString path() const { return dir_.filePath(YoyakuFileName); }
+    QStringList entries() const {
+        return QDir(dir_.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    }
+    QTemporaryDir dir_;
+};
+
+TEST_F(RecordFileFault, AFullDiskDuringAnAppendLeavesTheOldFileWhole) {
+    const QString mountPoint = dir_.filePath("small");
+    SmallDisk disk(mountPoint);
+    if (!disk.mounted()) {
+        GTEST_SKIP() << "cannot mount a small tmpfs here, so a full disk is not tested";
+    }
+    const QString file = mountPoint + "/" + YoyakuFileName;
+    // Nearly 64 KiB: an append fills the last page, then finds no room for the rest.
+    const QByteArray old = QByteArray("old line\r\n").repeated(6300);
+    writeBytes(file, old);
+    QByteArrayList list = OldLines;
+    EXPECT_TRUE(failsNamingTheFile([&] { appendRecordLine(file, QByteArray(6000, 'x'), list); }));
+    EXPECT_EQ(readBytes(file), old);
+    EXPECT_EQ(list, OldLines);
+}
+
+TEST_F(RecordFileFault, ARecordFileThatIsAFolderIsReportedAndKept) {
+    QDir(dir_.path()).mkpath(YoyakuFileName + "/inside");
+    THonjitu honjitu;
+    honjitu.YoyakuList = OldLines;
+    honjitu.UserList = OldLines;
+    // The reservation loader reports it as the missing file, naming it, and start-up goes on.
+    EXPECT_FALSE(YoyakuFileLoad(path(), honjitu));
+    honjitu.YoyakuList = OldLines;
+    EXPECT_TRUE(failsNamingTheFile([&] { UserListLoad(path(), honjitu); }));
+    EXPECT_TRUE(failsNamingTheFile([&] { YoyakuFileSave(path(), "new", 'A', honjitu); }));
+    EXPECT_TRUE(failsNamingTheFile([&] { YoyakuFileSave(path(), "", 'R', honjitu); }));
+    EXPECT_EQ(honjitu.YoyakuList, OldLines);
+    EXPECT_TRUE(QFileInfo(path() + "/inside").isDir());
+    EXPECT_EQ(entries(), QStringList{YoyakuFileName});
+}
+
+TEST_F(RecordFileFault, ARemovedFileIsNotCreatedByAnAppendButARewriteRestoresIt) {
+    writeBytes(path(), Old);
+    THonjitu honjitu;
+    ASSERT_TRUE(YoyakuFileLoad(path(), honjitu));
+    QFile::remove(path());
+
+    EXPECT_TRUE(failsNamingTheFile([&] { YoyakuFileSave(path(), "new", 'A', honjitu); }));
+    EXPECT_FALSE(QFileInfo::exists(path()));
+    EXPECT_EQ(honjitu.YoyakuList, OldLines);
+    // The list is the working copy: writing it back recreates the file, owner-only.
+    YoyakuFileSave(path(), "", 'R', honjitu);
+    EXPECT_EQ(readBytes(path()), Old);
+    EXPECT_EQ(QFile::permissions(path()), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                              QFileDevice::ReadUser | QFileDevice::WriteUser);
+}
+
+TEST_F(RecordFileFault, AFileMadeReadOnlyWhileInUseRefusesWritesWithoutHarm) {
+    writeBytes(path(), Old);
+    testing_support::openUpForOthers(dir_.path());
+    // The folder stays writable, so only the file's own permission stops a write.
+    QFile::setPermissions(dir_.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                           QFileDevice::ExeOwner | QFileDevice::ReadOther |
+                                           QFileDevice::WriteOther | QFileDevice::ExeOther);
+    QFile::setPermissions(path(), QFileDevice::ReadOwner | QFileDevice::ReadOther);
+    const QString file = path();
+    QString whyNot;
+    const auto failed = testing_support::runAsNobody(
+        [&] {
+            THonjitu honjitu;
+            return YoyakuFileLoad(file, honjitu) && honjitu.YoyakuList == OldLines &&
+                   failsNamingTheFile([&] { YoyakuFileSave(file, "new", 'A', honjitu); }) &&
+                   failsNamingTheFile([&] { YoyakuFileSave(file, "", 'R', honjitu); }) &&
+                   honjitu.YoyakuList == OldLines;
+        },
+        &whyNot);
+    if (!failed) {
+        GTEST_SKIP() << "read-only file not tested: " << whyNot.toStdString();
+    }
+    EXPECT_TRUE(*failed);
+    EXPECT_EQ(readBytes(path()), Old);
+    EXPECT_EQ(entries(), QStringList{YoyakuFileName});
+}
+
+TEST_F(RecordFileFault, ARewriteThroughASymbolicLinkReplacesTheTargetAndKeepsTheLink) {
+    const QString target = dir_.filePath("elsewhere.csv");
+    writeBytes(target, Old);
+    ASSERT_TRUE(QFile::link(target, path()));
+    rewriteRecordFile(path(), {"new"});
+    EXPECT_EQ(QFileInfo(path()).symLinkTarget(), target);
+    EXPECT_EQ(readBytes(target), QByteArray("new\r\n"));
+}
+
+}  // namespace

@@ -15,8 +15,9 @@ bool sameLine(const QByteArray& a, const QByteArray& b) {
 }  // namespace
 
 ReservationIndex::Booking ReservationIndex::read(const QByteArray& line) {
-    const QByteArrayList fields = splitFields(line);
-    Booking booking{line, NoDay, false, {}, reservation::bookedHour(fields)};
+    using namespace reservation;
+    const LeadingFields fields(line);
+    Booking booking{line, NoDay, false, {}, reservation::bookedHour(fields.at(YoyakuJikan))};
     // Any day far from a valid result tells an invalid date (today's stand-in) apart.
     const QDate probeA(2000, 1, 1);
     const QDate probeB(2150, 6, 15);
@@ -26,7 +27,9 @@ ReservationIndex::Booking ReservationIndex::read(const QByteArray& line) {
         booking.day = a.toJulianDay();
     } else {
         booking.dependsOnToday = true;
-        booking.dateFields = fields.mid(0, 3);
+        for (int position = YoyakuNen; position <= YoyakuNiti; ++position) {
+            booking.dateFields.append(fields.at(position).toByteArray());
+        }
     }
     return booking;
 }

@@ -331,12 +331,11 @@ void TfmMain::UserListLoad() {
         model->clear();
         // Items wait here until events are let through, so that the views take them in batches
         // and item i is customer line i whenever anything else can run.
-        QList<ui::UserItem> taken;
+        QByteArrayList taken;
         const auto hand = [&taken, model] { model->append(std::exchange(taken, {})); };
         const auto handOver = qScopeGuard(hand);
         ::UserListLoad(
-            userFilePath(), *Honjitu,
-            [&taken](const QByteArray& line) { taken.append(ui::UserItemFrom(line)); },
+            userFilePath(), *Honjitu, [&taken](const QByteArray& line) { taken.append(line); },
             [&hand] {
                 hand();
                 QCoreApplication::processEvents();

@@ -18,12 +18,14 @@ ReservationIndex::Booking ReservationIndex::read(const QByteArray& line) {
     using namespace reservation;
     const LeadingFields fields(line);
     Booking booking{line, NoDay, false, {}, reservation::bookedHour(fields.at(YoyakuJikan))};
-    // Any day far from a valid result tells an invalid date (today's stand-in) apart.
-    const QDate probeA(2000, 1, 1);
-    const QDate probeB(2150, 6, 15);
-    const QDate a = reservation::bookedDate(fields, probeA);
-    const QDate b = reservation::bookedDate(fields, probeB);
-    if (a == b) {
+    // A year of more than two digits does not depend on today; then only a result equal to the
+    // stand-in day can still be an invalid date, which a second stand-in tells apart.
+    const QDate standInA(2000, 1, 1);
+    const QDate standInB(2150, 6, 15);
+    const QDate a = reservation::bookedDate(fields, standInA);
+    const bool fixed = fields.at(YoyakuNen).size() > 2 &&
+                       (a != standInA || reservation::bookedDate(fields, standInB) == a);
+    if (fixed) {
         booking.day = a.toJulianDay();
     } else {
         booking.dependsOnToday = true;
@@ -46,6 +48,16 @@ void ReservationIndex::sync(const QByteArrayList& lines) {
     while (suffix < oldSize - prefix && suffix < newSize - prefix &&
            sameLine(bookings_[oldSize - 1 - suffix].line, lines[newSize - 1 - suffix])) {
         ++suffix;
+    }
+    if (prefix == oldSize && prefix == newSize) {
+        return;
+    }
+    if (prefix == oldSize) {  // lines added at the end, the whole list at the first call
+        bookings_.reserve(newSize);
+        for (qsizetype i = prefix; i < newSize; ++i) {
+            bookings_.append(read(lines[i]));
+        }
+        return;
     }
     QList<Booking> changed;
     changed.reserve(newSize - prefix - suffix);

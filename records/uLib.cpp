@@ -12,6 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -217,23 +218,53 @@ void UserFileSave(const QString& path, const QByteArray& line, char mode, THonji
     saveRecordFile(path, line, mode, honjitu.UserList);
 }
 
+namespace {
+
+// A line that shares the bytes of the file read in one piece instead of copying them, so that a
+// file of a hundred thousand lines costs one allocation, not one per line. A line that is changed
+// gets bytes of its own; the file's bytes are freed with the last line that uses them.
+QByteArray sharedLine(const QByteArray& content, qsizetype from, qsizetype length) {
+    if (length == 0) {
+        return QByteArray(content.constData() + from, 0);
+    }
+    QByteArray whole = content;
+    QByteArray::DataPointer line = std::move(whole.data_ptr());
+    line.setBegin(line.data() + from);
+    line.size = length;
+    return QByteArray(std::move(line));
+}
+
+}  // namespace
+
 QByteArrayList splitReservationFile(const QByteArray& content) {
     QByteArrayList lines;
     const qsizetype nul = content.indexOf('\0');
     const qsizetype end = nul < 0 ? content.size() : nul;
     const char* data = content.constData();
+    // The next CR and the next LF are each found with a vectorised search; a line ends at the
+    // nearer one.
+    const auto next = [data, end](char byte, qsizetype from) {
+        const void* found = std::memchr(data + from, byte, end - from);
+        return found == nullptr ? end : static_cast<const char*>(found) - data;
+    };
+    qsizetype nextCr = next('\r', 0);
+    qsizetype nextLf = next('\n', 0);
     qsizetype start = 0;
-    for (qsizetype pos = 0; pos < end; ++pos) {
-        if (data[pos] == '\r' || data[pos] == '\n') {
-            lines.append(QByteArray(data + start, pos - start));
-            if (data[pos] == '\r' && pos + 1 < end && data[pos + 1] == '\n') {
-                ++pos;
-            }
-            start = pos + 1;
+    while (start < end) {
+        const qsizetype lineEnd = std::min(nextCr, nextLf);
+        if (lineEnd == end) {
+            lines.append(sharedLine(content, start, end - start));
+            break;
         }
-    }
-    if (start < end) {
-        lines.append(QByteArray(data + start, end - start));
+        lines.append(sharedLine(content, start, lineEnd - start));
+        const bool crLf = lineEnd == nextCr && nextLf == lineEnd + 1 && nextLf < end;
+        start = lineEnd + (crLf ? 2 : 1);
+        if (nextCr < start) {
+            nextCr = next('\r', start);
+        }
+        if (nextLf < start) {
+            nextLf = next('\n', start);
+        }
     }
     return lines;
 }
@@ -248,8 +279,15 @@ QByteArrayList splitCustomerFile(const QByteArray& content) {
         if (lineEnd < 0 || lineEnd > end) {
             lineEnd = end;
         }
-        QByteArray line = content.mid(start, lineEnd - start);
-        line.replace('\r', QByteArray());
+        // Most lines end in CR LF: leaving that CR out of the slice keeps the line shared.
+        qsizetype length = lineEnd - start;
+        if (length > 0 && content.at(start + length - 1) == '\r') {
+            --length;
+        }
+        QByteArray line = sharedLine(content, start, length);
+        if (line.contains('\r')) {
+            line.replace('\r', QByteArray());
+        }
         lines.append(line);
         start = lineEnd + 1;
     }

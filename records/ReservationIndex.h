@@ -14,7 +14,8 @@ namespace records {
 class ReservationIndex {
 public:
     // Brings the index in step with `lines`; only lines that changed since the last call are
-    // read again (an append, a removal or a replacement of a few lines costs a few lines).
+    // read again (an append, a removal or a replacement of a few lines costs a few lines), and a
+    // list that was not changed at all costs nothing.
     void sync(const QByteArrayList& lines);
 
     // Positions in the list, in list order, of the reservations booked on a day from `first` to
@@ -26,18 +27,20 @@ public:
     QByteArray tableEntry(qsizetype position) const;
 
 private:
-    struct Booking {
-        QByteArray line;      // shares the list's bytes: an untouched line keeps the same data
-        qint64 day;           // Julian day; NoDay when the date is invalid or depends on today
-        bool dependsOnToday;  // invalid date, or a two-digit year (the century of today)
-        QByteArrayList dateFields;  // kept only when the date depends on today
+    // Julian day of each line, or DependsOnToday for an invalid date or a two-digit year (the
+    // century of today), which are read again from the line when asked for.
+    using Day = qint32;
+    static constexpr Day DependsOnToday = std::numeric_limits<Day>::min();
+
+    struct Reading {
+        Day day;
         int hour;
     };
-    static constexpr qint64 NoDay = std::numeric_limits<qint64>::min();
+    static Reading read(const QByteArray& line);
 
-    static Booking read(const QByteArray& line);
-
-    QList<Booking> bookings_;
+    QByteArrayList lines_;  // shares the list's lines: an untouched line keeps the same data
+    QList<Day> days_;
+    QList<int> hours_;
 };
 
 }  // namespace records

@@ -77,8 +77,15 @@ FieldSpan scanField(QByteArrayView line, qsizetype& pos) {
         return span;
     }
     const qsizetype start = pos;
-    while (pos < size && !isSeparatorByte(static_cast<unsigned char>(data[pos]))) {
-        pos += sjis::charLength(data, size, pos);
+    while (pos < size) {
+        const auto byte = static_cast<unsigned char>(data[pos]);
+        if (byte > 0x20 && byte < 0x81) {  // the usual ASCII byte: a character of its own
+            ++pos;
+        } else if (isSeparatorByte(byte)) {
+            break;
+        } else {
+            pos += sjis::charLength(data, size, pos);
+        }
     }
     span.bytes = line.sliced(start, pos - start);
     return span;

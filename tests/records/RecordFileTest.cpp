@@ -238,6 +238,24 @@ TEST_F(RecordFile, LoadersFillTheListsInFileOrder) {
     EXPECT_EQ(honjitu_.YoyakuList, (QByteArrayList{"x", "y"}));
 }
 
+// Files of many megabytes are read through a buffer of their own (large pages); they must load
+// the same lines, and a rewrite must give back the same bytes.
+TEST_F(RecordFile, ALargeFileLoadsEveryLineAndGoesBackByteIdentical) {
+    QByteArrayList lines;
+    QByteArray content;
+    for (int i = 0; i < 60000; ++i) {
+        lines << "2026\t12\t" + QByteArray::number(i % 28 + 1) + "\t10\t" +
+                     QByteArray(i % 150, char('a' + i % 26));
+        content += lines.last() + "\r\n";
+    }
+    ASSERT_GT(content.size(), 5 * 1024 * 1024);
+    writeBytes(path(), content);
+    ASSERT_TRUE(YoyakuFileLoad(path(), honjitu_));
+    EXPECT_EQ(honjitu_.YoyakuList, lines);
+    YoyakuFileSave(path(), QByteArray(), 'R', honjitu_);
+    EXPECT_EQ(readBytes(path()), content);
+}
+
 TEST_F(RecordFile, MissingFilesAtLoad) {
     honjitu_.YoyakuList = {"stale"};
     EXPECT_FALSE(YoyakuFileLoad(path(), honjitu_));

@@ -251,7 +251,9 @@ void TfmMain::closeEvent(QCloseEvent* event) {
 }
 
 void TfmMain::YoyakuFileLoad() {
-    if (!::YoyakuFileLoad(yoyakuFilePath(), *Honjitu)) {
+    yoyakuIndex_ = {};
+    const auto indexLine = [this](const QByteArray& line) { yoyakuIndex_.append(line); };
+    if (!::YoyakuFileLoad(yoyakuFilePath(), *Honjitu, indexLine)) {
         ui::showMessage(this, QMessageBox::Warning, YoyakuLoadErrorCaption,
                         QStringLiteral("カット予約ファイルがありません。\n\"%1\" 読込失敗")
                             .arg(QDir::toNativeSeparators(yoyakuFilePath())));

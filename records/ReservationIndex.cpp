@@ -29,6 +29,10 @@ ReservationIndex::Reading ReservationIndex::read(const QByteArray& line) {
 }
 
 void ReservationIndex::sync(const QByteArrayList& lines) {
+    if (days_.size() != lines_.size()) {
+        lines_ = lines;  // the lines appended while the list was filled are its lines now
+        return;
+    }
     if (lines.constData() == lines_.constData() && lines.size() == lines_.size()) {
         return;  // the very same list, not changed since
     }
@@ -43,6 +47,10 @@ void ReservationIndex::sync(const QByteArrayList& lines) {
            sameLine(lines_[oldSize - 1 - suffix], lines[newSize - 1 - suffix])) {
         ++suffix;
     }
+    if (prefix == oldSize && prefix == newSize) {
+        lines_ = lines;  // the same lines in another list: share that one from now on
+        return;
+    }
     const qsizetype changed = newSize - prefix - suffix;
     days_.remove(prefix, oldSize - prefix - suffix);
     hours_.remove(prefix, oldSize - prefix - suffix);
@@ -54,6 +62,12 @@ void ReservationIndex::sync(const QByteArrayList& lines) {
         hours_[i] = reading.hour;
     }
     lines_ = lines;
+}
+
+void ReservationIndex::append(const QByteArray& line) {
+    const Reading reading = read(line);
+    days_.append(reading.day);
+    hours_.append(reading.hour);
 }
 
 QList<qsizetype> ReservationIndex::bookedBetween(const QDate& first, const QDate& last,

@@ -17,6 +17,9 @@ public:
     // read again (an append, a removal or a replacement of a few lines costs a few lines), and a
     // list that was not changed at all costs nothing.
     void sync(const QByteArrayList& lines);
+    // Reads one line as the list is being filled, when it is cheapest to read; the next sync must
+    // be given the list that was filled with exactly these lines, which it then takes as is.
+    void append(const QByteArray& line);
 
     // Positions in the list, in list order, of the reservations booked on a day from `first` to
     // `last`; a reservation without a valid date counts as booked on `today`.

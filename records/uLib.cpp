@@ -257,10 +257,9 @@ QByteArray sharedLine(const QByteArray& content, qsizetype from, qsizetype lengt
     return QByteArray(std::move(line));
 }
 
-}  // namespace
-
-QByteArrayList splitReservationFile(const QByteArray& content) {
-    QByteArrayList lines;
+// Hands every line of the reservation file's content to `take`, in file order.
+template <typename Take>
+void forEachReservationLine(const QByteArray& content, Take take) {
     const qsizetype nul = content.indexOf('\0');
     const qsizetype end = nul < 0 ? content.size() : nul;
     const char* data = content.constData();
@@ -276,10 +275,10 @@ QByteArrayList splitReservationFile(const QByteArray& content) {
     while (start < end) {
         const qsizetype lineEnd = std::min(nextCr, nextLf);
         if (lineEnd == end) {
-            lines.append(sharedLine(content, start, end - start));
+            take(sharedLine(content, start, end - start));
             break;
         }
-        lines.append(sharedLine(content, start, lineEnd - start));
+        take(sharedLine(content, start, lineEnd - start));
         const bool crLf = lineEnd == nextCr && nextLf == lineEnd + 1 && nextLf < end;
         start = lineEnd + (crLf ? 2 : 1);
         if (nextCr < start) {
@@ -289,6 +288,13 @@ QByteArrayList splitReservationFile(const QByteArray& content) {
             nextLf = next('\n', start);
         }
     }
+}
+
+}  // namespace
+
+QByteArrayList splitReservationFile(const QByteArray& content) {
+    QByteArrayList lines;
+    forEachReservationLine(content, [&lines](QByteArray line) { lines.append(std::move(line)); });
     return lines;
 }
 
@@ -317,12 +323,20 @@ QByteArrayList splitCustomerFile(const QByteArray& content) {
     return lines;
 }
 
-bool YoyakuFileLoad(const QString& path, THonjitu& honjitu) {
+bool YoyakuFileLoad(const QString& path, THonjitu& honjitu,
+                    const std::function<void(const QByteArray&)>& addLine) {
     honjitu.YoyakuList.clear();
     if (!QFileInfo(path).isFile()) {
         return false;
     }
-    honjitu.YoyakuList = splitReservationFile(readWholeFile(path));
+    QByteArrayList& lines = honjitu.YoyakuList;
+    forEachReservationLine(readWholeFile(path), [&lines, &addLine](QByteArray line) {
+        // Taken while the line's bytes are still in the cache from finding its end.
+        if (addLine) {
+            addLine(line);
+        }
+        lines.append(std::move(line));
+    });
     return true;
 }
 

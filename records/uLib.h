@@ -59,9 +59,11 @@ QByteArrayList splitReservationFile(const QByteArray& content);
 // Line rules of the customer file: LF ends a line, CRs are dropped, 0x1A ends the text.
 QByteArrayList splitCustomerFile(const QByteArray& content);
 
-// Clears YoyakuList and reads the reservation file into it; false (list left empty) when the
-// file does not exist. Throws FileError when it exists but cannot be read.
-bool YoyakuFileLoad(const QString& path, THonjitu& honjitu);
+// Clears YoyakuList and reads the reservation file into it, handing every line to `addLine` as it
+// is taken; false (list left empty) when the file does not exist. Throws FileError when it exists
+// but cannot be read.
+bool YoyakuFileLoad(const QString& path, THonjitu& honjitu,
+                    const std::function<void(const QByteArray&)>& addLine = {});
 
 // Clears UserList and reads the customer file into it, handing every line to `addLine` as it is
 // taken. `letEventsThrough` runs before the first line and then every few milliseconds, so the

@@ -100,6 +100,26 @@ TEST(ReservationIndex, GivesWhatAPlainReadingGivesThroughRandomChanges) {
     }
 }
 
+TEST(ReservationIndex, LinesReadWhileTheListIsFilledStayInStepAfterwards) {
+    QRandomGenerator random(4052026);
+    QByteArrayList lines;
+    ReservationIndex index;
+    for (int i = 0; i < 300; ++i) {
+        lines.append(randomLine(random));
+        index.append(lines.last());
+    }
+    const QDate week(2026, 12, 6);
+    const QDate today(2026, 12, 9);
+    index.sync(lines);
+    EXPECT_EQ(indexedWeek(index, week, today), plainWeek(lines, week, today));
+
+    removeFirstEqual(lines, lines.at(17));
+    lines.append(randomLine(random));
+    lines[3] = randomLine(random);
+    index.sync(lines);
+    EXPECT_EQ(indexedWeek(index, week, today), plainWeek(lines, week, today));
+}
+
 TEST(ReservationIndex, TwoDigitYearsAndInvalidDatesFollowToday) {
     ReservationIndex index;
     index.sync({"26\t01\t05\t10", "2026\t02\t30\t10"});

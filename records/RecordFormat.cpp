@@ -54,7 +54,7 @@ struct FieldSpan {
 // the next lone quote, or to the end of the line when there is none; a plain field to the next
 // separator byte. Both step over whole characters, so the second byte of a double-byte character
 // never ends a field.
-FieldSpan scanField(QByteArrayView line, qsizetype& pos) {
+Q_ALWAYS_INLINE FieldSpan scanField(QByteArrayView line, qsizetype& pos) {
     const char* data = line.data();
     const qsizetype size = line.size();
     FieldSpan span;
@@ -151,7 +151,7 @@ QByteArrayList splitFields(const QByteArray& line) {
     return fields;
 }
 
-LeadingFields::LeadingFields(QByteArrayView line, int wanted) {
+LeadingFields::LeadingFields(QByteArrayView line, int wanted) : line_(line) {
     wanted = std::clamp(wanted, 0, MaxCount);
     qsizetype pos = 0;
     skipSeparators(line, pos);
@@ -159,10 +159,9 @@ LeadingFields::LeadingFields(QByteArrayView line, int wanted) {
         const FieldSpan span = scanField(line, pos);
         if (span.doubledQuotes) {
             unquoted_[count_] = undoDoubledQuotes(span.bytes);
-            fields_[count_] = unquoted_[count_];
-        } else {
-            fields_[count_] = span.bytes;
         }
+        begins_[count_] = span.bytes.data() - line.data();
+        sizes_[count_] = span.bytes.size();
         ++count_;
         skipSeparators(line, pos);
     }

@@ -49,12 +49,22 @@ public:
     int count() const { return count_; }
     // The field at `position`, or an empty text when the line has fewer fields.
     QByteArrayView at(int position) const {
-        return position >= 0 && position < count_ ? fields_[position] : QByteArrayView();
+        if (position < 0 || position >= count_) {
+            return {};
+        }
+        if (!unquoted_[position].isNull()) {
+            return unquoted_[position];
+        }
+        return QByteArrayView(line_.data() + begins_[position], sizes_[position]);
     }
 
 private:
-    std::array<QByteArrayView, MaxCount> fields_{};
-    std::array<QByteArray, MaxCount> unquoted_;
+    // Where each field lies in the line, kept as plain numbers rather than views, which the
+    // compiler would assemble in memory and read back whole for every field.
+    QByteArrayView line_;
+    std::array<qsizetype, MaxCount> begins_{};
+    std::array<qsizetype, MaxCount> sizes_{};
+    std::array<QByteArray, MaxCount> unquoted_;  // a quoted field with doubled quotes undone
     int count_ = 0;
 };
 

@@ -46,10 +46,8 @@ bool isInSlot(const QByteArray& line, const TimeSlot& slot) {
 }
 
 QDate bookedDate(QByteArrayView nen, QByteArrayView tuki, QByteArrayView niti, const QDate& today) {
-    // The three are read as one "year/month/day" text, so a slash inside any of them spoils it.
-    if (nen.contains('/') || tuki.contains('/') || niti.contains('/')) {
-        return today;
-    }
+    // The three are read as one "year/month/day" text; a slash inside any of them would spoil
+    // it, and it also keeps that field from reading as a number.
     const auto year = parseInteger(nen, false);
     const auto month = parseInteger(tuki, false);
     const auto day = parseInteger(niti, false);
@@ -60,10 +58,11 @@ QDate bookedDate(QByteArrayView nen, QByteArrayView tuki, QByteArrayView niti, c
     if (nen.size() <= 2) {
         fullYear += today.year() / 100 * 100;
     }
-    if (fullYear < 1 || fullYear > 9999 || !QDate::isValid(fullYear, *month, *day)) {
+    if (fullYear < 1 || fullYear > 9999) {
         return today;
     }
-    return QDate(fullYear, *month, *day);
+    const QDate date(fullYear, *month, *day);
+    return date.isValid() ? date : today;
 }
 
 QDate bookedDate(const LeadingFields& fields, const QDate& today) {

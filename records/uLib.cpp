@@ -9,7 +9,6 @@
 #include <QSaveFile>
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -87,29 +86,12 @@ QByteArray lineEndMissingAtEnd(int fd) {
     return last == '\r' ? QByteArray("\n") : LineEnd;
 }
 
-// Asks for large pages for a big buffer about to be filled: a file of many megabytes then costs
-// a few page faults instead of thousands. Only a hint; nothing changes where it is not granted.
-void preferLargePages(QByteArray& buffer) {
-    constexpr qsizetype Worthwhile = 4 * 1024 * 1024;
-    if (buffer.size() < Worthwhile) {
-        return;
-    }
-    const auto pageSize = static_cast<quintptr>(::sysconf(_SC_PAGESIZE));
-    const auto begin = reinterpret_cast<quintptr>(buffer.data());
-    const quintptr first = (begin + pageSize - 1) / pageSize * pageSize;
-    const quintptr last = (begin + static_cast<quintptr>(buffer.size())) / pageSize * pageSize;
-    if (last > first) {
-        ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
-    }
-}
-
 QByteArray readWholeFile(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
         throw fileError(QStringLiteral("ファイルを開けません"), path, file.errorString());
     }
     QByteArray content(file.size(), Qt::Uninitialized);
-    preferLargePages(content);
     const qint64 taken = file.read(content.data(), content.size());
     if (taken >= 0) {
         content.resize(taken);

@@ -238,7 +238,7 @@ TEST_F(RecordFile, LoadersFillTheListsInFileOrder) {
     EXPECT_EQ(honjitu_.YoyakuList, (QByteArrayList{"x", "y"}));
 }
 
-// Files of many megabytes are read through a buffer of their own (large pages); they must load
+// Files of many megabytes are read straight into a buffer of their size; they must load
 // the same lines, and a rewrite must give back the same bytes.
 TEST_F(RecordFile, ALargeFileLoadsEveryLineAndGoesBackByteIdentical) {
     QByteArrayList lines;

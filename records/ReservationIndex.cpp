@@ -14,9 +14,9 @@ bool sameLine(const QByteArray& a, const QByteArray& b) {
 
 }  // namespace
 
-ReservationIndex::Reading ReservationIndex::read(const QByteArray& line) {
+ReservationIndex::Day ReservationIndex::dayOf(const QByteArray& line) {
     using namespace reservation;
-    const LeadingFields fields(line);
+    const LeadingFields fields(line, YoyakuNiti + 1);
     // A year of more than two digits does not depend on today; then only a result equal to the
     // stand-in day can still be an invalid date, which a second stand-in tells apart.
     const QDate standInA(2000, 1, 1);
@@ -24,8 +24,7 @@ ReservationIndex::Reading ReservationIndex::read(const QByteArray& line) {
     const QDate a = reservation::bookedDate(fields, standInA);
     const bool fixed = fields.at(YoyakuNen).size() > 2 &&
                        (a != standInA || reservation::bookedDate(fields, standInB) == a);
-    return {fixed ? static_cast<Day>(a.toJulianDay()) : DependsOnToday,
-            reservation::bookedHour(fields.at(YoyakuJikan))};
+    return fixed ? static_cast<Day>(a.toJulianDay()) : DependsOnToday;
 }
 
 void ReservationIndex::sync(const QByteArrayList& lines) {
@@ -53,21 +52,15 @@ void ReservationIndex::sync(const QByteArrayList& lines) {
     }
     const qsizetype changed = newSize - prefix - suffix;
     days_.remove(prefix, oldSize - prefix - suffix);
-    hours_.remove(prefix, oldSize - prefix - suffix);
     days_.insert(prefix, changed, DependsOnToday);
-    hours_.insert(prefix, changed, 0);
     for (qsizetype i = prefix; i < prefix + changed; ++i) {
-        const Reading reading = read(lines[i]);
-        days_[i] = reading.day;
-        hours_[i] = reading.hour;
+        days_[i] = dayOf(lines[i]);
     }
     lines_ = lines;
 }
 
 void ReservationIndex::append(const QByteArray& line) {
-    const Reading reading = read(line);
-    days_.append(reading.day);
-    hours_.append(reading.hour);
+    days_.append(dayOf(line));
 }
 
 QList<qsizetype> ReservationIndex::bookedBetween(const QDate& first, const QDate& last,
@@ -94,7 +87,7 @@ QDate ReservationIndex::bookedDate(qsizetype position, const QDate& today) const
 }
 
 int ReservationIndex::bookedHour(qsizetype position) const {
-    return hours_.at(position);
+    return reservation::bookedHour(LeadingFields(lines_.at(position)).at(reservation::YoyakuJikan));
 }
 
 QByteArray ReservationIndex::tableEntry(qsizetype position) const {

@@ -9,8 +9,9 @@
 
 namespace records {
 
-// The booked date and hour of every reservation line, read once when the line enters the list, so
-// that showing a week does not split the whole history again.
+// The booked day of every reservation line, read once when the line enters the list, so that
+// showing a week does not split the whole history again. The few lines of the week shown are read
+// again for their hour and names.
 class ReservationIndex {
 public:
     // Brings the index in step with `lines`; only lines that changed since the last call are
@@ -35,15 +36,10 @@ private:
     using Day = qint32;
     static constexpr Day DependsOnToday = std::numeric_limits<Day>::min();
 
-    struct Reading {
-        Day day;
-        int hour;
-    };
-    static Reading read(const QByteArray& line);
+    static Day dayOf(const QByteArray& line);
 
     QByteArrayList lines_;  // shares the list's lines: an untouched line keeps the same data
     QList<Day> days_;
-    QList<int> hours_;
 };
 
 }  // namespace records

@@ -5,12 +5,12 @@
 #include <QByteArrayView>
 #include <QDate>
 
-// The reservation line: twenty TAB-separated fields, time slot first, then owner, pet and the
-// services chosen.
 namespace records {
 class LeadingFields;
 }
 
+// The reservation line: twenty TAB-separated fields, time slot first, then owner, pet and the
+// services chosen.
 namespace records::reservation {
 
 enum Field : int {

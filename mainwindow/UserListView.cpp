@@ -69,7 +69,7 @@ UserItem UserItemFrom(const QByteArray& line) {
 }
 
 int UserListModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(items_.size());
+    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
 }
 
 int UserListModel::columnCount(const QModelIndex& parent) const {
@@ -80,28 +80,24 @@ QVariant UserListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid()) {
         return {};
     }
-    const UserItem& shownItem = items_.at(index.row());
     if (role == Qt::DisplayRole) {
+        const UserItem& item = shownItem(index.row());
         switch (index.column()) {
             case PetNameColumn:
-                return shownItem.petName;
+                return item.petName;
             case ShimeiColumn:
-                return shownItem.shimei;
+                return item.shimei;
             case AddressColumn:
-                return shownItem.address;
+                return item.address;
             case TelephoneColumn:
-                return shownItem.telephone;
+                return item.telephone;
             case MobilColumn:
-                return shownItem.mobilPhone;
+                return item.mobilPhone;
         }
     }
-    if (index.column() == PetNameColumn) {
-        if (role == Qt::DecorationRole) {
-            return picture(shownItem.image);
-        }
-        if (role == ImageIndexRole) {
-            return shownItem.image;
-        }
+    if (index.column() == PetNameColumn && (role == Qt::DecorationRole || role == ImageIndexRole)) {
+        const int image = shownItem(index.row()).image;
+        return role == ImageIndexRole ? QVariant(image) : QVariant(picture(image));
     }
     return {};
 }
@@ -117,22 +113,33 @@ QVariant UserListModel::headerData(int section, Qt::Orientation orientation, int
     return Captions[section];
 }
 
+const UserItem& UserListModel::shownItem(int row) const {
+    const Row& entry = rows_.at(row);
+    if (!entry.shown) {
+        entry.shown = std::make_unique<const UserItem>(UserItemFrom(entry.line));
+    }
+    return *entry.shown;
+}
+
 void UserListModel::clear() {
-    if (items_.isEmpty()) {
+    if (rows_.empty()) {
         return;
     }
     beginResetModel();
-    items_.clear();
+    rows_.clear();
     endResetModel();
 }
 
-void UserListModel::append(QList<UserItem> items) {
-    if (items.isEmpty()) {
+void UserListModel::append(const QByteArrayList& lines) {
+    if (lines.isEmpty()) {
         return;
     }
-    const int first = static_cast<int>(items_.size());
-    beginInsertRows({}, first, first + static_cast<int>(items.size()) - 1);
-    items_.append(std::move(items));
+    const int first = static_cast<int>(rows_.size());
+    beginInsertRows({}, first, first + static_cast<int>(lines.size()) - 1);
+    rows_.reserve(rows_.size() + lines.size());
+    for (const QByteArray& line : lines) {
+        rows_.push_back({line, nullptr});
+    }
     endInsertRows();
 }
 

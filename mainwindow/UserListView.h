@@ -6,6 +6,9 @@
 #include <QStackedWidget>
 #include <QString>
 
+#include <memory>
+#include <vector>
+
 class QAbstractItemView;
 class QListView;
 class QTreeView;
@@ -24,7 +27,8 @@ struct UserItem {
 
 UserItem UserItemFrom(const QByteArray& line);
 
-// One row per customer line, in list order; five columns for the detail view.
+// One row per customer line, in list order; five columns for the detail view. A row keeps its line
+// and builds its texts the first time a view asks for them, so a refill costs only what is shown.
 class UserListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -40,12 +44,17 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
     void clear();
-    // Adds the items at the end in one step, so that views lay out once per batch.
-    void append(QList<UserItem> items);
-    const UserItem& item(int row) const { return items_.at(row); }
+    // Adds rows for the lines at the end in one step, so that views lay out once per batch.
+    void append(const QByteArrayList& lines);
 
 private:
-    QList<UserItem> items_;
+    struct Row {
+        QByteArray line;
+        mutable std::unique_ptr<const UserItem> shown;
+    };
+    const UserItem& shownItem(int row) const;
+
+    std::vector<Row> rows_;
 };
 
 // The customer list `ListView1`: an icon view (32 px pictures) and a detail view (five columns

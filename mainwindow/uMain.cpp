@@ -255,7 +255,9 @@ void TfmMain::closeEvent(QCloseEvent* event) {
 }
 
 void TfmMain::YoyakuFileLoad() {
-    if (!::YoyakuFileLoad(yoyakuFilePath(), *Honjitu)) {
+    yoyakuIndex_ = {};
+    const auto indexLine = [this](const QByteArray& line) { yoyakuIndex_.append(line); };
+    if (!::YoyakuFileLoad(yoyakuFilePath(), *Honjitu, indexLine)) {
         ui::showMessage(this, QMessageBox::Warning, YoyakuLoadErrorCaption,
                         QStringLiteral("カット予約ファイルがありません。\n\"%1\" 読込失敗")
                             .arg(QDir::toNativeSeparators(yoyakuFilePath())));
@@ -352,12 +354,11 @@ void TfmMain::UserListLoad() {
         model->clear();
         // Items wait here until events are let through, so that the views take them in batches
         // and item i is customer line i whenever anything else can run.
-        QList<ui::UserItem> taken;
+        QByteArrayList taken;
         const auto hand = [&taken, model] { model->append(std::exchange(taken, {})); };
         const auto handOver = qScopeGuard(hand);
         ::UserListLoad(
-            userFilePath(), *Honjitu,
-            [&taken](const QByteArray& line) { taken.append(ui::UserItemFrom(line)); },
+            userFilePath(), *Honjitu, [&taken](const QByteArray& line) { taken.append(line); },
             [&hand] {
                 hand();
                 QCoreApplication::processEvents();

@@ -2,6 +2,8 @@
 
 #include "records/Sjis.h"
 
+#include <algorithm>
+
 namespace records {
 namespace {
 
@@ -42,39 +44,74 @@ QByteArray replaceBrokenCharacters(const QByteArray& text) {
     return result;
 }
 
-// Reads a quoted field starting at the opening quote; `pos` ends after the closing quote, or at
-// the end of the line when there is none.
-QByteArray readQuotedField(const QByteArray& line, qsizetype& pos) {
-    QByteArray field;
+// Where a field's text lies in its line. A quoted field without doubled quotes is its bytes
+// between the quotes, so only one with doubled quotes ("") needs a copy of its own.
+struct FieldSpan {
+    QByteArrayView bytes;
+    bool doubledQuotes = false;
+};
+
+// The field that starts at `pos` (not a separator); `pos` ends after it. A quoted field runs to
+// the next lone quote, or to the end of the line when there is none; a plain field to the next
+// separator byte. Both step over whole characters, so the second byte of a double-byte character
+// never ends a field.
+Q_ALWAYS_INLINE FieldSpan scanField(QByteArrayView line, qsizetype& pos) {
+    const char* data = line.data();
     const qsizetype size = line.size();
-    ++pos;
-    while (pos < size) {
-        if (line.at(pos) == '"') {
-            if (pos + 1 < size && line.at(pos + 1) == '"') {
-                field.append('"');
-                pos += 2;
-                continue;
+    FieldSpan span;
+    if (data[pos] == '"') {
+        const qsizetype start = ++pos;
+        while (pos < size) {
+            if (data[pos] == '"') {
+                if (pos + 1 < size && data[pos + 1] == '"') {
+                    span.doubledQuotes = true;
+                    pos += 2;
+                    continue;
+                }
+                span.bytes = line.sliced(start, pos - start);
+                ++pos;
+                return span;
             }
-            ++pos;
-            break;
+            pos += sjis::charLength(data, size, pos);
         }
-        const qsizetype length = sjis::charLength(line, pos);
-        field.append(line.constData() + pos, length);
+        span.bytes = line.sliced(start, pos - start);
+        return span;
+    }
+    const qsizetype start = pos;
+    while (pos < size) {
+        const auto byte = static_cast<unsigned char>(data[pos]);
+        if (byte > 0x20 && byte < 0x81) {  // the usual ASCII byte: a character of its own
+            ++pos;
+        } else if (isSeparatorByte(byte)) {
+            break;
+        } else {
+            pos += sjis::charLength(data, size, pos);
+        }
+    }
+    span.bytes = line.sliced(start, pos - start);
+    return span;
+}
+
+// The text of a quoted field's bytes with every "" read as one quote.
+QByteArray undoDoubledQuotes(QByteArrayView bytes) {
+    QByteArray text;
+    text.reserve(bytes.size());
+    const char* data = bytes.data();
+    const qsizetype size = bytes.size();
+    for (qsizetype pos = 0; pos < size;) {
+        if (data[pos] == '"') {
+            text.append('"');
+            pos += 2;
+            continue;
+        }
+        const qsizetype length = sjis::charLength(data, size, pos);
+        text.append(data + pos, length);
         pos += length;
     }
-    return field;
+    return text;
 }
 
-QByteArray readPlainField(const QByteArray& line, qsizetype& pos) {
-    const qsizetype start = pos;
-    const qsizetype size = line.size();
-    while (pos < size && !isSeparatorByte(static_cast<unsigned char>(line.at(pos)))) {
-        pos += sjis::charLength(line, pos);
-    }
-    return line.mid(start, pos - start);
-}
-
-void skipSeparators(const QByteArray& line, qsizetype& pos) {
+void skipSeparators(QByteArrayView line, qsizetype& pos) {
     while (pos < line.size() && isSeparatorByte(static_cast<unsigned char>(line.at(pos)))) {
         ++pos;
     }
@@ -107,14 +144,28 @@ QByteArrayList splitFields(const QByteArray& line) {
     qsizetype pos = 0;
     skipSeparators(line, pos);
     while (pos < line.size()) {
-        if (line.at(pos) == '"') {
-            fields.append(readQuotedField(line, pos));
-        } else {
-            fields.append(readPlainField(line, pos));
-        }
+        const FieldSpan span = scanField(line, pos);
+        fields.append(span.doubledQuotes ? undoDoubledQuotes(span.bytes)
+                                         : span.bytes.toByteArray());
         skipSeparators(line, pos);
     }
     return fields;
+}
+
+LeadingFields::LeadingFields(QByteArrayView line, int wanted) : line_(line) {
+    wanted = std::clamp(wanted, 0, MaxCount);
+    qsizetype pos = 0;
+    skipSeparators(line, pos);
+    while (count_ < wanted && pos < line.size()) {
+        const FieldSpan span = scanField(line, pos);
+        if (span.doubledQuotes) {
+            unquoted_[count_] = undoDoubledQuotes(span.bytes);
+        }
+        begins_[count_] = span.bytes.data() - line.data();
+        sizes_[count_] = span.bytes.size();
+        ++count_;
+        skipSeparators(line, pos);
+    }
 }
 
 bool removeFirstEqual(QByteArrayList& lines, const QByteArray& line) {

@@ -2,6 +2,9 @@
 
 #include <QByteArray>
 #include <QByteArrayList>
+#include <QByteArrayView>
+
+#include <array>
 
 // The text rules shared by both record formats: the empty-field mark, the field sanitizer that
 // every writer applies, the field splitter that every reader uses, and the mark remover.
@@ -30,6 +33,41 @@ QByteArray readBack(const QByteArray& field);
 // a half-width space cuts a field), a field that starts with a double quote runs to the next
 // lone double quote with "" standing for one.
 QByteArrayList splitFields(const QByteArray& line);
+
+// The first few fields of a line, read in place by the rules of splitFields without copying the
+// line: what readers that look only at the time slot need, for every line of a long list. Only a
+// quoted field with doubled quotes gets a copy of its own. The views live as long as the line
+// and this object.
+class LeadingFields {
+public:
+    static constexpr int MaxCount = 4;
+
+    explicit LeadingFields(QByteArrayView line, int wanted = MaxCount);
+    LeadingFields(const LeadingFields&) = delete;
+    LeadingFields& operator=(const LeadingFields&) = delete;
+
+    // How many of the wanted fields the line has.
+    int count() const { return count_; }
+    // The field at `position`, or an empty text when the line has fewer fields.
+    QByteArrayView at(int position) const {
+        if (position < 0 || position >= count_) {
+            return {};
+        }
+        if (!unquoted_[position].isNull()) {
+            return unquoted_[position];
+        }
+        return QByteArrayView(line_.data() + begins_[position], sizes_[position]);
+    }
+
+private:
+    // Where each field lies in the line, kept as plain numbers rather than views, which the
+    // compiler would assemble in memory and read back whole for every field.
+    QByteArrayView line_;
+    std::array<qsizetype, MaxCount> begins_{};
+    std::array<qsizetype, MaxCount> sizes_{};
+    std::array<QByteArray, MaxCount> unquoted_;  // a quoted field with doubled quotes undone
+    int count_ = 0;
+};
 
 // The field at `position`, or an empty text when the line has fewer fields.
 inline QByteArray fieldAt(const QByteArrayList& fields, int position) {

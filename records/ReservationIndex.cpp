@@ -14,44 +14,53 @@ bool sameLine(const QByteArray& a, const QByteArray& b) {
 
 }  // namespace
 
-ReservationIndex::Booking ReservationIndex::read(const QByteArray& line) {
-    const QByteArrayList fields = splitFields(line);
-    Booking booking{line, NoDay, false, {}, reservation::bookedHour(fields)};
-    // Any day far from a valid result tells an invalid date (today's stand-in) apart.
-    const QDate probeA(2000, 1, 1);
-    const QDate probeB(2150, 6, 15);
-    const QDate a = reservation::bookedDate(fields, probeA);
-    const QDate b = reservation::bookedDate(fields, probeB);
-    if (a == b) {
-        booking.day = a.toJulianDay();
-    } else {
-        booking.dependsOnToday = true;
-        booking.dateFields = fields.mid(0, 3);
-    }
-    return booking;
+ReservationIndex::Day ReservationIndex::dayOf(const QByteArray& line) {
+    using namespace reservation;
+    const LeadingFields fields(line, YoyakuNiti + 1);
+    // A year of more than two digits does not depend on today; then only a result equal to the
+    // stand-in day can still be an invalid date, which a second stand-in tells apart.
+    const QDate standInA(2000, 1, 1);
+    const QDate standInB(2150, 6, 15);
+    const QDate a = reservation::bookedDate(fields, standInA);
+    const bool fixed = fields.at(YoyakuNen).size() > 2 &&
+                       (a != standInA || reservation::bookedDate(fields, standInB) == a);
+    return fixed ? static_cast<Day>(a.toJulianDay()) : DependsOnToday;
 }
 
 void ReservationIndex::sync(const QByteArrayList& lines) {
-    const qsizetype oldSize = bookings_.size();
+    if (days_.size() != lines_.size()) {
+        lines_ = lines;  // the lines appended while the list was filled are its lines now
+        return;
+    }
+    if (lines.constData() == lines_.constData() && lines.size() == lines_.size()) {
+        return;  // the very same list, not changed since
+    }
+    const qsizetype oldSize = lines_.size();
     const qsizetype newSize = lines.size();
     qsizetype prefix = 0;
-    while (prefix < oldSize && prefix < newSize &&
-           sameLine(bookings_[prefix].line, lines[prefix])) {
+    while (prefix < oldSize && prefix < newSize && sameLine(lines_[prefix], lines[prefix])) {
         ++prefix;
     }
     qsizetype suffix = 0;
     while (suffix < oldSize - prefix && suffix < newSize - prefix &&
-           sameLine(bookings_[oldSize - 1 - suffix].line, lines[newSize - 1 - suffix])) {
+           sameLine(lines_[oldSize - 1 - suffix], lines[newSize - 1 - suffix])) {
         ++suffix;
     }
-    QList<Booking> changed;
-    changed.reserve(newSize - prefix - suffix);
-    for (qsizetype i = prefix; i < newSize - suffix; ++i) {
-        changed.append(read(lines[i]));
+    if (prefix == oldSize && prefix == newSize) {
+        lines_ = lines;  // the same lines in another list: share that one from now on
+        return;
     }
-    bookings_.remove(prefix, oldSize - prefix - suffix);
-    bookings_.insert(prefix, changed.size(), Booking{});
-    std::move(changed.begin(), changed.end(), bookings_.begin() + prefix);
+    const qsizetype changed = newSize - prefix - suffix;
+    days_.remove(prefix, oldSize - prefix - suffix);
+    days_.insert(prefix, changed, DependsOnToday);
+    for (qsizetype i = prefix; i < prefix + changed; ++i) {
+        days_[i] = dayOf(lines[i]);
+    }
+    lines_ = lines;
+}
+
+void ReservationIndex::append(const QByteArray& line) {
+    days_.append(dayOf(line));
 }
 
 QList<qsizetype> ReservationIndex::bookedBetween(const QDate& first, const QDate& last,
@@ -59,11 +68,10 @@ QList<qsizetype> ReservationIndex::bookedBetween(const QDate& first, const QDate
     const qint64 from = first.toJulianDay();
     const qint64 to = last.toJulianDay();
     QList<qsizetype> positions;
-    const qsizetype size = bookings_.size();
+    const Day* days = days_.constData();
+    const qsizetype size = days_.size();
     for (qsizetype i = 0; i < size; ++i) {
-        const Booking& booking = bookings_[i];
-        const qint64 day =
-            booking.dependsOnToday ? bookedDate(i, today).toJulianDay() : booking.day;
+        const qint64 day = days[i] == DependsOnToday ? bookedDate(i, today).toJulianDay() : days[i];
         if (day >= from && day <= to) {
             positions.append(i);
         }
@@ -72,17 +80,18 @@ QList<qsizetype> ReservationIndex::bookedBetween(const QDate& first, const QDate
 }
 
 QDate ReservationIndex::bookedDate(qsizetype position, const QDate& today) const {
-    const Booking& booking = bookings_.at(position);
-    return booking.dependsOnToday ? reservation::bookedDate(booking.dateFields, today)
-                                  : QDate::fromJulianDay(booking.day);
+    const Day day = days_.at(position);
+    return day == DependsOnToday
+               ? reservation::bookedDate(LeadingFields(lines_.at(position)), today)
+               : QDate::fromJulianDay(day);
 }
 
 int ReservationIndex::bookedHour(qsizetype position) const {
-    return bookings_.at(position).hour;
+    return reservation::bookedHour(LeadingFields(lines_.at(position)).at(reservation::YoyakuJikan));
 }
 
 QByteArray ReservationIndex::tableEntry(qsizetype position) const {
-    return reservation::tableEntry(splitFields(bookings_.at(position).line));
+    return reservation::tableEntry(splitFields(lines_.at(position)));
 }
 
 }  // namespace records

@@ -9,13 +9,18 @@
 
 namespace records {
 
-// The booked date and hour of every reservation line, read once when the line enters the list, so
-// that showing a week does not split the whole history again.
+// The booked day of every reservation line, read once when the line enters the list, so that
+// showing a week does not split the whole history again. The few lines of the week shown are read
+// again for their hour and names.
 class ReservationIndex {
 public:
     // Brings the index in step with `lines`; only lines that changed since the last call are
-    // read again (an append, a removal or a replacement of a few lines costs a few lines).
+    // read again (an append, a removal or a replacement of a few lines costs a few lines), and a
+    // list that was not changed at all costs nothing.
     void sync(const QByteArrayList& lines);
+    // Reads one line as the list is being filled, when it is cheapest to read; the next sync must
+    // be given the list that was filled with exactly these lines, which it then takes as is.
+    void append(const QByteArray& line);
 
     // Positions in the list, in list order, of the reservations booked on a day from `first` to
     // `last`; a reservation without a valid date counts as booked on `today`.
@@ -26,18 +31,15 @@ public:
     QByteArray tableEntry(qsizetype position) const;
 
 private:
-    struct Booking {
-        QByteArray line;      // shares the list's bytes: an untouched line keeps the same data
-        qint64 day;           // Julian day; NoDay when the date is invalid or depends on today
-        bool dependsOnToday;  // invalid date, or a two-digit year (the century of today)
-        QByteArrayList dateFields;  // kept only when the date depends on today
-        int hour;
-    };
-    static constexpr qint64 NoDay = std::numeric_limits<qint64>::min();
+    // Julian day of each line, or DependsOnToday for an invalid date or a two-digit year (the
+    // century of today), which are read again from the line when asked for.
+    using Day = qint32;
+    static constexpr Day DependsOnToday = std::numeric_limits<Day>::min();
 
-    static Booking read(const QByteArray& line);
+    static Day dayOf(const QByteArray& line);
 
-    QList<Booking> bookings_;
+    QByteArrayList lines_;  // shares the list's lines: an untouched line keeps the same data
+    QList<Day> days_;
 };
 
 }  // namespace records

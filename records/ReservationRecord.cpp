@@ -9,8 +9,8 @@ namespace records::reservation {
 namespace {
 
 // A whole text of ASCII digits with an optional sign, as a number; nothing otherwise.
-std::optional<int> parseInteger(const QByteArray& text, bool allowSign) {
-    const char* begin = text.constData();
+std::optional<int> parseInteger(QByteArrayView text, bool allowSign) {
+    const char* begin = text.data();
     const char* end = begin + text.size();
     if (allowSign && begin != end && *begin == '+') {
         ++begin;
@@ -39,37 +39,47 @@ QByteArray buildLine(const QByteArrayList& values) {
 }
 
 bool isInSlot(const QByteArray& line, const TimeSlot& slot) {
-    const QByteArrayList fields = splitFields(line);
-    return fields.size() >= 4 && fields.at(YoyakuNen) == slot.nen &&
+    const LeadingFields fields(line);
+    return fields.count() >= 4 && fields.at(YoyakuNen) == slot.nen &&
            fields.at(YoyakuTuki) == slot.tuki && fields.at(YoyakuNiti) == slot.niti &&
            fields.at(YoyakuJikan) == slot.jikan;
 }
 
-QDate bookedDate(const QByteArrayList& fields, const QDate& today) {
-    const QByteArray joined = fieldAt(fields, YoyakuNen) + '/' + fieldAt(fields, YoyakuTuki) + '/' +
-                              fieldAt(fields, YoyakuNiti);
-    const QByteArrayList parts = joined.split('/');
-    if (parts.size() != 3) {
-        return today;
-    }
-    const auto year = parseInteger(parts.at(0), false);
-    const auto month = parseInteger(parts.at(1), false);
-    const auto day = parseInteger(parts.at(2), false);
+QDate bookedDate(QByteArrayView nen, QByteArrayView tuki, QByteArrayView niti, const QDate& today) {
+    // The three are read as one "year/month/day" text; a slash inside any of them would spoil
+    // it, and it also keeps that field from reading as a number.
+    const auto year = parseInteger(nen, false);
+    const auto month = parseInteger(tuki, false);
+    const auto day = parseInteger(niti, false);
     if (!year || !month || !day) {
         return today;
     }
     int fullYear = *year;
-    if (parts.at(0).size() <= 2) {
+    if (nen.size() <= 2) {
         fullYear += today.year() / 100 * 100;
     }
-    if (fullYear < 1 || fullYear > 9999 || !QDate::isValid(fullYear, *month, *day)) {
+    if (fullYear < 1 || fullYear > 9999) {
         return today;
     }
-    return QDate(fullYear, *month, *day);
+    const QDate date(fullYear, *month, *day);
+    return date.isValid() ? date : today;
+}
+
+QDate bookedDate(const LeadingFields& fields, const QDate& today) {
+    return bookedDate(fields.at(YoyakuNen), fields.at(YoyakuTuki), fields.at(YoyakuNiti), today);
+}
+
+QDate bookedDate(const QByteArrayList& fields, const QDate& today) {
+    return bookedDate(fieldAt(fields, YoyakuNen), fieldAt(fields, YoyakuTuki),
+                      fieldAt(fields, YoyakuNiti), today);
+}
+
+int bookedHour(QByteArrayView jikan) {
+    return parseInteger(jikan, true).value_or(0);
 }
 
 int bookedHour(const QByteArrayList& fields) {
-    return parseInteger(fieldAt(fields, YoyakuJikan), true).value_or(0);
+    return bookedHour(fieldAt(fields, YoyakuJikan));
 }
 
 QByteArray tableEntry(const QByteArrayList& fields) {

@@ -2,7 +2,12 @@
 
 #include <QByteArray>
 #include <QByteArrayList>
+#include <QByteArrayView>
 #include <QDate>
+
+namespace records {
+class LeadingFields;
+}
 
 // The reservation line: twenty TAB-separated fields, time slot first, then owner, pet and the
 // services chosen.
@@ -47,9 +52,12 @@ bool isInSlot(const QByteArray& line, const TimeSlot& slot);
 // The day a line is booked on: fields 1-3 read as year/month/day, or `today` when they do not
 // form a valid date. Two-digit years fall in the century of `today`.
 QDate bookedDate(const QByteArrayList& fields, const QDate& today);
+QDate bookedDate(const LeadingFields& fields, const QDate& today);
+QDate bookedDate(QByteArrayView nen, QByteArrayView tuki, QByteArrayView niti, const QDate& today);
 
 // The hour of a line: field 4 read as a decimal integer, 0 when it is not one.
 int bookedHour(const QByteArrayList& fields);
+int bookedHour(QByteArrayView jikan);
 
 // "Shimei/PetName" as stored, marks included: what the weekly table shows for a reservation.
 QByteArray tableEntry(const QByteArrayList& fields);

@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -79,11 +80,16 @@ QByteArray lineEndMissingAtEnd(int fd, off_t size) {
 
 QByteArray readWholeFile(const QString& path) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
         throw fileError(QStringLiteral("ファイルを開けません"), path, file.errorString());
     }
-    QByteArray content = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
+    QByteArray content(file.size(), Qt::Uninitialized);
+    const qint64 taken = file.read(content.data(), content.size());
+    if (taken >= 0) {
+        content.resize(taken);
+        content.append(file.readAll());  // whatever was added since the size was taken
+    }
+    if (taken < 0 || file.error() != QFileDevice::NoError) {
         throw fileError(QStringLiteral("ファイルを読み込めません"), path, file.errorString());
     }
     return content;
@@ -259,24 +265,60 @@ void UserFileSave(const QString& path, const QByteArray& line, char mode, THonji
     saveRecordFile(path, line, mode, honjitu.UserList);
 }
 
-QByteArrayList splitReservationFile(const QByteArray& content) {
-    QByteArrayList lines;
+namespace {
+
+// A line that shares the bytes of the file read in one piece instead of copying them, so that a
+// file of a hundred thousand lines costs one allocation, not one per line. A line that is changed
+// gets bytes of its own; the file's bytes are freed with the last line that uses them.
+QByteArray sharedLine(const QByteArray& content, qsizetype from, qsizetype length) {
+    if (length == 0) {
+        return QByteArray(content.constData() + from, 0);
+    }
+    QByteArray whole = content;
+    QByteArray::DataPointer line = std::move(whole.data_ptr());
+    line.setBegin(line.data() + from);
+    line.size = length;
+    return QByteArray(std::move(line));
+}
+
+// Hands every line of the reservation file's content to `take`, in file order.
+template <typename Take>
+void forEachReservationLine(const QByteArray& content, Take take) {
     const qsizetype nul = content.indexOf('\0');
     const qsizetype end = nul < 0 ? content.size() : nul;
     const char* data = content.constData();
+    // The next CR and the next LF are each found with a vectorised search; a line ends at the
+    // nearer one.
+    const auto next = [data, end](char byte, qsizetype from) {
+        const void* found = std::memchr(data + from, byte, end - from);
+        return found == nullptr ? end : static_cast<const char*>(found) - data;
+    };
+    qsizetype nextCr = next('\r', 0);
+    qsizetype nextLf = next('\n', 0);
     qsizetype start = 0;
-    for (qsizetype pos = 0; pos < end; ++pos) {
-        if (data[pos] == '\r' || data[pos] == '\n') {
-            lines.append(QByteArray(data + start, pos - start));
-            if (data[pos] == '\r' && pos + 1 < end && data[pos + 1] == '\n') {
-                ++pos;
-            }
-            start = pos + 1;
+    while (start < end) {
+        const qsizetype lineEnd = std::min(nextCr, nextLf);
+        if (lineEnd == end) {
+            take(sharedLine(content, start, end - start));
+            break;
+        }
+        take(sharedLine(content, start, lineEnd - start));
+        const bool crLf = lineEnd == nextCr && nextLf == lineEnd + 1 && nextLf < end;
+        start = lineEnd + (crLf ? 2 : 1);
+        if (nextCr < start) {
+            nextCr = next('\r', start);
+        }
+        if (nextLf < start) {
+            nextLf = next('\n', start);
         }
     }
-    if (start < end) {
-        lines.append(QByteArray(data + start, end - start));
-    }
+}
+
+}  // namespace
+
+QByteArrayList splitReservationFile(const QByteArray& content) {
+    QByteArrayList lines;
+    forEachReservationLine(content, [&lines](QByteArray line) { lines.append(std::move(line)); });
     return lines;
 }
 
@@ -290,21 +332,36 @@ QByteArrayList splitCustomerFile(const QByteArray& content) {
         if (lineEnd < 0 || lineEnd > end) {
             lineEnd = end;
         }
-        QByteArray line = content.mid(start, lineEnd - start);
-        line.replace('\r', QByteArray());
+        // Most lines end in CR LF: leaving that CR out of the slice keeps the line shared.
+        qsizetype length = lineEnd - start;
+        if (length > 0 && content.at(start + length - 1) == '\r') {
+            --length;
+        }
+        QByteArray line = sharedLine(content, start, length);
+        if (line.contains('\r')) {
+            line.replace('\r', QByteArray());
+        }
         lines.append(line);
         start = lineEnd + 1;
     }
     return lines;
 }
 
-bool YoyakuFileLoad(const QString& path, THonjitu& honjitu) {
+bool YoyakuFileLoad(const QString& path, THonjitu& honjitu,
+                    const std::function<void(const QByteArray&)>& addLine) {
     honjitu.YoyakuList.clear();
     // A folder in the file's place reads as no file: start-up reports it by name and goes on.
     if (!QFileInfo(path).isFile()) {
         return false;
     }
-    honjitu.YoyakuList = splitReservationFile(readWholeFile(path));
+    QByteArrayList& lines = honjitu.YoyakuList;
+    forEachReservationLine(readWholeFile(path), [&lines, &addLine](QByteArray line) {
+        // Taken while the line's bytes are still in the cache from finding its end.
+        if (addLine) {
+            addLine(line);
+        }
+        lines.append(std::move(line));
+    });
     return true;
 }
 

@@ -59,9 +59,12 @@ QByteArrayList splitReservationFile(const QByteArray& content);
 // Line rules of the customer file: LF ends a line, CRs are dropped, 0x1A ends the text.
 QByteArrayList splitCustomerFile(const QByteArray& content);
 
-// Clears YoyakuList and reads the reservation file into it; false (list left empty) when there
-// is no file at `path` (nothing, or a folder). Throws FileError when the file cannot be read.
-bool YoyakuFileLoad(const QString& path, THonjitu& honjitu);
+// Clears YoyakuList and reads the reservation file into it, handing every line to `addLine` as it
+// is taken; false (list left empty) when there
+// is no file at `path` (nothing, or a folder). Throws FileError when it exists
+// but cannot be read.
+bool YoyakuFileLoad(const QString& path, THonjitu& honjitu,
+                    const std::function<void(const QByteArray&)>& addLine = {});
 
 // Clears UserList and reads the customer file into it, handing every line to `addLine` as it is
 // taken. `letEventsThrough` runs before the first line and then every few milliseconds, so the

@@ -161,6 +161,9 @@ TEST(ReservationFileLines, CutAtCrLfOrCrLfAndStopAtNul) {
         {"a\n\rb", {"a", "", "b"}},
         {"\r\n", {""}},
         {QByteArray("a\r\nb\0c\r\nd", 9), {"a", "b"}},
+        {QByteArray("a\r\0\nb", 5), {"a"}},
+        {"a\r", {"a"}},
+        {"a\r\r\nb\n\nc", {"a", "", "b", "", "c"}},
         {"a\x1A"
          "b",
          {"a\x1A"
@@ -188,9 +191,29 @@ TEST(CustomerFileLines, CutAtLfDropCrAndStopAtEndOfText) {
          "b",
          {"a"}},
         {QByteArray("a\0b\r\n", 5), {QByteArray("a\0b", 3)}},
+        {"a\r\r\nb\rc\r", {"a", "bc"}},
+        {"\r", {""}},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(splitCustomerFile(c.content), c.lines) << c.content.toHex().constData();
+    }
+}
+
+// The lines of a file share its bytes until one of them changes.
+TEST(RecordFileLines, ChangingOneLineLeavesTheOthersAndTheFileAlone) {
+    using Split = QByteArrayList (*)(const QByteArray&);
+    for (const Split split : {Split(splitReservationFile), Split(splitCustomerFile)}) {
+        const QByteArray content = "abc\r\ndef\r\nghi\r\n";
+        QByteArrayList lines = split(content);
+        lines[0].append("XYZ");
+        lines[1][0] = 'D';
+        EXPECT_EQ(lines, (QByteArrayList{"abcXYZ", "Def", "ghi"}));
+        EXPECT_EQ(content, "abc\r\ndef\r\nghi\r\n");
+
+        // The last line left holding the bytes grows over what were its neighbours.
+        QByteArray last = split(QByteArray("abc\r\ndef\r\nghi")).at(1);
+        last.append("123456789");
+        EXPECT_EQ(last, "def123456789");
     }
 }
 
@@ -213,6 +236,24 @@ TEST_F(RecordFile, LoadersFillTheListsInFileOrder) {
     honjitu_.YoyakuList = {"stale"};
     EXPECT_TRUE(YoyakuFileLoad(path(), honjitu_));
     EXPECT_EQ(honjitu_.YoyakuList, (QByteArrayList{"x", "y"}));
+}
+
+// Files of many megabytes are read straight into a buffer of their size; they must load
+// the same lines, and a rewrite must give back the same bytes.
+TEST_F(RecordFile, ALargeFileLoadsEveryLineAndGoesBackByteIdentical) {
+    QByteArrayList lines;
+    QByteArray content;
+    for (int i = 0; i < 60000; ++i) {
+        lines << "2026\t12\t" + QByteArray::number(i % 28 + 1) + "\t10\t" +
+                     QByteArray(i % 150, char('a' + i % 26));
+        content += lines.last() + "\r\n";
+    }
+    ASSERT_GT(content.size(), 5 * 1024 * 1024);
+    writeBytes(path(), content);
+    ASSERT_TRUE(YoyakuFileLoad(path(), honjitu_));
+    EXPECT_EQ(honjitu_.YoyakuList, lines);
+    YoyakuFileSave(path(), QByteArray(), 'R', honjitu_);
+    EXPECT_EQ(readBytes(path()), content);
 }
 
 TEST_F(RecordFile, MissingFilesAtLoad) {

@@ -2,8 +2,8 @@
 #include "records/ReservationIndex.h"
 #include "records/ReservationRecord.h"
 
-#include <QRandomGenerator>
 #include <gtest/gtest.h>
+#include <QRandomGenerator>
 
 using namespace records;
 
@@ -24,7 +24,8 @@ QList<Placed> plainWeek(const QByteArrayList& lines, const QDate& first, const Q
         const QByteArrayList fields = splitFields(lines[i]);
         const QDate date = reservation::bookedDate(fields, today);
         if (date >= first && date <= first.addDays(6)) {
-            placed.append({i, date, reservation::bookedHour(fields), reservation::tableEntry(fields)});
+            placed.append(
+                {i, date, reservation::bookedHour(fields), reservation::tableEntry(fields)});
         }
     }
     return placed;
@@ -39,16 +40,25 @@ QList<Placed> indexedWeek(const ReservationIndex& index, const QDate& first, con
 }
 
 QByteArray randomLine(QRandomGenerator& random) {
-    const QByteArray odd[] = {"", "2026\t13\t01\t10\tx", "26\t12\t09\t09", "2026\t12",
-                              "2026\t12\t10\t7\t0\ta\tb", "\"2026\"\t12\t11\t25"};
+    const QByteArray odd[] = {"",
+                              "2026\t13\t01\t10\tx",
+                              "26\t12\t09\t09",
+                              "2026\t12",
+                              "2026\t12\t10\t7\t0\ta\tb",
+                              "\"2026\"\t12\t11\t25",
+                              "\"20\"\"26\"\t12\t11\t10\tx",
+                              "\"2026\"12\t11\t12\tx",
+                              "2000\t01\t01\t10\tx",
+                              "26/\t12\t11\t10\tx"};
     if (random.bounded(10) == 0) {
-        return odd[random.bounded(6)];
+        return odd[random.bounded(int(std::size(odd)))];
     }
     const int day = random.bounded(1, 32);
     QByteArrayList fields{"2026", "12", QByteArray::number(day).rightJustified(2, '0'),
                           QByteArray::number(random.bounded(6, 26)).rightJustified(2, '0'), "00"};
     fields << "k" << ("owner" + QByteArray::number(random.bounded(1000)));
-    for (int i = 0; i < 5; ++i) fields << EmptyMark;
+    for (int i = 0; i < 5; ++i)
+        fields << EmptyMark;
     fields << ("pet" + QByteArray::number(random.bounded(1000)));
     return reservation::buildLine(fields);
 }
@@ -62,7 +72,9 @@ TEST(ReservationIndex, GivesWhatAPlainReadingGivesThroughRandomChanges) {
     for (int step = 0; step < 400; ++step) {
         switch (random.bounded(5)) {
             case 0:  // a new booking
-            case 1: lines.append(randomLine(random)); break;
+            case 1:
+                lines.append(randomLine(random));
+                break;
             case 2:  // an update: the first equal line leaves, the new one goes to the end
                 if (!lines.isEmpty()) {
                     QByteArrayList copy = lines;
@@ -72,17 +84,40 @@ TEST(ReservationIndex, GivesWhatAPlainReadingGivesThroughRandomChanges) {
                 }
                 break;
             case 3:  // a deletion through a copy
-                if (!lines.isEmpty()) lines.removeAt(random.bounded(int(lines.size())));
+                if (!lines.isEmpty())
+                    lines.removeAt(random.bounded(int(lines.size())));
                 break;
             case 4:  // a line changed in place, as a hand edit reloaded would be
-                if (!lines.isEmpty()) lines[random.bounded(int(lines.size()))] = randomLine(random);
+                if (!lines.isEmpty())
+                    lines[random.bounded(int(lines.size()))] = randomLine(random);
                 break;
         }
         index.sync(lines);
         const QDate today(2026, 12, random.bounded(1, 32));
         const QDate week = weeks[random.bounded(5)];
-        ASSERT_EQ(indexedWeek(index, week, today), plainWeek(lines, week, today)) << "step " << step;
+        ASSERT_EQ(indexedWeek(index, week, today), plainWeek(lines, week, today))
+            << "step " << step;
     }
+}
+
+TEST(ReservationIndex, LinesReadWhileTheListIsFilledStayInStepAfterwards) {
+    QRandomGenerator random(4052026);
+    QByteArrayList lines;
+    ReservationIndex index;
+    for (int i = 0; i < 300; ++i) {
+        lines.append(randomLine(random));
+        index.append(lines.last());
+    }
+    const QDate week(2026, 12, 6);
+    const QDate today(2026, 12, 9);
+    index.sync(lines);
+    EXPECT_EQ(indexedWeek(index, week, today), plainWeek(lines, week, today));
+
+    removeFirstEqual(lines, lines.at(17));
+    lines.append(randomLine(random));
+    lines[3] = randomLine(random);
+    index.sync(lines);
+    EXPECT_EQ(indexedWeek(index, week, today), plainWeek(lines, week, today));
 }
 
 TEST(ReservationIndex, TwoDigitYearsAndInvalidDatesFollowToday) {

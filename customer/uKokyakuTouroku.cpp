@@ -8,7 +8,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPalette>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -57,11 +56,7 @@ TfmKokyakuTouroku::TfmKokyakuTouroku(QWidget* owner)
                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint) {
     setObjectName(QStringLiteral("fmKokyakuTouroku"));
     setWindowTitle(QStringLiteral("お客様登録"));
-    setFont(ui::formFont());
-    QPalette cream = palette();
-    cream.setColor(QPalette::Window, ui::Cream);
-    setPalette(cream);
-    setAutoFillBackground(true);
+    ui::applyFormLook(*this);
     setFixedSize(ClientWidth, ClientHeight);
 
     buildPetGroup();

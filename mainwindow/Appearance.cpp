@@ -1,6 +1,8 @@
 #include "mainwindow/Appearance.h"
 
+#include <QPalette>
 #include <QStringList>
+#include <QWidget>
 
 namespace ui {
 namespace {
@@ -22,6 +24,14 @@ QFont formFont() {
 }
 QFont menuFont() {
     return fontAt12Pixels(MenuFamily);
+}
+
+void applyFormLook(QWidget& window) {
+    window.setFont(formFont());
+    QPalette colors = window.palette();
+    colors.setColor(QPalette::Window, Cream);
+    window.setPalette(colors);
+    window.setAutoFillBackground(true);
 }
 
 void installFontSubstitutes() {

@@ -3,6 +3,8 @@
 #include <QColor>
 #include <QFont>
 
+class QWidget;
+
 // The look the windows share.
 namespace ui {
 
@@ -12,6 +14,9 @@ inline const QColor Cream(255, 251, 240);
 QFont formFont();
 // "MS UI Gothic" at 12 px, the menu bar's font.
 QFont menuFont();
+
+// The form font on a cream background, the look of every window.
+void applyFormLook(QWidget& window);
 
 // Maps the Windows font families to an installed Japanese font of the same role.
 void installFontSubstitutes();

@@ -76,11 +76,7 @@ TfmMain::TfmMain(const MainWindowOptions& options, QWidget* parent)
       iniPath_(options.iniPath),
       Honjitu(new THonjitu(this)) {
     setObjectName(QStringLiteral("fmMain"));
-    setFont(ui::formFont());
-    QPalette colors = palette();
-    colors.setColor(QPalette::Window, ui::Cream);
-    setPalette(colors);
-    setAutoFillBackground(true);
+    ui::applyFormLook(*this);
     setWindowIcon(ui::applicationIcon());
     move(ui::DesignPlacement.left, ui::DesignPlacement.top);
     resize(ui::DesignPlacement.width, ui::DesignPlacement.height);

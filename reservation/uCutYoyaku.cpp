@@ -144,11 +144,7 @@ TfmCutYoyaku::TfmCutYoyaku(QWidget* owner)
                          Qt::WindowCloseButtonHint) {
     setObjectName(QStringLiteral("fmCutYoyaku"));
     setWindowTitle(Title);
-    setFont(ui::formFont());
-    QPalette cream = palette();
-    cream.setColor(QPalette::Window, ui::Cream);
-    setPalette(cream);
-    setAutoFillBackground(true);
+    ui::applyFormLook(*this);
 
     buildControls();
     describeFields();

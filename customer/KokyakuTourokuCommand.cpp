@@ -13,7 +13,7 @@ void replaceCustomer(THonjitu& honjitu, const QString& userFilePath, int index,
     QByteArrayList changed = honjitu.UserList;
     changed.removeAt(index);
     changed.append(line);
-    rewriteRecordFile(userFilePath, changed);
+    rewriteRecordFile(userFilePath, changed, honjitu.UserTail);
     honjitu.UserList = std::move(changed);
 }
 

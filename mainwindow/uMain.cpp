@@ -383,7 +383,7 @@ void TfmMain::ListView1KeyDown() {
     // they were.
     QByteArrayList remaining = Honjitu->UserList;
     remaining.removeAt(index);
-    rewriteRecordFile(userFilePath(), remaining);
+    rewriteRecordFile(userFilePath(), remaining, Honjitu->UserTail);
     UserListLoad();
     ui::showMessage(this, QMessageBox::Information, UserDeleteCaption,
                     QStringLiteral("１つのお客様データの削除しました。"));

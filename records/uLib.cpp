@@ -150,7 +150,15 @@ bool DataFileCheck(const QString& path) {
     return false;
 }
 
-void appendRecordLine(const QString& path, const QByteArray& line, QByteArrayList& list) {
+void appendRecordLine(const QString& path, const QByteArray& line, QByteArrayList& list,
+                      const QByteArray& unreadTail) {
+    if (!unreadTail.isEmpty()) {
+        QByteArrayList lines = list;
+        lines.append(line);
+        rewriteRecordFile(path, lines, unreadTail);
+        list = std::move(lines);
+        return;
+    }
     // No O_CREAT: appending to a missing file is an error, and creates nothing.
     Descriptor file(::open(QFile::encodeName(path).constData(), O_RDWR | O_APPEND | O_CLOEXEC));
     if (file.get() < 0) {
@@ -178,8 +186,8 @@ void appendRecordLine(const QString& path, const QByteArray& line, QByteArrayLis
 
 namespace {
 
-QByteArray recordFileContent(const QByteArrayList& lines) {
-    qsizetype total = 0;
+QByteArray recordFileContent(const QByteArrayList& lines, const QByteArray& unreadTail) {
+    qsizetype total = unreadTail.size();
     for (const QByteArray& line : lines) {
         total += line.size() + LineEnd.size();
     }
@@ -188,7 +196,7 @@ QByteArray recordFileContent(const QByteArrayList& lines) {
     for (const QByteArray& line : lines) {
         content.append(line).append(LineEnd);
     }
-    return content;
+    return content.append(unreadTail);
 }
 
 // The file a rewrite replaces: the target of a symbolic link, so that the link stays.
@@ -216,7 +224,8 @@ void syncFolder(const QString& folder) {
 
 }  // namespace
 
-void rewriteRecordFile(const QString& path, const QByteArrayList& lines) {
+void rewriteRecordFile(const QString& path, const QByteArrayList& lines,
+                       const QByteArray& unreadTail) {
     const QString file = replacedFile(path);
     const QByteArray fileName = QFile::encodeName(file);
     struct stat existing {};
@@ -236,7 +245,7 @@ void rewriteRecordFile(const QString& path, const QByteArrayList& lines) {
         throw fileError(QStringLiteral("ファイルを開けません"), path, systemReason());
     }
     const mode_t mode = existed ? existing.st_mode & 07777 : OwnerOnly;
-    const QByteArray content = recordFileContent(lines);
+    const QByteArray content = recordFileContent(lines, unreadTail);
     if (::fchmod(out.get(), mode) != 0 || !writeAll(out.get(), content) ||
         ::fsync(out.get()) != 0 || !out.close() ||
         ::rename(scratch.constData(), fileName.constData()) != 0) {
@@ -248,21 +257,22 @@ void rewriteRecordFile(const QString& path, const QByteArrayList& lines) {
 }
 
 namespace {
-void saveRecordFile(const QString& path, const QByteArray& line, char mode, QByteArrayList& list) {
+void saveRecordFile(const QString& path, const QByteArray& line, char mode, QByteArrayList& list,
+                    const QByteArray& unreadTail) {
     if (mode == 'A') {
-        appendRecordLine(path, line, list);
+        appendRecordLine(path, line, list, unreadTail);
     } else if (mode == 'R') {
-        rewriteRecordFile(path, list);
+        rewriteRecordFile(path, list, unreadTail);
     }
 }
 }  // namespace
 
 void YoyakuFileSave(const QString& path, const QByteArray& line, char mode, THonjitu& honjitu) {
-    saveRecordFile(path, line, mode, honjitu.YoyakuList);
+    saveRecordFile(path, line, mode, honjitu.YoyakuList, honjitu.YoyakuTail);
 }
 
 void UserFileSave(const QString& path, const QByteArray& line, char mode, THonjitu& honjitu) {
-    saveRecordFile(path, line, mode, honjitu.UserList);
+    saveRecordFile(path, line, mode, honjitu.UserList, honjitu.UserTail);
 }
 
 namespace {
@@ -314,6 +324,14 @@ void forEachReservationLine(const QByteArray& content, Take take) {
     }
 }
 
+// The marks at which the readers stop, and what comes from the first of them on.
+constexpr char ReservationEndMark = '\0';
+constexpr char CustomerEndMark = '\x1A';
+QByteArray unreadTail(const QByteArray& content, char endMark) {
+    const qsizetype at = content.indexOf(endMark);
+    return at < 0 ? QByteArray() : content.sliced(at);
+}
+
 }  // namespace
 
 QByteArrayList splitReservationFile(const QByteArray& content) {
@@ -350,12 +368,15 @@ QByteArrayList splitCustomerFile(const QByteArray& content) {
 bool YoyakuFileLoad(const QString& path, THonjitu& honjitu,
                     const std::function<void(const QByteArray&)>& addLine) {
     honjitu.YoyakuList.clear();
+    honjitu.YoyakuTail.clear();
     // A folder in the file's place reads as no file: start-up reports it by name and goes on.
     if (!QFileInfo(path).isFile()) {
         return false;
     }
     QByteArrayList& lines = honjitu.YoyakuList;
-    forEachReservationLine(readWholeFile(path), [&lines, &addLine](QByteArray line) {
+    const QByteArray content = readWholeFile(path);
+    honjitu.YoyakuTail = unreadTail(content, ReservationEndMark);
+    forEachReservationLine(content, [&lines, &addLine](QByteArray line) {
         // Taken while the line's bytes are still in the cache from finding its end.
         if (addLine) {
             addLine(line);
@@ -370,7 +391,10 @@ void UserListLoad(const QString& path, THonjitu& honjitu,
                   const std::function<void()>& letEventsThrough) {
     constexpr qint64 EventIntervalMs = 8;
     honjitu.UserList.clear();
-    const QByteArrayList lines = splitCustomerFile(readWholeFile(path));
+    honjitu.UserTail.clear();
+    const QByteArray content = readWholeFile(path);
+    honjitu.UserTail = unreadTail(content, CustomerEndMark);
+    const QByteArrayList lines = splitCustomerFile(content);
     honjitu.UserList.reserve(lines.size());
     QElapsedTimer sinceEvents;
     if (letEventsThrough) {

@@ -28,6 +28,10 @@ public:
     QByteArrayList YoyakuList;  // reservation lines in file order
     QByteArrayList UserList;    // customer lines in file order
     QDateTime WeekStart;        // Sunday of the week shown, with Kijunbi's time of day
+    // Each file from its end mark (NUL, 0x1A) on: bytes the lists do not show, which every write
+    // keeps after the lines so that none of them is lost.
+    QByteArray YoyakuTail;
+    QByteArray UserTail;
 };
 
 // File names of the two record files inside the record folder.
@@ -46,30 +50,35 @@ void WeekBack(THonjitu& honjitu);
 bool DataFileCheck(const QString& path);
 
 // Mode 'A' appends `line` to the file and then to the list; mode 'R' replaces the file with the
-// list's lines (the line is ignored). Throws FileError; on failure the old file stays whole.
+// list's lines (the line is ignored). Both keep the file's unread tail after the lines. Throws
+// FileError; on failure the old file stays whole.
 void YoyakuFileSave(const QString& path, const QByteArray& line, char mode, THonjitu& honjitu);
 void UserFileSave(const QString& path, const QByteArray& line, char mode, THonjitu& honjitu);
 
-// The same two writes on any list, for callers that keep their own copy.
-void appendRecordLine(const QString& path, const QByteArray& line, QByteArrayList& list);
-void rewriteRecordFile(const QString& path, const QByteArrayList& lines);
+// The same two writes on any list, for callers that keep their own copy. `unreadTail` is written
+// after the lines; while there is one, an append rewrites the file from `list` so that the new
+// line comes before the tail, where it will be read.
+void appendRecordLine(const QString& path, const QByteArray& line, QByteArrayList& list,
+                      const QByteArray& unreadTail = {});
+void rewriteRecordFile(const QString& path, const QByteArrayList& lines,
+                       const QByteArray& unreadTail = {});
 
 // Line rules of the reservation file: CR, LF and CR LF end a line, NUL ends the text.
 QByteArrayList splitReservationFile(const QByteArray& content);
 // Line rules of the customer file: LF ends a line, CRs are dropped, 0x1A ends the text.
 QByteArrayList splitCustomerFile(const QByteArray& content);
 
-// Clears YoyakuList and reads the reservation file into it, handing every line to `addLine` as it
-// is taken; false (list left empty) when there
+// Clears YoyakuList and reads the reservation file into it (the rest from a NUL on into
+// YoyakuTail), handing every line to `addLine` as it is taken; false (list left empty) when there
 // is no file at `path` (nothing, or a folder). Throws FileError when it exists
 // but cannot be read.
 bool YoyakuFileLoad(const QString& path, THonjitu& honjitu,
                     const std::function<void(const QByteArray&)>& addLine = {});
 
-// Clears UserList and reads the customer file into it, handing every line to `addLine` as it is
-// taken. `letEventsThrough` runs before the first line and then every few milliseconds, so the
-// window stays responsive on a long file. Throws FileError when the file cannot be read; the
-// lines taken before stay.
+// Clears UserList and reads the customer file into it (the rest from a 0x1A on into UserTail),
+// handing every line to `addLine` as it is taken. `letEventsThrough` runs before the first line and
+// then every few milliseconds, so the window stays responsive on a long file. Throws FileError when
+// the file cannot be read; the lines taken before stay.
 void UserListLoad(const QString& path, THonjitu& honjitu,
                   const std::function<void(const QByteArray&)>& addLine = {},
                   const std::function<void()>& letEventsThrough = {});

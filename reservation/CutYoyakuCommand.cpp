@@ -13,7 +13,7 @@ void saveUpdate(const TfmCutYoyaku& dialog, THonjitu& honjitu, const QString& pa
     QByteArrayList lines;
     dialog.getZenyoyakuList(lines);
     lines.append(dialog.GetYoyakuKoumoku());
-    rewriteRecordFile(path, lines);
+    rewriteRecordFile(path, lines, honjitu.YoyakuTail);
     honjitu.YoyakuList = lines;
 }
 

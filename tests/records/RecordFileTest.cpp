@@ -271,4 +271,48 @@ TEST_F(RecordFile, UntouchedLinesGoBackByteIdentical) {
     EXPECT_EQ(readBytes(path()), content);
 }
 
+// The readers stop at an end mark; what follows it is not shown but must survive every write,
+// and a line appended while it is there must land before it, where the next load reads it.
+TEST_F(RecordFile, WritesKeepWhatFollowsTheEndMarkAndAppendBeforeIt) {
+    using Save = void (*)(const QString&, const QByteArray&, char, THonjitu&);
+    const struct {
+        QString name;
+        QByteArray mark;
+        Save save;
+        QByteArrayList& list;
+    } files[] = {
+        {YoyakuFileName, QByteArray(1, '\0'), YoyakuFileSave, honjitu_.YoyakuList},
+        {UserFileName, "\x1A", UserFileSave, honjitu_.UserList},
+    };
+    const auto load = [this](const QString& name) {
+        if (name == UserFileName) {
+            UserListLoad(path(name), honjitu_);
+        } else {
+            YoyakuFileLoad(path(name), honjitu_);
+        }
+    };
+    for (const auto& file : files) {
+        SCOPED_TRACE(file.name.toStdString());
+        const QString at = path(file.name);
+        const QByteArray tail = file.mark + "hidden\r\nrecord";
+        writeBytes(at, "one\r\ntwo" + tail);
+        load(file.name);
+        EXPECT_EQ(file.list, (QByteArrayList{"one", "two"}));
+
+        file.save(at, "new", 'A', honjitu_);
+        EXPECT_EQ(readBytes(at), "one\r\ntwo\r\nnew\r\n" + tail);
+        file.list.removeFirst();
+        file.save(at, "", 'R', honjitu_);
+        EXPECT_EQ(readBytes(at), "two\r\nnew\r\n" + tail);
+        load(file.name);
+        EXPECT_EQ(file.list, (QByteArrayList{"two", "new"}));
+
+        // A file loaded without a mark has no tail left over from the one before.
+        writeBytes(at, "plain\r\n");
+        load(file.name);
+        file.save(at, "", 'R', honjitu_);
+        EXPECT_EQ(readBytes(at), "plain\r\n");
+    }
+}
+
 }  // namespace

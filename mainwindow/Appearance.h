@@ -10,6 +10,11 @@ namespace ui {
 
 inline const QColor Cream(255, 251, 240);
 
+// No cell or list item is wide enough to show more characters of one line than this. A record
+// field may be megabytes long, and laying out such a text would stall every repaint, so shown
+// texts are cut to this length first.
+inline constexpr qsizetype LongestShownLine = 500;
+
 // "ＭＳ Ｐゴシック" at 12 px, the font of every window.
 QFont formFont();
 // "MS UI Gothic" at 12 px, the menu bar's font.

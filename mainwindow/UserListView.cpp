@@ -1,5 +1,6 @@
 #include "mainwindow/UserListView.h"
 
+#include "mainwindow/Appearance.h"
 #include "mainwindow/Pictures.h"
 #include "records/CustomerRecord.h"
 #include "records/RecordFormat.h"
@@ -19,7 +20,7 @@ QByteArray sjisOf(const QString& text) {
 }
 
 QString shown(const QByteArray& text) {
-    return sjis::toUnicode(records::EmptyMarkDelete(text));
+    return sjis::toUnicode(records::EmptyMarkDelete(text)).left(LongestShownLine);
 }
 
 int imageOfKind(const QByteArray& shu) {

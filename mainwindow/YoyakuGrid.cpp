@@ -70,8 +70,9 @@ void drawCellText(QPainter& painter, const QRect& cell, const QString& text, con
             break;
         }
         const QRect lineRect(area.left(), top, area.width(), lineHeight);
-        painter.drawText(lineRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
-                         metrics.elidedText(line, Qt::ElideRight, area.width()));
+        painter.drawText(
+            lineRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
+            metrics.elidedText(line.left(LongestShownLine), Qt::ElideRight, area.width()));
         top += lineHeight;
     }
     painter.restore();

@@ -7,6 +7,7 @@
 #include "mainwindow/FormPlacement.h"
 #include "mainwindow/MessageBox.h"
 #include "mainwindow/Pictures.h"
+#include "mainwindow/StartUpReads.h"
 #include "mainwindow/UserListView.h"
 #include "mainwindow/YoyakuGrid.h"
 #include "records/Clock.h"
@@ -74,7 +75,9 @@ TfmMain::TfmMain(const MainWindowOptions& options, QWidget* parent)
     : QMainWindow(parent),
       appDir_(QDir::cleanPath(options.appDir)),
       iniPath_(options.iniPath),
-      Honjitu(new THonjitu(this)) {
+      Honjitu(new THonjitu(this)),
+      startUpReads_(options.readAhead ? options.readAhead
+                                      : std::make_shared<ui::StartUpReads>(appDir_)) {
     setObjectName(QStringLiteral("fmMain"));
     ui::applyFormLook(*this);
     setWindowIcon(ui::applicationIcon());
@@ -239,6 +242,7 @@ void TfmMain::FormCreate() {
         }
     }
     PageControlMain->setCurrentWidget(SheetYoyaku);
+    startUpReads_.reset();
 }
 
 void TfmMain::FormDestroy() {
@@ -251,6 +255,11 @@ void TfmMain::closeEvent(QCloseEvent* event) {
 }
 
 void TfmMain::YoyakuFileLoad() {
+    if (auto read = startUpReads_ ? startUpReads_->reservations.take() : std::nullopt) {
+        Honjitu->YoyakuList = std::move(read->lines);
+        yoyakuIndex_ = std::move(read->index);
+        return;
+    }
     yoyakuIndex_ = {};
     const auto indexLine = [this](const QByteArray& line) { yoyakuIndex_.append(line); };
     if (!::YoyakuFileLoad(yoyakuFilePath(), *Honjitu, indexLine)) {
@@ -348,17 +357,19 @@ void TfmMain::UserListLoad() {
         userListReloadPending_ = false;
         ui::UserListModel* model = ListView1->model();
         model->clear();
-        // Items wait here until events are let through, so that the views take them in batches
-        // and item i is customer line i whenever anything else can run.
-        QByteArrayList taken;
-        const auto hand = [&taken, model] { model->append(std::exchange(taken, {})); };
+        // The page takes the lines read so far whenever events are let through, so that the views
+        // take them in batches and item i is customer line i whenever anything else can run.
+        const auto hand = [this, model] {
+            model->appendFrom(Honjitu->UserList, model->rowCount());
+        };
         const auto handOver = qScopeGuard(hand);
         ::UserListLoad(
-            userFilePath(), *Honjitu, [&taken](const QByteArray& line) { taken.append(line); },
+            userFilePath(), *Honjitu, {},
             [&hand] {
                 hand();
                 QCoreApplication::processEvents();
-            });
+            },
+            startUpReads_ ? startUpReads_->users.take() : std::nullopt);
     } while (userListReloadPending_);
 }
 

@@ -7,6 +7,8 @@
 #include <QMainWindow>
 #include <QString>
 
+#include <memory>
+
 class QAction;
 class QFrame;
 class QMenu;
@@ -18,12 +20,16 @@ class QToolBar;
 namespace ui {
 class TYoyakuGrid;
 class TUserListView;
+struct StartUpReads;
 }  // namespace ui
 
 // Where the main window keeps its records and its placement.
 struct MainWindowOptions {
     QString appDir;   // record folder, without a trailing separator
     QString iniPath;  // window placement file
+    // The record files of appDir already being read ahead; when none are given, the window starts
+    // reading them itself as it is created.
+    std::shared_ptr<ui::StartUpReads> readAhead = {};
 
     // The executable's folder and "<executable>.ini".
     static MainWindowOptions ofExecutable();
@@ -109,6 +115,8 @@ private:
     QString iniPath_;
     THonjitu* Honjitu;
     records::ReservationIndex yoyakuIndex_;
+    // The record files read ahead while the window is being built; gone once it is.
+    std::shared_ptr<ui::StartUpReads> startUpReads_;
     QDate shownWeekStart_;
     bool userListLoading_ = false;
     bool userListReloadPending_ = false;

@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 
 // The calendar with the week on show, the two in-memory record lists, and the file routines that
@@ -55,9 +56,14 @@ void appendRecordLine(const QString& path, const QByteArray& line, QByteArrayLis
 void rewriteRecordFile(const QString& path, const QByteArrayList& lines);
 
 // Line rules of the reservation file: CR, LF and CR LF end a line, NUL ends the text.
-QByteArrayList splitReservationFile(const QByteArray& content);
+// Each line is also handed to `eachLine` as it is cut.
+QByteArrayList splitReservationFile(const QByteArray& content,
+                                    const std::function<void(const QByteArray&)>& eachLine = {});
 // Line rules of the customer file: LF ends a line, CRs are dropped, 0x1A ends the text.
 QByteArrayList splitCustomerFile(const QByteArray& content);
+
+// The whole content of a record file. Throws FileError when it cannot be opened or read.
+QByteArray readRecordFile(const QString& path);
 
 // Clears YoyakuList and reads the reservation file into it, handing every line to `addLine` as it
 // is taken; false (list left empty) when there
@@ -68,8 +74,10 @@ bool YoyakuFileLoad(const QString& path, THonjitu& honjitu,
 
 // Clears UserList and reads the customer file into it, handing every line to `addLine` as it is
 // taken. `letEventsThrough` runs before the first line and then every few milliseconds, so the
-// window stays responsive on a long file. Throws FileError when the file cannot be read; the
-// lines taken before stay.
+// window stays responsive on a long file. `linesReadAhead`, when given, are the file's lines as
+// split by splitCustomerFile from its current content, and the file is not read again. Throws
+// FileError when the file cannot be read; the lines taken before stay.
 void UserListLoad(const QString& path, THonjitu& honjitu,
                   const std::function<void(const QByteArray&)>& addLine = {},
-                  const std::function<void()>& letEventsThrough = {});
+                  const std::function<void()>& letEventsThrough = {},
+                  std::optional<QByteArrayList> linesReadAhead = std::nullopt);

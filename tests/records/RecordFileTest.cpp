@@ -202,7 +202,10 @@ TEST(CustomerFileLines, CutAtLfDropCrAndStopAtEndOfText) {
 // The lines of a file share its bytes until one of them changes.
 TEST(RecordFileLines, ChangingOneLineLeavesTheOthersAndTheFileAlone) {
     using Split = QByteArrayList (*)(const QByteArray&);
-    for (const Split split : {Split(splitReservationFile), Split(splitCustomerFile)}) {
+    const Split splitReservations = [](const QByteArray& content) {
+        return splitReservationFile(content);
+    };
+    for (const Split split : {splitReservations, Split(splitCustomerFile)}) {
         const QByteArray content = "abc\r\ndef\r\nghi\r\n";
         QByteArrayList lines = split(content);
         lines[0].append("XYZ");

@@ -9,7 +9,6 @@
 
 #include <functional>
 
-using testing_support::readBytes;
 using testing_support::writeBytes;
 
 namespace {
@@ -62,20 +61,6 @@ TEST(FilePrefetch, NothingIsHandedOutForAMissingFileOrAFolder) {
         prefetch.run();
         EXPECT_FALSE(prefetch.take().has_value()) << path.toStdString();
     }
-}
-
-TEST(RecordFileRead, AFileOfSeveralMegabytesComesBackWhole) {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(YoyakuFileName);
-    QByteArrayList lines;
-    QByteArray content;
-    for (int i = 0; content.size() < 5 * 1024 * 1024 + 17; ++i) {
-        lines.append(QByteArray::number(i) + "\t2026\t12\t09");
-        content += lines.last() + "\r\n";
-    }
-    writeBytes(path, content);
-    EXPECT_EQ(readRecordFile(path), content);
-    EXPECT_EQ(splitReservationFile(readRecordFile(path)), lines);
 }
 
 }  // namespace

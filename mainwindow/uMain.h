@@ -84,6 +84,7 @@ private:
     void FormCreate();
     void FormDestroy();
     void YoyakuFileLoad();
+    void ensureYoyakuListLoaded();
     void YoyakuhyouFill();
     void YoyakuCellSet(qsizetype position, const QDate& today);
     void ListView1KeyDown();
@@ -110,6 +111,9 @@ private:
     THonjitu* Honjitu;
     records::ReservationIndex yoyakuIndex_;
     QDate shownWeekStart_;
+    // YoyakuList is the working copy of the reservation file only once the file was read (or
+    // found missing); until then nothing may write the file from it.
+    bool yoyakuListLoaded_ = false;
     bool userListLoading_ = false;
     bool userListReloadPending_ = false;
 

@@ -255,17 +255,31 @@ void TfmMain::closeEvent(QCloseEvent* event) {
 }
 
 void TfmMain::YoyakuFileLoad() {
+    yoyakuListLoaded_ = false;
     if (auto read = startUpReads_ ? startUpReads_->reservations.take() : std::nullopt) {
         Honjitu->YoyakuList = std::move(read->lines);
         yoyakuIndex_ = std::move(read->index);
+        yoyakuListLoaded_ = true;
         return;
     }
     yoyakuIndex_ = {};
     const auto indexLine = [this](const QByteArray& line) { yoyakuIndex_.append(line); };
-    if (!::YoyakuFileLoad(yoyakuFilePath(), *Honjitu, indexLine)) {
+    const bool found = ::YoyakuFileLoad(yoyakuFilePath(), *Honjitu, indexLine);
+    yoyakuListLoaded_ = true;
+    if (!found) {
         ui::showMessage(this, QMessageBox::Warning, YoyakuLoadErrorCaption,
                         QStringLiteral("カット予約ファイルがありません。\n\"%1\" 読込失敗")
                             .arg(QDir::toNativeSeparators(yoyakuFilePath())));
+    }
+}
+
+void TfmMain::ensureYoyakuListLoaded() {
+    // A start-up that stopped early (a customer file that could not be read) or a reservation
+    // file that could not be read leaves the list empty while the file may hold reservations: a
+    // rewrite from it would erase them, and the table would hide them. The file is read first;
+    // while it cannot be, the command ends with that error and writes nothing.
+    if (!yoyakuListLoaded_) {
+        YoyakuFileLoad();
     }
 }
 
@@ -310,6 +324,7 @@ void TfmMain::YoyakuCellSet(qsizetype position, const QDate& today) {
 }
 
 void TfmMain::actYoyakuDialogShowExecute() {
+    ensureYoyakuListLoaded();
     // The table follows the file whatever happened in the dialog, a failed write included.
     const auto rebuild = qScopeGuard([this] { YoyakuhyouShow(Honjitu->WeekStart); });
     std::optional<QPoint> cell;
@@ -442,16 +457,19 @@ void TfmMain::actKanvoBBSLinkExecute() {
 }
 
 void TfmMain::actYoyakuWeekNextExecute() {
+    ensureYoyakuListLoaded();
     WeekNext(*Honjitu);
     YoyakuhyouShow(Honjitu->WeekStart);
 }
 
 void TfmMain::actYoyakuWeekBackExecute() {
+    ensureYoyakuListLoaded();
     WeekBack(*Honjitu);
     YoyakuhyouShow(Honjitu->WeekStart);
 }
 
 void TfmMain::actYoyakuWeekNowExecute() {
+    ensureYoyakuListLoaded();
     WeekNow(*Honjitu);
     YoyakuhyouShow(Honjitu->WeekStart);
 }

@@ -90,6 +90,7 @@ private:
     void FormCreate();
     void FormDestroy();
     void YoyakuFileLoad();
+    void ensureYoyakuListLoaded();
     void YoyakuhyouFill();
     void YoyakuCellSet(qsizetype position, const QDate& today);
     void ListView1KeyDown();
@@ -118,6 +119,9 @@ private:
     // The record files read ahead while the window is being built; gone once it is.
     std::shared_ptr<ui::StartUpReads> startUpReads_;
     QDate shownWeekStart_;
+    // YoyakuList is the working copy of the reservation file only once the file was read (or
+    // found missing); until then nothing may write the file from it.
+    bool yoyakuListLoaded_ = false;
     bool userListLoading_ = false;
     bool userListReloadPending_ = false;
 

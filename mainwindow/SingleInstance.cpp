@@ -3,6 +3,7 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 
+#include <sys/socket.h>
 #include <unistd.h>
 
 namespace ui {
@@ -10,6 +11,16 @@ namespace {
 
 constexpr int ConnectTimeoutMs = 1000;
 const QByteArray ActivateMessage = QByteArrayLiteral("activate\n");
+
+// An abstract socket has no file permissions: any local user can connect to it. Only the user
+// who runs this instance may bring it to the front.
+bool fromThisUser(const QLocalSocket& socket) {
+    ucred peer{};
+    socklen_t size = sizeof peer;
+    return ::getsockopt(static_cast<int>(socket.socketDescriptor()), SOL_SOCKET, SO_PEERCRED, &peer,
+                        &size) == 0 &&
+           size == sizeof peer && peer.uid == ::getuid();
+}
 
 }  // namespace
 
@@ -54,6 +65,11 @@ bool SingleInstance::becomePrimary() {
 
 void SingleInstance::acceptConnections() {
     while (QLocalSocket* socket = server_->nextPendingConnection()) {
+        if (!fromThisUser(*socket)) {
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
             if (socket->readAll().contains(ActivateMessage.trimmed())) {

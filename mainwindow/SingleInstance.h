@@ -12,6 +12,7 @@ namespace ui {
 // program's identity and the user; a later start finds it, asks it to come to the front and
 // ends. The socket lives in Linux's abstract namespace, so a crashed instance leaves nothing
 // behind, and listening is atomic, so of two simultaneous starts exactly one keeps running.
+// Connections from other users are dropped unread.
 class SingleInstance : public QObject {
     Q_OBJECT
 public:

@@ -131,15 +131,14 @@ void UserListModel::clear() {
     endResetModel();
 }
 
-void UserListModel::append(const QByteArrayList& lines) {
-    if (lines.isEmpty()) {
+void UserListModel::appendFrom(const QByteArrayList& lines, qsizetype from) {
+    if (from >= lines.size()) {
         return;
     }
     const int first = static_cast<int>(rows_.size());
-    beginInsertRows({}, first, first + static_cast<int>(lines.size()) - 1);
-    rows_.reserve(rows_.size() + lines.size());
-    for (const QByteArray& line : lines) {
-        rows_.push_back({line, nullptr});
+    beginInsertRows({}, first, first + static_cast<int>(lines.size() - from) - 1);
+    for (qsizetype i = from; i < lines.size(); ++i) {
+        rows_.push_back({lines.at(i), nullptr});
     }
     endInsertRows();
 }

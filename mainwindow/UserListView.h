@@ -44,8 +44,9 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
     void clear();
-    // Adds rows for the lines at the end in one step, so that views lay out once per batch.
-    void append(const QByteArrayList& lines);
+    // Adds rows for lines[from], lines[from + 1], ... at the end in one step, so that views lay
+    // out once per batch.
+    void appendFrom(const QByteArrayList& lines, qsizetype from);
 
 private:
     struct Row {

@@ -7,6 +7,7 @@
 #include "mainwindow/FormPlacement.h"
 #include "mainwindow/MessageBox.h"
 #include "mainwindow/Pictures.h"
+#include "mainwindow/StartUpReads.h"
 #include "mainwindow/UserListView.h"
 #include "mainwindow/YoyakuGrid.h"
 #include "records/Clock.h"
@@ -74,7 +75,9 @@ TfmMain::TfmMain(const MainWindowOptions& options, QWidget* parent)
     : QMainWindow(parent),
       appDir_(QDir::cleanPath(options.appDir)),
       iniPath_(options.iniPath),
-      Honjitu(new THonjitu(this)) {
+      Honjitu(new THonjitu(this)),
+      startUpReads_(options.readAhead ? options.readAhead
+                                      : std::make_shared<ui::StartUpReads>(appDir_)) {
     setObjectName(QStringLiteral("fmMain"));
     ui::applyFormLook(*this);
     setWindowIcon(ui::applicationIcon());
@@ -239,6 +242,7 @@ void TfmMain::FormCreate() {
         }
     }
     PageControlMain->setCurrentWidget(SheetYoyaku);
+    startUpReads_.reset();
 }
 
 void TfmMain::FormDestroy() {
@@ -251,12 +255,32 @@ void TfmMain::closeEvent(QCloseEvent* event) {
 }
 
 void TfmMain::YoyakuFileLoad() {
+    yoyakuListLoaded_ = false;
+    if (auto read = startUpReads_ ? startUpReads_->reservations.take() : std::nullopt) {
+        Honjitu->YoyakuList = std::move(read->lines);
+        Honjitu->YoyakuTail = std::move(read->unreadTail);
+        yoyakuIndex_ = std::move(read->index);
+        yoyakuListLoaded_ = true;
+        return;
+    }
     yoyakuIndex_ = {};
     const auto indexLine = [this](const QByteArray& line) { yoyakuIndex_.append(line); };
-    if (!::YoyakuFileLoad(yoyakuFilePath(), *Honjitu, indexLine)) {
+    const bool found = ::YoyakuFileLoad(yoyakuFilePath(), *Honjitu, indexLine);
+    yoyakuListLoaded_ = true;
+    if (!found) {
         ui::showMessage(this, QMessageBox::Warning, YoyakuLoadErrorCaption,
                         QStringLiteral("カット予約ファイルがありません。\n\"%1\" 読込失敗")
                             .arg(QDir::toNativeSeparators(yoyakuFilePath())));
+    }
+}
+
+void TfmMain::ensureYoyakuListLoaded() {
+    // A start-up that stopped early (a customer file that could not be read) or a reservation
+    // file that could not be read leaves the list empty while the file may hold reservations: a
+    // rewrite from it would erase them, and the table would hide them. The file is read first;
+    // while it cannot be, the command ends with that error and writes nothing.
+    if (!yoyakuListLoaded_) {
+        YoyakuFileLoad();
     }
 }
 
@@ -301,6 +325,7 @@ void TfmMain::YoyakuCellSet(qsizetype position, const QDate& today) {
 }
 
 void TfmMain::actYoyakuDialogShowExecute() {
+    ensureYoyakuListLoaded();
     // The table follows the file whatever happened in the dialog, a failed write included.
     const auto rebuild = qScopeGuard([this] { YoyakuhyouShow(Honjitu->WeekStart); });
     std::optional<QPoint> cell;
@@ -348,17 +373,19 @@ void TfmMain::UserListLoad() {
         userListReloadPending_ = false;
         ui::UserListModel* model = ListView1->model();
         model->clear();
-        // Items wait here until events are let through, so that the views take them in batches
-        // and item i is customer line i whenever anything else can run.
-        QByteArrayList taken;
-        const auto hand = [&taken, model] { model->append(std::exchange(taken, {})); };
+        // The page takes the lines read so far whenever events are let through, so that the views
+        // take them in batches and item i is customer line i whenever anything else can run.
+        const auto hand = [this, model] {
+            model->appendFrom(Honjitu->UserList, model->rowCount());
+        };
         const auto handOver = qScopeGuard(hand);
         ::UserListLoad(
-            userFilePath(), *Honjitu, [&taken](const QByteArray& line) { taken.append(line); },
+            userFilePath(), *Honjitu, {},
             [&hand] {
                 hand();
                 QCoreApplication::processEvents();
-            });
+            },
+            startUpReads_ ? startUpReads_->users.take() : std::nullopt);
     } while (userListReloadPending_);
 }
 
@@ -431,16 +458,19 @@ void TfmMain::actKanvoBBSLinkExecute() {
 }
 
 void TfmMain::actYoyakuWeekNextExecute() {
+    ensureYoyakuListLoaded();
     WeekNext(*Honjitu);
     YoyakuhyouShow(Honjitu->WeekStart);
 }
 
 void TfmMain::actYoyakuWeekBackExecute() {
+    ensureYoyakuListLoaded();
     WeekBack(*Honjitu);
     YoyakuhyouShow(Honjitu->WeekStart);
 }
 
 void TfmMain::actYoyakuWeekNowExecute() {
+    ensureYoyakuListLoaded();
     WeekNow(*Honjitu);
     YoyakuhyouShow(Honjitu->WeekStart);
 }

@@ -7,6 +7,8 @@
 #include <QMainWindow>
 #include <QString>
 
+#include <memory>
+
 class QAction;
 class QFrame;
 class QMenu;
@@ -18,12 +20,16 @@ class QToolBar;
 namespace ui {
 class TYoyakuGrid;
 class TUserListView;
+struct StartUpReads;
 }  // namespace ui
 
 // Where the main window keeps its records and its placement.
 struct MainWindowOptions {
     QString appDir;   // record folder, without a trailing separator
     QString iniPath;  // window placement file
+    // The record files of appDir already being read ahead; when none are given, the window starts
+    // reading them itself as it is created.
+    std::shared_ptr<ui::StartUpReads> readAhead = {};
 
     // The executable's folder and "<executable>.ini".
     static MainWindowOptions ofExecutable();
@@ -84,6 +90,7 @@ private:
     void FormCreate();
     void FormDestroy();
     void YoyakuFileLoad();
+    void ensureYoyakuListLoaded();
     void YoyakuhyouFill();
     void YoyakuCellSet(qsizetype position, const QDate& today);
     void ListView1KeyDown();
@@ -109,7 +116,12 @@ private:
     QString iniPath_;
     THonjitu* Honjitu;
     records::ReservationIndex yoyakuIndex_;
+    // The record files read ahead while the window is being built; gone once it is.
+    std::shared_ptr<ui::StartUpReads> startUpReads_;
     QDate shownWeekStart_;
+    // YoyakuList is the working copy of the reservation file only once the file was read (or
+    // found missing); until then nothing may write the file from it.
+    bool yoyakuListLoaded_ = false;
     bool userListLoading_ = false;
     bool userListReloadPending_ = false;
 

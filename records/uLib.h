@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 
 // The calendar with the week on show, the two in-memory record lists, and the file routines that
@@ -64,9 +65,26 @@ void rewriteRecordFile(const QString& path, const QByteArrayList& lines,
                        const QByteArray& unreadTail = {});
 
 // Line rules of the reservation file: CR, LF and CR LF end a line, NUL ends the text.
-QByteArrayList splitReservationFile(const QByteArray& content);
+// Each line is also handed to `eachLine` as it is cut.
+QByteArrayList splitReservationFile(const QByteArray& content,
+                                    const std::function<void(const QByteArray&)>& eachLine = {});
 // Line rules of the customer file: LF ends a line, CRs are dropped, 0x1A ends the text.
 QByteArrayList splitCustomerFile(const QByteArray& content);
+
+// What the reservation file holds from its first NUL on, and the customer file from its first
+// 0x1A on: the bytes their readers leave unread (nothing when there is no mark).
+QByteArray reservationFileTail(const QByteArray& content);
+QByteArray customerFileTail(const QByteArray& content);
+
+// A customer file's lines and the bytes after them that are not read.
+struct CustomerFileRead {
+    QByteArrayList lines;
+    QByteArray unreadTail;
+};
+CustomerFileRead readCustomerFile(const QByteArray& content);
+
+// The whole content of a record file. Throws FileError when it cannot be opened or read.
+QByteArray readRecordFile(const QString& path);
 
 // Clears YoyakuList and reads the reservation file into it (the rest from a NUL on into
 // YoyakuTail), handing every line to `addLine` as it is taken; false (list left empty) when there
@@ -76,9 +94,11 @@ bool YoyakuFileLoad(const QString& path, THonjitu& honjitu,
                     const std::function<void(const QByteArray&)>& addLine = {});
 
 // Clears UserList and reads the customer file into it (the rest from a 0x1A on into UserTail),
-// handing every line to `addLine` as it is taken. `letEventsThrough` runs before the first line and
-// then every few milliseconds, so the window stays responsive on a long file. Throws FileError when
-// the file cannot be read; the lines taken before stay.
+// handing every line to `addLine` as it is taken. `letEventsThrough` runs before the first line
+// and then every few milliseconds, so the window stays responsive on a long file. `readAhead`,
+// when given, is readCustomerFile of the file's current content, and the file is not read again.
+// Throws FileError when the file cannot be read; the lines taken before stay.
 void UserListLoad(const QString& path, THonjitu& honjitu,
                   const std::function<void(const QByteArray&)>& addLine = {},
-                  const std::function<void()>& letEventsThrough = {});
+                  const std::function<void()>& letEventsThrough = {},
+                  std::optional<CustomerFileRead> readAhead = std::nullopt);

@@ -32,8 +32,11 @@ void runCutYoyaku(QWidget* owner, THonjitu& honjitu, const QString& yoyakuFilePa
     dialog.setZenyoyakuList(honjitu.YoyakuList);
 
     if (dialog.exec() != QDialog::Accepted) {
-        dialog.getZenyoyakuList(honjitu.YoyakuList);
-        YoyakuFileSave(yoyakuFilePath, QByteArray(), 'R', honjitu);
+        // Pages deleted in the dialog leave the list only once the file is without them too.
+        QByteArrayList kept;
+        dialog.getZenyoyakuList(kept);
+        rewriteRecordFile(yoyakuFilePath, kept, honjitu.YoyakuTail);
+        honjitu.YoyakuList = std::move(kept);
     } else if (dialog.isUpdatingPage()) {
         saveUpdate(dialog, honjitu, yoyakuFilePath);
     } else {

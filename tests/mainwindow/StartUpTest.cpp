@@ -9,12 +9,14 @@
 #include "tests/mainwindow/MainWindowFixture.h"
 #include "tests/support/Files.h"
 #include "tests/support/ModalDriver.h"
+#include "tests/support/Unprivileged.h"
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QLocalSocket>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSignalSpy>
@@ -179,6 +181,35 @@ TEST(SingleInstanceTest, ASecondStartFindsTheFirstAndAsksItToComeToTheFront) {
     first.reset();
     ui::SingleInstance afterwards(identity);
     EXPECT_TRUE(afterwards.becomePrimary()) << "nothing is left behind by the first instance";
+}
+
+TEST(SingleInstanceTest, AnotherUsersRequestIsDroppedUnread) {
+    const QString identity = uniqueIdentity();
+    ui::SingleInstance first(identity);
+    ASSERT_TRUE(first.becomePrimary());
+    QSignalSpy activations(&first, &ui::SingleInstance::activationRequested);
+
+    // The abstract socket lets any user connect; the other user sends what a second start sends.
+    const QString name = ui::SingleInstance::serverName(identity);
+    QString whyNot;
+    const auto delivered = runAsNobody(
+        [&name] {
+            QLocalSocket socket;
+            socket.setSocketOptions(QLocalSocket::AbstractNamespaceOption);
+            socket.connectToServer(name);
+            return socket.waitForConnected(1000) && socket.write("activate\n") > 0 &&
+                   socket.waitForBytesWritten(1000);
+        },
+        &whyNot);
+    if (!delivered) {
+        GTEST_SKIP() << "another user not tested: " << whyNot.toStdString();
+    }
+    ASSERT_TRUE(*delivered) << "the other user's request did not reach the socket";
+    EXPECT_FALSE(activations.wait(500));
+
+    ui::SingleInstance sameUser(identity);
+    EXPECT_FALSE(sameUser.becomePrimary());
+    EXPECT_TRUE(activations.wait(2000));
 }
 
 TEST(SingleInstanceTest, AnInstanceThatDiedLeavesNothingThatBlocksTheNextStart) {

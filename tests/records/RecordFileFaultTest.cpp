@@ -1,5 +1,6 @@
 #include "records/uLib.h"
 #include "tests/support/Files.h"
+#include "tests/support/Mounts.h"
 #include "tests/support/Unprivileged.h"
 
 #include <gtest/gtest.h>
@@ -8,8 +9,6 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
-#include <sys/mount.h>
-
 using testing_support::readBytes;
 using testing_support::writeBytes;
 
@@ -17,27 +16,6 @@ namespace {
 
 const QByteArray Old = QByteArray("old line\r\n").repeated(3);
 const QByteArrayList OldLines(3, "old line");
-
-// A 64 KiB file system, so that a disk can fill up; unmounted again at the end of the test.
-class SmallDisk {
-public:
-    explicit SmallDisk(const QString& mountPoint) : mountPoint_(QFile::encodeName(mountPoint)) {
-        QDir().mkpath(mountPoint);
-        mounted_ = ::mount("tmpfs", mountPoint_.constData(), "tmpfs", 0, "size=64k") == 0;
-    }
-    ~SmallDisk() {
-        if (mounted_) {
-            ::umount(mountPoint_.constData());
-        }
-    }
-    SmallDisk(const SmallDisk&) = delete;
-    SmallDisk& operator=(const SmallDisk&) = delete;
-    bool mounted() const { return mounted_; }
-
-private:
-    QByteArray mountPoint_;
-    bool mounted_ = false;
-};
 
 bool failsNamingTheFile(const std::function<void()>& work) {
     try {
@@ -59,7 +37,7 @@ protected:
 
 TEST_F(RecordFileFault, AFullDiskDuringAnAppendLeavesTheOldFileWhole) {
     const QString mountPoint = dir_.filePath("small");
-    SmallDisk disk(mountPoint);
+    const auto disk = testing_support::TestMount::smallDisk(mountPoint, "64k");
     if (!disk.mounted()) {
         GTEST_SKIP() << "cannot mount a small tmpfs here, so a full disk is not tested";
     }

@@ -1,5 +1,6 @@
 #include "records/uLib.h"
 #include "tests/support/Files.h"
+#include "tests/support/Mounts.h"
 #include "tests/support/Unprivileged.h"
 
 #include <gtest/gtest.h>
@@ -9,7 +10,6 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
-#include <sys/mount.h>
 #include <sys/stat.h>
 
 using testing_support::readBytes;
@@ -102,8 +102,8 @@ TEST_F(RecordFile, RewriteCreatesAMissingFileOwnerOnly) {
 
 TEST_F(RecordFile, RewriteOnAFullDiskLeavesTheOldFileWhole) {
     const QString mountPoint = dir_.filePath("small");
-    QDir().mkpath(mountPoint);
-    if (::mount("tmpfs", QFile::encodeName(mountPoint).constData(), "tmpfs", 0, "size=64k") != 0) {
+    const auto disk = testing_support::TestMount::smallDisk(mountPoint, "64k");
+    if (!disk.mounted()) {
         GTEST_SKIP() << "cannot mount a small tmpfs here, so the full-disk rewrite is not tested";
     }
     const QString file = mountPoint + "/" + YoyakuFileName;
@@ -113,7 +113,6 @@ TEST_F(RecordFile, RewriteOnAFullDiskLeavesTheOldFileWhole) {
     EXPECT_THROW(rewriteRecordFile(file, tooMuch), FileError);
     EXPECT_EQ(readBytes(file), old);
     EXPECT_EQ(QDir(mountPoint).entryList(QDir::Files | QDir::Hidden), QStringList{YoyakuFileName});
-    ::umount(QFile::encodeName(mountPoint).constData());
 }
 
 TEST_F(RecordFile, WritesInAReadOnlyFolderFailWithoutHarm) {
@@ -202,7 +201,10 @@ TEST(CustomerFileLines, CutAtLfDropCrAndStopAtEndOfText) {
 // The lines of a file share its bytes until one of them changes.
 TEST(RecordFileLines, ChangingOneLineLeavesTheOthersAndTheFileAlone) {
     using Split = QByteArrayList (*)(const QByteArray&);
-    for (const Split split : {Split(splitReservationFile), Split(splitCustomerFile)}) {
+    const Split splitReservations = [](const QByteArray& content) {
+        return splitReservationFile(content);
+    };
+    for (const Split split : {splitReservations, Split(splitCustomerFile)}) {
         const QByteArray content = "abc\r\ndef\r\nghi\r\n";
         QByteArrayList lines = split(content);
         lines[0].append("XYZ");

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "records/FilePrefetch.h"
+#include "records/ReservationIndex.h"
+#include "records/uLib.h"
+
+#include <QByteArrayList>
+#include <QString>
+
+#include <thread>
+
+namespace ui {
+
+// The reservation file as the main window keeps it: its lines, their index and the bytes after
+// them that are not read.
+struct ReservationsReadAhead {
+    QByteArrayList lines;
+    records::ReservationIndex index;
+    QByteArray unreadTail;
+};
+
+// Both record files of a folder, read and split on one worker thread (the reservations indexed
+// as well) while the program starts, so that a decade of records adds little to the start-up.
+// One thread, customers first as they are loaded first, leaves the other core to the window.
+struct StartUpReads {
+    explicit StartUpReads(const QString& appDir);
+    ~StartUpReads();
+
+    FilePrefetch<CustomerFileRead> users;
+    FilePrefetch<ReservationsReadAhead> reservations;
+
+private:
+    std::thread worker_;
+};
+
+}  // namespace ui

@@ -36,25 +36,6 @@ QString textAt(const UserListModel& model, int row, int column) {
     return model.data(model.index(row, column), Qt::DisplayRole).toString();
 }
 
-using Visits = std::shared_ptr<std::vector<std::shared_ptr<ModalVisit>>>;
-
-void armAnswers(const Visits& visits, const QList<QMessageBox::StandardButton>& buttons, int at) {
-    if (at >= buttons.size()) {
-        return;
-    }
-    (*visits)[at] = onNextModal([visits, buttons, at](QWidget* box) {
-        armAnswers(visits, buttons, at + 1);
-        pressMessageButton(box, buttons[at]);
-    });
-}
-
-// Answers the message boxes that follow one another, in order.
-Visits answerMessages(const QList<QMessageBox::StandardButton>& buttons) {
-    auto visits = std::make_shared<std::vector<std::shared_ptr<ModalVisit>>>(buttons.size());
-    armAnswers(visits, buttons, 0);
-    return visits;
-}
-
 }  // namespace
 
 class CustomerListTest : public MainWindowTest {
@@ -162,7 +143,7 @@ TEST_F(CustomerListTest, DeleteAnsweredYesRewritesTheFileWithoutThatCustomer) {
     auto window = openWindow();
     window->userListView()->selectIndex(2);
 
-    const Visits visits = answerMessages({QMessageBox::Yes, QMessageBox::Ok});
+    const ModalVisits visits = answerMessages({QMessageBox::Yes, QMessageBox::Ok});
     pressDelete(*window);
 
     ASSERT_TRUE((*visits)[0] && (*visits)[0]->appeared);
@@ -191,7 +172,7 @@ TEST_F(CustomerListTest, DeleteAnsweredNoChangesNothing) {
     window->actUserReport->trigger();
     window->userListView()->selectIndex(0);
 
-    const Visits visits = answerMessages({QMessageBox::No, QMessageBox::Ok});
+    const ModalVisits visits = answerMessages({QMessageBox::No, QMessageBox::Ok});
     pressDelete(*window);
 
     ASSERT_TRUE((*visits)[1] && (*visits)[1]->appeared);

@@ -114,13 +114,6 @@ TEST_F(DialogCommandsTest, AFailedWriteIsReportedAndTheTableStillFollowsTheList)
 
 namespace {
 
-void doubleClickItem(ui::TUserListView& list, int index) {
-    QListView* view = list.iconView();
-    const QRect item = view->visualRect(list.model()->index(index, 0));
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, item.center());
-    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, item.center());
-}
-
 QString petNameOf(QWidget* dialog) {
     return dialog->findChild<QLineEdit*>(QStringLiteral("edtPetName"))->text();
 }
@@ -163,7 +156,7 @@ TEST_F(DialogCommandsTest, DoubleClickOpensTheCustomerAndAChangeMovesItToTheEnd)
         QTest::mouseClick(dialog->findChild<QAbstractButton*>(QStringLiteral("Button1")),
                           Qt::LeftButton);
     });
-    doubleClickItem(*window->userListView(), 0);
+    doubleClickCustomer(*window->userListView(), 0);
 
     ASSERT_TRUE(visit->appeared);
     EXPECT_EQ(shown, QStringLiteral("モモ"));

@@ -1,9 +1,14 @@
 #include "tests/mainwindow/MainWindowFixture.h"
 
+#include "mainwindow/UserListView.h"
 #include "records/Clock.h"
 #include "records/CustomerRecord.h"
 #include "records/ReservationRecord.h"
 #include "tests/support/Files.h"
+
+#include <QListView>
+#include <QTreeView>
+#include <QtTest>
 
 namespace testing_support {
 
@@ -44,6 +49,16 @@ QByteArray fileOf(const QByteArrayList& lines) {
         bytes += line + "\r\n";
     }
     return bytes;
+}
+
+void doubleClickCustomer(ui::TUserListView& list, int index) {
+    QAbstractItemView* view =
+        list.isReport() ? static_cast<QAbstractItemView*>(list.reportView()) : list.iconView();
+    const QModelIndex item = list.model()->index(index, 0);
+    view->scrollTo(item);
+    const QPoint centre = view->visualRect(item).center();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, centre);
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, centre);
 }
 
 void MainWindowTest::SetUp() {

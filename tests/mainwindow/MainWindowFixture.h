@@ -21,6 +21,9 @@ QByteArray customerLine(const char* petName, const char* shu, const char* shimei
                         const char* telephone = "", const char* mobil = "");
 QByteArray fileOf(const QByteArrayList& lines);
 
+// Clicks the customer at `index` of the list page, scrolled into view, and double-clicks it.
+void doubleClickCustomer(ui::TUserListView& list, int index);
+
 // A record folder of its own and a clock standing at FixedNow.
 class MainWindowTest : public ::testing::Test {
 protected:

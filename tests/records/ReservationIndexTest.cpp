@@ -1,35 +1,16 @@
 #include "records/RecordFormat.h"
 #include "records/ReservationIndex.h"
 #include "records/ReservationRecord.h"
+#include "tests/support/PlainWeek.h"
 
 #include <gtest/gtest.h>
 #include <QRandomGenerator>
 
 using namespace records;
+using testing_support::Placed;
+using testing_support::plainWeek;
 
 namespace {
-
-// What the table shows for one week, computed plainly: every line split and read again.
-struct Placed {
-    qsizetype position;
-    QDate date;
-    int hour;
-    QByteArray entry;
-    bool operator==(const Placed&) const = default;
-};
-
-QList<Placed> plainWeek(const QByteArrayList& lines, const QDate& first, const QDate& today) {
-    QList<Placed> placed;
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        const QByteArrayList fields = splitFields(lines[i]);
-        const QDate date = reservation::bookedDate(fields, today);
-        if (date >= first && date <= first.addDays(6)) {
-            placed.append(
-                {i, date, reservation::bookedHour(fields), reservation::tableEntry(fields)});
-        }
-    }
-    return placed;
-}
 
 QList<Placed> indexedWeek(const ReservationIndex& index, const QDate& first, const QDate& today) {
     QList<Placed> placed;

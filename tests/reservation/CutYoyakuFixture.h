@@ -2,6 +2,7 @@
 
 #include "records/uLib.h"
 #include "reservation/uCutYoyaku.h"
+#include "tests/support/DialogFields.h"
 #include "tests/support/ModalDriver.h"
 
 #include <gtest/gtest.h>
@@ -9,9 +10,6 @@
 #include <QTemporaryDir>
 #include <functional>
 #include <optional>
-#include <ostream>
-
-class QAbstractButton;
 
 namespace testing_support {
 
@@ -25,23 +23,6 @@ inline const QPoint TuesdayAtNine(3, 2);
 QByteArray reservationLine(const char* day, const char* hour, const char* shimei,
                            const char* petName,
                            const std::vector<std::pair<int, const char*>>& overrides = {});
-
-// Title, Button1's caption and whether <<, >> and 削除 are enabled.
-struct PageState {
-    QString title;
-    QString button1;
-    bool back = false, next = false, remove = false;
-    bool operator==(const PageState&) const = default;
-};
-std::ostream& operator<<(std::ostream& out, const PageState& state);
-PageState pageState(const QWidget& dialog);
-
-QString fieldText(const QWidget& dialog, const char* objectName);
-void setFieldText(QWidget& dialog, const char* objectName, const QString& text);
-QAbstractButton* button(const QWidget& dialog, const char* objectName);
-void click(const QWidget& dialog, const char* objectName);
-// Object names of the checked radio buttons and check boxes.
-QStringList checkedButtons(const QWidget& dialog);
 
 class CutYoyakuTest : public ::testing::Test {
 protected:

@@ -64,6 +64,17 @@ void poll(QPointer<QWidget> before, std::function<void(QWidget*)> drive,
     QTimer::singleShot(PollMs, [=] { poll(before, drive, visit, timeoutMs, waitedMs + PollMs); });
 }
 
+void armAnswers(const ModalVisits& visits, const QList<QMessageBox::StandardButton>& buttons,
+                int at) {
+    if (at >= buttons.size()) {
+        return;
+    }
+    (*visits)[at] = onNextModal([visits, buttons, at](QWidget* box) {
+        armAnswers(visits, buttons, at + 1);
+        pressMessageButton(box, buttons[at]);
+    });
+}
+
 }  // namespace
 
 std::shared_ptr<ModalVisit> onNextModal(std::function<void(QWidget*)> drive, int timeoutMs) {
@@ -89,6 +100,12 @@ void pressMessageButton(QWidget* messageBox, QMessageBox::StandardButton button)
 std::shared_ptr<ModalVisit> answerNextMessage(QMessageBox::StandardButton button, int timeoutMs) {
     return onNextModal([button](QWidget* widget) { pressMessageButton(widget, button); },
                        timeoutMs);
+}
+
+ModalVisits answerMessages(const QList<QMessageBox::StandardButton>& buttons) {
+    auto visits = std::make_shared<std::vector<std::shared_ptr<ModalVisit>>>(buttons.size());
+    armAnswers(visits, buttons, 0);
+    return visits;
 }
 
 }  // namespace testing_support

@@ -4,6 +4,7 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QWidget;
 
@@ -31,6 +32,11 @@ std::shared_ptr<ModalVisit> onNextModal(std::function<void(QWidget*)> drive, int
 // Answers the next message box by pressing `button`.
 std::shared_ptr<ModalVisit> answerNextMessage(QMessageBox::StandardButton button,
                                               int timeoutMs = 5000);
+
+// Answers the message boxes that follow one another by pressing `buttons` in order; one visit
+// per message.
+using ModalVisits = std::shared_ptr<std::vector<std::shared_ptr<ModalVisit>>>;
+ModalVisits answerMessages(const QList<QMessageBox::StandardButton>& buttons);
 
 // Presses `button` of a message box that is open now.
 void pressMessageButton(QWidget* messageBox, QMessageBox::StandardButton button);

@@ -380,7 +380,7 @@ void TfmMain::UserListLoad() {
         };
         const auto handOver = qScopeGuard(hand);
         ::UserListLoad(
-            userFilePath(), *Honjitu, {},
+            userFilePath(), *Honjitu,
             [&hand] {
                 hand();
                 QCoreApplication::processEvents();

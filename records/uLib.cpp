@@ -417,7 +417,6 @@ bool YoyakuFileLoad(const QString& path, THonjitu& honjitu,
 }
 
 void UserListLoad(const QString& path, THonjitu& honjitu,
-                  const std::function<void(const QByteArray&)>& addLine,
                   const std::function<void()>& letEventsThrough,
                   std::optional<CustomerFileRead> readAhead) {
     constexpr qint64 EventIntervalMs = 8;
@@ -439,8 +438,5 @@ void UserListLoad(const QString& path, THonjitu& honjitu,
             sinceEvents.restart();
         }
         honjitu.UserList.append(line);
-        if (addLine) {
-            addLine(line);
-        }
     }
 }

@@ -93,12 +93,11 @@ QByteArray readRecordFile(const QString& path);
 bool YoyakuFileLoad(const QString& path, THonjitu& honjitu,
                     const std::function<void(const QByteArray&)>& addLine = {});
 
-// Clears UserList and reads the customer file into it (the rest from a 0x1A on into UserTail),
-// handing every line to `addLine` as it is taken. `letEventsThrough` runs before the first line
-// and then every few milliseconds, so the window stays responsive on a long file. `readAhead`,
+// Clears UserList and reads the customer file into it (the rest from a 0x1A on into UserTail).
+// `letEventsThrough` runs before the first line and then every few milliseconds, so the window
+// stays responsive on a long file (and the list page can take the lines read so far). `readAhead`,
 // when given, is readCustomerFile of the file's current content, and the file is not read again.
 // Throws FileError when the file cannot be read; the lines taken before stay.
 void UserListLoad(const QString& path, THonjitu& honjitu,
-                  const std::function<void(const QByteArray&)>& addLine = {},
                   const std::function<void()>& letEventsThrough = {},
                   std::optional<CustomerFileRead> readAhead = std::nullopt);

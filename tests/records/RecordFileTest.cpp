@@ -224,14 +224,10 @@ TEST_F(RecordFile, LoadersFillTheListsInFileOrder) {
     for (int i = 0; i < 150; ++i)
         customers += "customer " + QByteArray::number(i) + "\r\n";
     writeBytes(path(UserFileName), customers);
-    QByteArrayList handed;
     int eventRuns = 0;
-    UserListLoad(
-        path(UserFileName), honjitu_, [&](const QByteArray& line) { handed << line; },
-        [&] { ++eventRuns; });
+    UserListLoad(path(UserFileName), honjitu_, [&] { ++eventRuns; });
     ASSERT_EQ(honjitu_.UserList.size(), 150);
     EXPECT_EQ(honjitu_.UserList.at(149), QByteArray("customer 149"));
-    EXPECT_EQ(handed, honjitu_.UserList);
     EXPECT_GE(eventRuns, 1);
 
     writeBytes(path(), "x\ny\r\n");

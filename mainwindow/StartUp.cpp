@@ -75,7 +75,7 @@ bool installJapaneseTranslation(QCoreApplication& application) {
 
 int runApplication(int argc, char* argv[]) {
     QApplication application(argc, argv);
-    // The record files come in on worker threads while the rest of the program starts.
+    // The record files come in on a worker thread while the rest of the program starts.
     MainWindowOptions options = MainWindowOptions::ofExecutable();
     options.readAhead = std::make_shared<StartUpReads>(options.appDir);
     QCoreApplication::setApplicationName(ApplicationTitle);

@@ -7,10 +7,11 @@ namespace {
 
 ReservationsReadAhead indexedReservations(const QByteArray& content) {
     ReservationsReadAhead read;
-    read.lines =
-        splitReservationFile(content, [&read](const QByteArray& line) { read.index.append(line); });
+    RecordFileRead file =
+        readReservationFile(content, [&read](const QByteArray& line) { read.index.append(line); });
+    read.lines = std::move(file.lines);
+    read.unreadTail = std::move(file.unreadTail);
     read.index.sync(read.lines);
-    read.unreadTail = reservationFileTail(content);
     return read;
 }
 

@@ -26,7 +26,7 @@ struct StartUpReads {
     explicit StartUpReads(const QString& appDir);
     ~StartUpReads();
 
-    FilePrefetch<CustomerFileRead> users;
+    FilePrefetch<RecordFileRead> users;
     FilePrefetch<ReservationsReadAhead> reservations;
 
 private:

@@ -312,11 +312,15 @@ QByteArray sharedLine(const QByteArray& content, qsizetype from, qsizetype lengt
     return QByteArray(std::move(line));
 }
 
-// Hands every line of the reservation file's content to `take`, in file order.
+// Where the text a reader takes ends: at the first `endMark`, or at the end of the content.
+qsizetype endOfText(const QByteArray& content, char endMark) {
+    const qsizetype at = content.indexOf(endMark);
+    return at < 0 ? content.size() : at;
+}
+
+// Hands every line of the reservation file's content before `end` to `take`, in file order.
 template <typename Take>
-void forEachReservationLine(const QByteArray& content, Take take) {
-    const qsizetype nul = content.indexOf('\0');
-    const qsizetype end = nul < 0 ? content.size() : nul;
+void forEachReservationLine(const QByteArray& content, qsizetype end, Take take) {
     const char* data = content.constData();
     // The next CR and the next LF are each found with a vectorised search; a line ends at the
     // nearer one.
@@ -345,29 +349,10 @@ void forEachReservationLine(const QByteArray& content, Take take) {
     }
 }
 
-QByteArray fromFirst(char endMark, const QByteArray& content) {
-    const qsizetype at = content.indexOf(endMark);
-    return at < 0 ? QByteArray() : content.sliced(at);
-}
-
-}  // namespace
-
-QByteArray reservationFileTail(const QByteArray& content) {
-    return fromFirst('\0', content);
-}
-
-QByteArray customerFileTail(const QByteArray& content) {
-    return fromFirst('\x1A', content);
-}
-
-CustomerFileRead readCustomerFile(const QByteArray& content) {
-    return {splitCustomerFile(content), customerFileTail(content)};
-}
-
-QByteArrayList splitReservationFile(const QByteArray& content,
-                                    const std::function<void(const QByteArray&)>& eachLine) {
+QByteArrayList reservationLines(const QByteArray& content, qsizetype end,
+                                const std::function<void(const QByteArray&)>& eachLine) {
     QByteArrayList lines;
-    forEachReservationLine(content, [&lines, &eachLine](QByteArray line) {
+    forEachReservationLine(content, end, [&lines, &eachLine](QByteArray line) {
         // Handed over while the line's bytes are still in the cache from finding its end.
         if (eachLine) {
             eachLine(line);
@@ -377,10 +362,8 @@ QByteArrayList splitReservationFile(const QByteArray& content,
     return lines;
 }
 
-QByteArrayList splitCustomerFile(const QByteArray& content) {
+QByteArrayList customerLines(const QByteArray& content, qsizetype end) {
     QByteArrayList lines;
-    const qsizetype stop = content.indexOf('\x1A');
-    const qsizetype end = stop < 0 ? content.size() : stop;
     qsizetype start = 0;
     while (start < end) {
         qsizetype lineEnd = content.indexOf('\n', start);
@@ -402,6 +385,28 @@ QByteArrayList splitCustomerFile(const QByteArray& content) {
     return lines;
 }
 
+}  // namespace
+
+QByteArrayList splitReservationFile(const QByteArray& content,
+                                    const std::function<void(const QByteArray&)>& eachLine) {
+    return reservationLines(content, endOfText(content, '\0'), eachLine);
+}
+
+QByteArrayList splitCustomerFile(const QByteArray& content) {
+    return customerLines(content, endOfText(content, '\x1A'));
+}
+
+RecordFileRead readReservationFile(const QByteArray& content,
+                                   const std::function<void(const QByteArray&)>& eachLine) {
+    const qsizetype end = endOfText(content, '\0');
+    return {reservationLines(content, end, eachLine), content.sliced(end)};
+}
+
+RecordFileRead readCustomerFile(const QByteArray& content) {
+    const qsizetype end = endOfText(content, '\x1A');
+    return {customerLines(content, end), content.sliced(end)};
+}
+
 bool YoyakuFileLoad(const QString& path, THonjitu& honjitu,
                     const std::function<void(const QByteArray&)>& addLine) {
     honjitu.YoyakuList.clear();
@@ -410,19 +415,19 @@ bool YoyakuFileLoad(const QString& path, THonjitu& honjitu,
     if (!QFileInfo(path).isFile()) {
         return false;
     }
-    const QByteArray content = readRecordFile(path);
-    honjitu.YoyakuList = splitReservationFile(content, addLine);
-    honjitu.YoyakuTail = reservationFileTail(content);
+    RecordFileRead read = readReservationFile(readRecordFile(path), addLine);
+    honjitu.YoyakuList = std::move(read.lines);
+    honjitu.YoyakuTail = std::move(read.unreadTail);
     return true;
 }
 
 void UserListLoad(const QString& path, THonjitu& honjitu,
                   const std::function<void()>& letEventsThrough,
-                  std::optional<CustomerFileRead> readAhead) {
+                  std::optional<RecordFileRead> readAhead) {
     constexpr qint64 EventIntervalMs = 8;
     honjitu.UserList.clear();
     honjitu.UserTail.clear();
-    CustomerFileRead read =
+    RecordFileRead read =
         readAhead ? std::move(*readAhead) : readCustomerFile(readRecordFile(path));
     honjitu.UserTail = std::move(read.unreadTail);
     const QByteArrayList lines = std::move(read.lines);

@@ -71,17 +71,15 @@ QByteArrayList splitReservationFile(const QByteArray& content,
 // Line rules of the customer file: LF ends a line, CRs are dropped, 0x1A ends the text.
 QByteArrayList splitCustomerFile(const QByteArray& content);
 
-// What the reservation file holds from its first NUL on, and the customer file from its first
-// 0x1A on: the bytes their readers leave unread (nothing when there is no mark).
-QByteArray reservationFileTail(const QByteArray& content);
-QByteArray customerFileTail(const QByteArray& content);
-
-// A customer file's lines and the bytes after them that are not read.
-struct CustomerFileRead {
+// A record file's lines and the bytes its reader leaves unread: the reservation file's from its
+// first NUL on, the customer file's from its first 0x1A on (nothing when there is no mark).
+struct RecordFileRead {
     QByteArrayList lines;
     QByteArray unreadTail;
 };
-CustomerFileRead readCustomerFile(const QByteArray& content);
+RecordFileRead readReservationFile(const QByteArray& content,
+                                   const std::function<void(const QByteArray&)>& eachLine = {});
+RecordFileRead readCustomerFile(const QByteArray& content);
 
 // The whole content of a record file. Throws FileError when it cannot be opened or read.
 QByteArray readRecordFile(const QString& path);
@@ -100,4 +98,4 @@ bool YoyakuFileLoad(const QString& path, THonjitu& honjitu,
 // Throws FileError when the file cannot be read; the lines taken before stay.
 void UserListLoad(const QString& path, THonjitu& honjitu,
                   const std::function<void()>& letEventsThrough = {},
-                  std::optional<CustomerFileRead> readAhead = std::nullopt);
+                  std::optional<RecordFileRead> readAhead = std::nullopt);

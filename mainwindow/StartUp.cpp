@@ -21,7 +21,8 @@ namespace {
 
 // For the benchmark (TRIMBOOK_MEASURE_STARTUP set): once the main window has painted, prints
 // the moment on the monotonic clock (which the benchmark compares with the moment it started the
-// process, so tearing down does not count) and the peak resident memory, and ends the program.
+// process, so tearing down does not count), the peak resident memory and the window system
+// platform, and ends the program.
 class StartUpMeasurement : public QObject {
 public:
     explicit StartUpMeasurement(QWidget* window) : window_(window) {
@@ -51,9 +52,9 @@ private:
                 }
             }
         }
-        std::printf("painted-at-ns %lld\npeak-rss-kib %s\n",
+        std::printf("painted-at-ns %lld\npeak-rss-kib %s\nplatform %s\n",
                     static_cast<long long>(paintedAt.tv_sec) * 1000000000LL + paintedAt.tv_nsec,
-                    peak.constData());
+                    peak.constData(), qPrintable(QGuiApplication::platformName()));
         std::fflush(stdout);
         window_->close();
     }
@@ -73,7 +74,25 @@ bool installJapaneseTranslation(QCoreApplication& application) {
     return QCoreApplication::installTranslator(translator);
 }
 
+QByteArray chosenPlatform(const std::function<QByteArray(const char*)>& variable) {
+    if (!variable("QT_QPA_PLATFORM").isEmpty()) {
+        return {};
+    }
+    const bool waylandSession =
+        !variable("WAYLAND_DISPLAY").isEmpty() || variable("XDG_SESSION_TYPE") == "wayland";
+    if (!waylandSession) {
+        return {};
+    }
+    // Should the X11 connection fail after all, Qt tries the next one.
+    return variable("DISPLAY").isEmpty() ? QByteArrayLiteral("wayland;xcb")
+                                         : QByteArrayLiteral("xcb;wayland");
+}
+
 int runApplication(int argc, char* argv[]) {
+    const QByteArray platform = chosenPlatform(qgetenv);
+    if (!platform.isEmpty()) {
+        qputenv("QT_QPA_PLATFORM", platform);
+    }
     QApplication application(argc, argv);
     // The record files come in on a worker thread while the rest of the program starts.
     MainWindowOptions options = MainWindowOptions::ofExecutable();

@@ -81,22 +81,18 @@ QByteArray lineEndMissingAtEnd(int fd, off_t size) {
 
 // Room for `size` bytes. On this kind of machine a large buffer in 4 KiB pages costs a page fault
 // and many translation misses per page when it is filled and scanned, which dominated reading a
-// decade of records; a buffer of 2 MiB pages costs a few dozen. So a large buffer starts on a
-// 2 MiB boundary (inside a larger allocation) and asks for those pages.
+// decade of records; a buffer of 2 MiB pages costs a few dozen. So the 2 MiB-aligned span inside a
+// large buffer asks for those pages before it is first touched.
 QByteArray hugePageBuffer(qsizetype size) {
-    constexpr qsizetype HugePage = 2 * 1024 * 1024;
-    if (size < HugePage) {
-        return QByteArray(size, Qt::Uninitialized);
+    constexpr quintptr HugePage = 2 * 1024 * 1024;
+    QByteArray buffer(size, Qt::Uninitialized);
+    const quintptr start = reinterpret_cast<quintptr>(buffer.data());
+    const quintptr begin = (start + HugePage - 1) & ~(HugePage - 1);
+    const quintptr end = (start + static_cast<quintptr>(size)) & ~(HugePage - 1);
+    if (end > begin) {
+        ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
     }
-    const qsizetype spanned = (size + HugePage - 1) / HugePage * HugePage;
-    QByteArray storage(spanned + HugePage, Qt::Uninitialized);
-    const quintptr begin = (reinterpret_cast<quintptr>(storage.data()) + HugePage - 1) &
-                           ~static_cast<quintptr>(HugePage - 1);
-    ::madvise(reinterpret_cast<void*>(begin), spanned, MADV_HUGEPAGE);
-    QByteArray::DataPointer buffer = std::move(storage.data_ptr());
-    buffer.setBegin(reinterpret_cast<char*>(begin));
-    buffer.size = size;
-    return QByteArray(std::move(buffer));
+    return buffer;
 }
 
 }  // namespace
@@ -298,18 +294,9 @@ void UserFileSave(const QString& path, const QByteArray& line, char mode, THonji
 
 namespace {
 
-// A line that shares the bytes of the file read in one piece instead of copying them, so that a
-// file of a hundred thousand lines costs one allocation, not one per line. A line that is changed
-// gets bytes of its own; the file's bytes are freed with the last line that uses them.
+// One line of the content, with bytes of its own.
 QByteArray sharedLine(const QByteArray& content, qsizetype from, qsizetype length) {
-    if (length == 0) {
-        return QByteArray(content.constData() + from, 0);
-    }
-    QByteArray whole = content;
-    QByteArray::DataPointer line = std::move(whole.data_ptr());
-    line.setBegin(line.data() + from);
-    line.size = length;
-    return QByteArray(std::move(line));
+    return QByteArray(content.constData() + from, length);
 }
 
 // Where the text a reader takes ends: at the first `endMark`, or at the end of the content.

@@ -382,3 +382,27 @@ TEST(JapaneseTranslation, GivesTheStandardButtonsTheirJapaneseTexts) {
 }
 
 #include "StartUpTest.moc"
+
+TEST(PlatformChoice, AWaylandSessionUsesX11WhenOfferedAndAChosenPlatformIsKept) {
+    struct Case {
+        QMap<QByteArray, QByteArray> environment;
+        QByteArray expected;
+    };
+    const QList<Case> cases{
+        {{}, {}},
+        {{{"DISPLAY", ":0"}}, {}},
+        {{{"WAYLAND_DISPLAY", "wayland-0"}, {"DISPLAY", ":0"}}, "xcb;wayland"},
+        {{{"XDG_SESSION_TYPE", "wayland"}, {"DISPLAY", ":1"}}, "xcb;wayland"},
+        {{{"WAYLAND_DISPLAY", "wayland-0"}}, "wayland;xcb"},
+        {{{"XDG_SESSION_TYPE", "x11"}, {"DISPLAY", ":0"}}, {}},
+        {{{"WAYLAND_DISPLAY", "wayland-0"}, {"QT_QPA_PLATFORM", "wayland"}}, {}},
+    };
+    for (const Case& test : cases) {
+        const auto variable = [&test](const char* name) { return test.environment.value(name); };
+        QByteArray described;
+        for (auto it = test.environment.cbegin(); it != test.environment.cend(); ++it) {
+            described += it.key() + '=' + it.value() + ' ';
+        }
+        EXPECT_EQ(ui::chosenPlatform(variable), test.expected) << described.toStdString();
+    }
+}

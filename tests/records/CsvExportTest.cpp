@@ -67,10 +67,10 @@ TEST(CsvExport, CustomerRowsEqualTheRecordFieldsWithTheMarksRemoved) {
 
     const QList<QStringList> rows = parsed(csv::customersCsv(lines));
     ASSERT_EQ(rows.size(), 3);
-    EXPECT_EQ(rows[0], (QStringList{"ペット名", "種類", "種 等", "ふりがな", "お名前", "〒",
-                                    "住所", "住所2", "電話番号", "携帯電話"}));
-    EXPECT_EQ(rows[1], (QStringList{"ポチ", "犬", "", "", "山田　花子", "", "", "",
-                                    "03-1234-5678", ""}));
+    EXPECT_EQ(rows[0], (QStringList{"ペット名", "種類", "種 等", "ふりがな", "お名前", "〒", "住所",
+                                    "住所2", "電話番号", "携帯電話"}));
+    EXPECT_EQ(rows[1],
+              (QStringList{"ポチ", "犬", "", "", "山田　花子", "", "", "", "03-1234-5678", ""}));
     EXPECT_EQ(rows[2], (QStringList{"a,b\"c\td", "ねこです", "", "", "", "", "", "", "", ""}));
 }
 
@@ -112,13 +112,11 @@ TEST(CsvExport, ReservationRowsEqualTheRecordFieldsAfterTheirDate) {
 }
 
 TEST(CsvExport, DateColumnOnlyForRealDates) {
-    const QList<QStringList> rows =
-        parsed(csv::reservationsCsv({reservation("2026", "13", "01", "10"),
-                                     reservation("2026", "02", "29", "10"),
-                                     reservation("2028", "02", "29", "10"),
-                                     reservation("26", "12", "24", "10"),
-                                     reservation("2026/", "12", "24", "10")},
-                                    Today));
+    const QList<QStringList> rows = parsed(csv::reservationsCsv(
+        {reservation("2026", "13", "01", "10"), reservation("2026", "02", "29", "10"),
+         reservation("2028", "02", "29", "10"), reservation("26", "12", "24", "10"),
+         reservation("2026/", "12", "24", "10")},
+        Today));
     ASSERT_EQ(rows.size(), 6);
     EXPECT_EQ(rows[1].first(), "");
     EXPECT_EQ(rows[2].first(), "");

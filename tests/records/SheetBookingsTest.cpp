@@ -46,11 +46,10 @@ TEST(SheetBookings, OrderedByDayHourAndMinuteWithTiesInListOrder) {
 }
 
 TEST(SheetBookings, OnlyTheDaysAskedFor) {
-    const QByteArrayList lines = {line("05", "10", "00", "saturday before"),
-                                  line("06", "10", "00", "sunday"),
-                                  line("12", "10", "00", "saturday"),
-                                  line("13", "10", "00", "sunday after"),
-                                  line("06", "10", "00", "next year", "2027")};
+    const QByteArrayList lines = {
+        line("05", "10", "00", "saturday before"), line("06", "10", "00", "sunday"),
+        line("12", "10", "00", "saturday"), line("13", "10", "00", "sunday after"),
+        line("06", "10", "00", "next year", "2027")};
     EXPECT_EQ(owners(bookingsBetween(lines, Sunday, Saturday, Monday)),
               (QStringList{"sunday", "saturday"}));
     EXPECT_EQ(owners(bookingsBetween(lines, Saturday, Saturday, Monday)),

@@ -33,21 +33,37 @@ const QStringList ReservationHeader = {
     QStringLiteral("種 等"),      QStringLiteral("シャンプー"), QStringLiteral("スタイル"),
     QStringLiteral("ヒゲカット"), QStringLiteral("爪切り"),     QStringLiteral("備考")};
 
-// The first `count` fields of a line as shown text, marks removed; missing ones empty.
-QStringList shownFields(const QByteArrayList& fields, int count) {
-    QStringList shown;
-    shown.reserve(count + 1);
-    for (int position = 0; position < count; ++position) {
-        shown.append(sjis::toUnicode(EmptyMarkDelete(fieldAt(fields, position))));
+void appendQuoted(QByteArray& row, const QByteArray& utf8) {
+    row.append('"');
+    if (utf8.contains('"')) {
+        row.append(QByteArray(utf8).replace('"', "\"\""));
+    } else {
+        row.append(utf8);
     }
-    return shown;
+    row.append('"');
 }
 
-QString isoDate(const QByteArrayList& fields, const QDate& today) {
+// A row of the first `count` fields of a line, marks removed, missing ones empty, after
+// `leading` (already UTF-8). Bytes all the way: a long list is exported in a few seconds.
+void appendRow(QByteArray& csv, const QByteArrayList& fields, int count,
+               const QByteArray& leading = {}, bool hasLeading = false) {
+    if (hasLeading) {
+        appendQuoted(csv, leading);
+    }
+    for (int position = 0; position < count; ++position) {
+        if (hasLeading || position > 0) {
+            csv.append(',');
+        }
+        appendQuoted(csv, sjis::toUtf8(EmptyMarkDelete(fieldAt(fields, position))));
+    }
+    csv.append("\r\n");
+}
+
+QByteArray isoDate(const QByteArrayList& fields, const QDate& today) {
     using namespace reservation;
     const auto date = validBookedDate(fieldAt(fields, YoyakuNen), fieldAt(fields, YoyakuTuki),
                                       fieldAt(fields, YoyakuNiti), today);
-    return date ? date->toString(Qt::ISODate) : QString();
+    return date ? date->toString(Qt::ISODate).toLatin1() : QByteArray();
 }
 
 }  // namespace
@@ -58,9 +74,7 @@ QByteArray csvRow(const QStringList& fields) {
         if (i > 0) {
             row.append(',');
         }
-        row.append('"');
-        row.append(fields.at(i).toUtf8().replace('"', "\"\""));
-        row.append('"');
+        appendQuoted(row, fields.at(i).toUtf8());
     }
     row.append("\r\n");
     return row;
@@ -69,7 +83,7 @@ QByteArray csvRow(const QStringList& fields) {
 QByteArray customersCsv(const QByteArrayList& customerLines) {
     QByteArray csv = ByteOrderMark + csvRow(CustomerHeader);
     for (const QByteArray& line : customerLines) {
-        csv.append(csvRow(shownFields(splitFields(line), customer::FieldCount)));
+        appendRow(csv, splitFields(line), customer::FieldCount);
     }
     return csv;
 }
@@ -78,9 +92,7 @@ QByteArray reservationsCsv(const QByteArrayList& reservationLines, const QDate& 
     QByteArray csv = ByteOrderMark + csvRow(ReservationHeader);
     for (const QByteArray& line : reservationLines) {
         const QByteArrayList fields = splitFields(line);
-        QStringList row = shownFields(fields, reservation::FieldCount);
-        row.prepend(isoDate(fields, today));
-        csv.append(csvRow(row));
+        appendRow(csv, fields, reservation::FieldCount, isoDate(fields, today), true);
     }
     return csv;
 }

@@ -1,14 +1,18 @@
 // Measures how the program feels with a salon's years of records: start-up, week steps, the
-// reservation dialog, a customer lookup, the customer list refill and peak memory, each with
-// growing record files, and checks the results against the speed targets. Prints one table.
+// reservation dialog, a customer lookup, the customer list refill, the week sheet and the CSV
+// export, and peak memory, each with growing record files, and checks the results against the
+// speed targets. Prints one table.
 //   trimbook-bench PROGRAM [--quick]
 
 #include "bench/Measure.h"
 #include "mainwindow/YoyakuGrid.h"
 #include "mainwindow/uMain.h"
+#include "printing/WeekSheet.h"
 #include "records/Clock.h"
+#include "records/CsvExport.h"
 #include "records/RecordFormat.h"
 #include "records/ReservationRecord.h"
+#include "records/SheetBookings.h"
 #include "records/Sjis.h"
 #include "reservation/CutYoyakuCommand.h"
 #include "tools/RecordGenerator.h"
@@ -58,6 +62,8 @@ struct Results {
     double newBookingMs = 0;
     double lookupMs = 0;
     double listRefillMs = 0;
+    double weekSheetMs = 0;
+    double reservationsCsvMs = 0;
 };
 
 QByteArray sjis(const char* utf8) {
@@ -230,6 +236,7 @@ public:
         measureNewBooking(repetitions);
         measureLookup(repetitions);
         measureListRefill(repetitions);
+        measureExports(repetitions);
     }
 
 private:
@@ -342,6 +349,28 @@ private:
         });
     }
 
+    // The week before the bench week, which holds the generated bookings (thirty a day): its
+    // sheet from the whole list to the PDF's bytes; and the whole list as CSV.
+    void measureExports(int repetitions) {
+        const QByteArrayList& lines = window_.honjitu().YoyakuList;
+        const QDate weekStart = window_.honjitu().WeekStart.date().addDays(-7);
+        results_.weekSheetMs = bench::medianOf(repetitions, [&] {
+            QElapsedTimer timer;
+            timer.start();
+            const printing::WeekSheet sheet(
+                weekStart, BenchNow,
+                records::sheets::bookingsBetween(lines, weekStart, weekStart.addDays(6), BenchDay));
+            const QByteArray pdf = printing::pdfOf(sheet);
+            return pdf.isEmpty() ? -1 : bench::elapsedMs(timer);
+        });
+        results_.reservationsCsvMs = bench::medianOf(repetitions, [&] {
+            QElapsedTimer timer;
+            timer.start();
+            const QByteArray csv = records::csv::reservationsCsv(lines, BenchDay);
+            return csv.isEmpty() ? -1 : bench::elapsedMs(timer);
+        });
+    }
+
     TfmMain window_;
     Results& results_;
 };
@@ -357,14 +386,16 @@ void printTable(const QList<Results>& rows, QTextStream& out) {
     out << "| reservations | customers | files MiB | start-up ms | empty start-up ms | peak MiB | "
            "week step ms | "
            "今週 ms | dialog open ms | cancel ms | update ms | new booking ms | lookup ms | "
-           "list refill ms |\n|---|---|---|---|---|---|---|---|---|---|---|---|---|---|\n";
+           "list refill ms | week sheet ms | reservations CSV ms |\n"
+           "|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|\n";
     for (const Results& r : rows) {
         out << "| " << r.data.reservations << " | " << r.data.customers << " | "
             << mib(r.fileBytes / 1048576.0) << " | " << ms(r.startUpMs) << " | "
             << ms(r.emptyStartUpMs) << " | " << mib(r.peakMiB) << " | " << ms(r.weekStepMs) << " | "
             << ms(r.weekNowMs) << " | " << ms(r.dialogOpenMs) << " | " << ms(r.dialogCancelMs)
             << " | " << ms(r.updateMs) << " | " << ms(r.newBookingMs) << " | " << ms(r.lookupMs)
-            << " | " << ms(r.listRefillMs) << " |\n";
+            << " | " << ms(r.listRefillMs) << " | " << ms(r.weekSheetMs) << " | "
+            << ms(r.reservationsCsvMs) << " |\n";
     }
 }
 
@@ -389,6 +420,8 @@ bool printTargets(const Results& empty, const Results& small, const Results& lar
     check("dialog opening", large.dialogOpenMs, 50, " ms");
     check("customer list refill", large.listRefillMs, 50, " ms");
     check("update", large.updateMs, 100, " ms");
+    check("week sheet (PDF)", large.weekSheetMs, 2000, " ms");
+    check("reservations CSV", large.reservationsCsvMs, 2000, " ms");
     check("peak memory", large.peakMiB, empty.peakMiB + 3 * large.fileBytes / 1048576.0, " MiB");
     return allMet;
 }

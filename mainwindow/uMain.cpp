@@ -4,13 +4,18 @@
 #include "mainwindow/AboutBox.h"
 #include "mainwindow/Appearance.h"
 #include "mainwindow/ErrorGuard.h"
+#include "mainwindow/ExportCommands.h"
 #include "mainwindow/FormPlacement.h"
 #include "mainwindow/MessageBox.h"
 #include "mainwindow/Pictures.h"
 #include "mainwindow/StartUpReads.h"
 #include "mainwindow/UserListView.h"
 #include "mainwindow/YoyakuGrid.h"
+#include "printing/DaySheet.h"
+#include "printing/WeekSheet.h"
 #include "records/Clock.h"
+#include "records/CsvExport.h"
+#include "records/SheetBookings.h"
 #include "records/Sjis.h"
 #include "reservation/CutYoyakuCommand.h"
 
@@ -134,6 +139,35 @@ void TfmMain::createActions() {
     connectCommand(actYoyakuWeekNext, &TfmMain::actYoyakuWeekNextExecute);
     connectCommand(actYoyakuWeekBack, &TfmMain::actYoyakuWeekBackExecute);
     connectCommand(actYoyakuWeekNow, &TfmMain::actYoyakuWeekNowExecute);
+    createExportActions();
+}
+
+void TfmMain::createExportActions() {
+    const struct {
+        QAction*& action;
+        const char* name;
+        QString caption;
+        void (TfmMain::*handler)();
+    } commands[] = {
+        {actPrintWeek, "actPrintWeek", QStringLiteral("週の予約表を印刷...(&P)"),
+         &TfmMain::actPrintWeekExecute},
+        {actPrintDay, "actPrintDay", QStringLiteral("日の予約表を印刷...(&D)"),
+         &TfmMain::actPrintDayExecute},
+        {actPdfWeek, "actPdfWeek", QStringLiteral("週の予約表をPDFに保存...(&F)"),
+         &TfmMain::actPdfWeekExecute},
+        {actPdfDay, "actPdfDay", QStringLiteral("日の予約表をPDFに保存...(&G)"),
+         &TfmMain::actPdfDayExecute},
+        {actExportCustomers, "actExportCustomers", QStringLiteral("お客様をCSVに書き出す...(&C)"),
+         &TfmMain::actExportCustomersExecute},
+        {actExportReservations, "actExportReservations",
+         QStringLiteral("予約をCSVに書き出す...(&R)"), &TfmMain::actExportReservationsExecute},
+    };
+    for (const auto& command : commands) {
+        QString hint = command.caption;
+        hint.truncate(hint.indexOf(QStringLiteral("...")));
+        command.action = newAction(this, command.name, command.caption, hint);
+        connectCommand(command.action, command.handler);
+    }
 }
 
 void TfmMain::connectCommand(QAction* action, void (TfmMain::*handler)()) {
@@ -149,6 +183,10 @@ void TfmMain::createBars() {
 
     QMenu* file = ActionMainMenuBar1->addMenu(QStringLiteral("ファイル(&Z)"));
     file->addAction(actClose);
+    file->addSeparator();
+    file->addActions({actPrintWeek, actPrintDay, actPdfWeek, actPdfDay});
+    file->addSeparator();
+    file->addActions({actExportCustomers, actExportReservations});
     QMenu* yoyaku = ActionMainMenuBar1->addMenu(QStringLiteral("予約(&Y)"));
     yoyaku->addActions({actYoyakuDialogShow, actUserTouroku});
     QMenu* view = ActionMainMenuBar1->addMenu(QStringLiteral("表示(&X)"));
@@ -355,6 +393,7 @@ void TfmMain::KokyakuTourokuDialogShow(int n) {
 
 void TfmMain::setCustomerCommandsEnabled(bool enabled) {
     actUserTouroku->setEnabled(enabled);
+    actExportCustomers->setEnabled(enabled);
     actYoyakuDialogShow->setEnabled(enabled);
 }
 
@@ -473,4 +512,87 @@ void TfmMain::actYoyakuWeekNowExecute() {
     ensureYoyakuListLoaded();
     WeekNow(*Honjitu);
     YoyakuhyouShow(Honjitu->WeekStart);
+}
+
+QDate TfmMain::selectedDay() const {
+    const int column = StringGridYoyaku->currentColumn();
+    if (column >= 1 && column < ui::TYoyakuGrid::ColumnCount) {
+        return shownWeekStart_.addDays(column - 1);
+    }
+    return clock_source::now().date();
+}
+
+QStringList TfmMain::recordFiles() const {
+    return {userFilePath(), yoyakuFilePath()};
+}
+
+namespace {
+
+printing::WeekSheet weekSheetOf(const QByteArrayList& lines, const QDate& weekStart) {
+    const QDateTime now = clock_source::now();
+    return printing::WeekSheet(
+        weekStart, now,
+        records::sheets::bookingsBetween(lines, weekStart, weekStart.addDays(6), now.date()));
+}
+
+printing::DaySheet daySheetOf(const QByteArrayList& lines, const QDate& day) {
+    const QDateTime now = clock_source::now();
+    return printing::DaySheet(day, now,
+                              records::sheets::bookingsBetween(lines, day, day, now.date()));
+}
+
+const QString PdfFilter = QStringLiteral("PDF (*.pdf)");
+const QString CsvFilter = QStringLiteral("CSV (*.csv)");
+
+QString datedName(const QString& stem, const QDate& date, const QString& extension) {
+    return stem + QLatin1Char('_') + date.toString(Qt::ISODate) + extension;
+}
+
+}  // namespace
+
+void TfmMain::actPrintWeekExecute() {
+    ensureYoyakuListLoaded();
+    ui::previewSheet(this, weekSheetOf(Honjitu->YoyakuList, shownWeekStart_));
+}
+
+void TfmMain::actPrintDayExecute() {
+    ensureYoyakuListLoaded();
+    ui::previewSheet(this, daySheetOf(Honjitu->YoyakuList, selectedDay()));
+}
+
+void TfmMain::actPdfWeekExecute() {
+    ensureYoyakuListLoaded();
+    ui::saveExport(this, actPdfWeek->toolTip(),
+                   datedName(QStringLiteral("予約表"), shownWeekStart_, QStringLiteral(".pdf")),
+                   PdfFilter, recordFiles(), [this] {
+                       return printing::pdfOf(weekSheetOf(Honjitu->YoyakuList, shownWeekStart_));
+                   });
+}
+
+void TfmMain::actPdfDayExecute() {
+    ensureYoyakuListLoaded();
+    const QDate day = selectedDay();
+    ui::saveExport(this, actPdfDay->toolTip(),
+                   datedName(QStringLiteral("日の予約表"), day, QStringLiteral(".pdf")), PdfFilter,
+                   recordFiles(),
+                   [this, day] { return printing::pdfOf(daySheetOf(Honjitu->YoyakuList, day)); });
+}
+
+void TfmMain::actExportCustomersExecute() {
+    if (userListLoading_) {
+        return;
+    }
+    const QDate today = clock_source::now().date();
+    ui::saveExport(this, actExportCustomers->toolTip(),
+                   datedName(QStringLiteral("お客様"), today, QStringLiteral(".csv")), CsvFilter,
+                   recordFiles(), [this] { return records::csv::customersCsv(Honjitu->UserList); });
+}
+
+void TfmMain::actExportReservationsExecute() {
+    ensureYoyakuListLoaded();
+    const QDate today = clock_source::now().date();
+    ui::saveExport(
+        this, actExportReservations->toolTip(),
+        datedName(QStringLiteral("予約"), today, QStringLiteral(".csv")), CsvFilter, recordFiles(),
+        [this, today] { return records::csv::reservationsCsv(Honjitu->YoyakuList, today); });
 }

@@ -76,12 +76,19 @@ public:
     QAction* actYoyakuWeekNext;
     QAction* actYoyakuWeekBack;
     QAction* actYoyakuWeekNow;
+    QAction* actPrintWeek;
+    QAction* actPrintDay;
+    QAction* actPdfWeek;
+    QAction* actPdfDay;
+    QAction* actExportCustomers;
+    QAction* actExportReservations;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void createActions();
+    void createExportActions();
     void createBars();
     void createPages();
     void createContextMenus();
@@ -111,6 +118,15 @@ private:
     void actYoyakuWeekNextExecute();
     void actYoyakuWeekBackExecute();
     void actYoyakuWeekNowExecute();
+    void actPrintWeekExecute();
+    void actPrintDayExecute();
+    void actPdfWeekExecute();
+    void actPdfDayExecute();
+    void actExportCustomersExecute();
+    void actExportReservationsExecute();
+    // The day of the table's selected column, or today when no day is selected.
+    QDate selectedDay() const;
+    QStringList recordFiles() const;
 
     QString appDir_;
     QString iniPath_;

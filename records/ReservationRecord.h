@@ -5,6 +5,8 @@
 #include <QByteArrayView>
 #include <QDate>
 
+#include <optional>
+
 namespace records {
 class LeadingFields;
 }
@@ -49,8 +51,12 @@ struct TimeSlot {
 };
 bool isInSlot(const QByteArray& line, const TimeSlot& slot);
 
-// The day a line is booked on: fields 1-3 read as year/month/day, or `today` when they do not
-// form a valid date. Two-digit years fall in the century of `today`.
+// The date fields 1-3 read as year/month/day, or nothing when they do not form a valid date.
+// Two-digit years fall in the century of `today`.
+std::optional<QDate> validBookedDate(QByteArrayView nen, QByteArrayView tuki, QByteArrayView niti,
+                                     const QDate& today);
+
+// The day a line is booked on: its valid booked date, or `today` when it has none.
 QDate bookedDate(const QByteArrayList& fields, const QDate& today);
 QDate bookedDate(const LeadingFields& fields, const QDate& today);
 QDate bookedDate(QByteArrayView nen, QByteArrayView tuki, QByteArrayView niti, const QDate& today);

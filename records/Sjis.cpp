@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -92,7 +93,12 @@ const QByteArray replacementCharacter = QByteArrayLiteral("\xEF\xBF\xBD");
 
 }  // namespace
 
-QString toUnicode(const QByteArray& bytes) {
+QByteArray toUtf8(const QByteArray& bytes) {
+    // ASCII is the same in both, and most fields are numbers and Latin letters.
+    if (std::all_of(bytes.cbegin(), bytes.cend(),
+                    [](char byte) { return static_cast<unsigned char>(byte) < 0x80; })) {
+        return bytes;
+    }
     Converter& converter = decoder();
     QByteArray utf8;
     utf8.reserve(bytes.size() * 2);
@@ -112,7 +118,11 @@ QString toUnicode(const QByteArray& bytes) {
             inLeft -= skip;
         }
     }
-    return QString::fromUtf8(utf8);
+    return utf8;
+}
+
+QString toUnicode(const QByteArray& bytes) {
+    return QString::fromUtf8(toUtf8(bytes));
 }
 
 std::optional<QByteArray> fromUnicode(const QString& text) {

@@ -36,6 +36,8 @@ QByteArray replaceAll(const QByteArray& text, const QByteArray& from, const QByt
 
 // CP932 bytes to Unicode as Windows maps them; bytes that do not decode become U+FFFD.
 QString toUnicode(const QByteArray& bytes);
+// The same as UTF-8 bytes.
+QByteArray toUtf8(const QByteArray& bytes);
 
 // Unicode to CP932 bytes; nothing when the text holds a character that CP932 cannot store.
 std::optional<QByteArray> fromUnicode(const QString& text);

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class QWidget;
+
+namespace printing {
+class Sheet;
+}
+
+// The commands that take the records out of the program: printed sheets, PDF files and CSV
+// files. None of them writes a record file.
+namespace ui {
+
+// Asks where to save: parent, dialog caption, suggested path, file type filter; an empty result
+// means the user cancelled.
+using SavePathChooser = std::function<QString(QWidget* parent, const QString& caption,
+                                              const QString& suggestedPath, const QString& filter)>;
+// Replaces the file dialog; an empty function restores it.
+void setSavePathChooser(SavePathChooser chooser);
+
+// The file name offered first, in the folder chosen last during this run (at first the home
+// folder's documents folder).
+QString suggestedSavePath(const QString& fileName);
+
+// Asks for a file (suggesting `fileName`) and writes what `content` makes into it. A record file
+// in `recordFiles` is refused with a warning and nothing is written. Throws FileError when the
+// file cannot be written. False when nothing was written.
+bool saveExport(QWidget* parent, const QString& caption, const QString& fileName,
+                const QString& filter, const QStringList& recordFiles,
+                const std::function<QByteArray()>& content);
+
+// Opens the print preview of `sheet`, from where the user prints it.
+void previewSheet(QWidget* parent, const printing::Sheet& sheet);
+
+}  // namespace ui

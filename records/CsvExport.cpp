@@ -1,0 +1,108 @@
+#include "records/CsvExport.h"
+
+#include "records/CustomerRecord.h"
+#include "records/RecordFormat.h"
+#include "records/ReservationRecord.h"
+#include "records/Sjis.h"
+#include "records/uLib.h"
+
+#include <QDir>
+#include <QSaveFile>
+#include <QStringList>
+
+namespace records::csv {
+namespace {
+
+const QByteArray ByteOrderMark = QByteArrayLiteral("\xEF\xBB\xBF");
+
+// The customer registration dialog's labels; the kind buttons and the second address line have
+// none of their own there.
+const QStringList CustomerHeader = {QStringLiteral("ペット名"), QStringLiteral("種類"),
+                                    QStringLiteral("種 等"),    QStringLiteral("ふりがな"),
+                                    QStringLiteral("お名前"),   QStringLiteral("〒"),
+                                    QStringLiteral("住所"),     QStringLiteral("住所2"),
+                                    QStringLiteral("電話番号"), QStringLiteral("携帯電話")};
+
+// The reservation dialog's labels, group captions and check box captions, in record order.
+const QStringList ReservationHeader = {
+    QStringLiteral("日付"),       QStringLiteral("年"),         QStringLiteral("月"),
+    QStringLiteral("日"),         QStringLiteral("時"),         QStringLiteral("分"),
+    QStringLiteral("ふりがな"),   QStringLiteral("お名前"),     QStringLiteral("〒"),
+    QStringLiteral("住所"),       QStringLiteral("住所2"),      QStringLiteral("電話番号"),
+    QStringLiteral("携帯電話"),   QStringLiteral("ペット名"),   QStringLiteral("種類"),
+    QStringLiteral("種 等"),      QStringLiteral("シャンプー"), QStringLiteral("スタイル"),
+    QStringLiteral("ヒゲカット"), QStringLiteral("爪切り"),     QStringLiteral("備考")};
+
+void appendQuoted(QByteArray& row, const QByteArray& utf8) {
+    row.append('"');
+    if (utf8.contains('"')) {
+        row.append(QByteArray(utf8).replace('"', "\"\""));
+    } else {
+        row.append(utf8);
+    }
+    row.append('"');
+}
+
+// A row of the first `count` fields of a line, marks removed, missing ones empty, after
+// `leading` (already UTF-8). Bytes all the way: a long list is exported in a few seconds.
+void appendRow(QByteArray& csv, const QByteArrayList& fields, int count,
+               const QByteArray& leading = {}, bool hasLeading = false) {
+    if (hasLeading) {
+        appendQuoted(csv, leading);
+    }
+    for (int position = 0; position < count; ++position) {
+        if (hasLeading || position > 0) {
+            csv.append(',');
+        }
+        appendQuoted(csv, sjis::toUtf8(EmptyMarkDelete(fieldAt(fields, position))));
+    }
+    csv.append("\r\n");
+}
+
+QByteArray isoDate(const QByteArrayList& fields, const QDate& today) {
+    using namespace reservation;
+    const auto date = validBookedDate(fieldAt(fields, YoyakuNen), fieldAt(fields, YoyakuTuki),
+                                      fieldAt(fields, YoyakuNiti), today);
+    return date ? date->toString(Qt::ISODate).toLatin1() : QByteArray();
+}
+
+}  // namespace
+
+QByteArray csvRow(const QStringList& fields) {
+    QByteArray row;
+    for (qsizetype i = 0; i < fields.size(); ++i) {
+        if (i > 0) {
+            row.append(',');
+        }
+        appendQuoted(row, fields.at(i).toUtf8());
+    }
+    row.append("\r\n");
+    return row;
+}
+
+QByteArray customersCsv(const QByteArrayList& customerLines) {
+    QByteArray csv = ByteOrderMark + csvRow(CustomerHeader);
+    for (const QByteArray& line : customerLines) {
+        appendRow(csv, splitFields(line), customer::FieldCount);
+    }
+    return csv;
+}
+
+QByteArray reservationsCsv(const QByteArrayList& reservationLines, const QDate& today) {
+    QByteArray csv = ByteOrderMark + csvRow(ReservationHeader);
+    for (const QByteArray& line : reservationLines) {
+        const QByteArrayList fields = splitFields(line);
+        appendRow(csv, fields, reservation::FieldCount, isoDate(fields, today), true);
+    }
+    return csv;
+}
+
+void writeExportFile(const QString& path, const QByteArray& bytes) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        throw FileError(QStringLiteral("\"%1\" に書き込めません: %2")
+                            .arg(QDir::toNativeSeparators(path), file.errorString()));
+    }
+}
+
+}  // namespace records::csv

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayList>
+#include <QDate>
+#include <QString>
+
+// The record lists as comma-separated text that a spreadsheet opens as it is: UTF-8 with a
+// byte-order mark, CR LF line ends, every field quoted, a header row with the captions the
+// dialogs give the fields, and no empty-field marks. Rows follow the list's order; a line short
+// of fields gets empty cells for the fields it lacks, and fields past the record's last are left
+// out, as every reader of the lists leaves them.
+namespace records::csv {
+
+QByteArray customersCsv(const QByteArrayList& customerLines);
+
+// One column more comes first: 日付, the booked date as yyyy-mm-dd when the date fields form a
+// valid date (two-digit years in the century of `today`), so that a spreadsheet can sort by it.
+QByteArray reservationsCsv(const QByteArrayList& reservationLines, const QDate& today);
+
+// One row: each field in double quotes, quotes inside doubled, the fields joined by commas,
+// ended by CR LF.
+QByteArray csvRow(const QStringList& fields);
+
+// Replaces the file at `path` with `bytes` in one step, so that no half-written file is left.
+// Throws FileError.
+void writeExportFile(const QString& path, const QByteArray& bytes);
+
+}  // namespace records::csv

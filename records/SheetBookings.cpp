@@ -1,0 +1,87 @@
+#include "records/SheetBookings.h"
+
+#include "records/RecordFormat.h"
+#include "records/ReservationRecord.h"
+#include "records/Sjis.h"
+
+#include <algorithm>
+#include <tuple>
+
+namespace records::sheets {
+namespace {
+
+QString shown(const QByteArrayList& fields, int position) {
+    return sjis::toUnicode(EmptyMarkDelete(fieldAt(fields, position)));
+}
+
+// A number of one digit gets its leading zero; any other text stays as stored.
+QString twoDigitText(const QString& text) {
+    return text.size() == 1 && text.at(0).isDigit() ? QLatin1Char('0') + text : text;
+}
+
+int minuteOf(const QByteArrayList& fields) {
+    bool isNumber = false;
+    const int minute = fieldAt(fields, reservation::YoyakuHun).toInt(&isNumber);
+    return isNumber ? minute : 0;
+}
+
+struct Sortable {
+    Booking booking;
+    int minute;
+};
+
+Booking bookingOf(const QByteArrayList& fields, const QDate& date) {
+    using namespace reservation;
+    Booking booking;
+    booking.date = date;
+    booking.hour = bookedHour(fields);
+    booking.time = twoDigitText(shown(fields, YoyakuJikan)) + QLatin1Char(':') +
+                   twoDigitText(shown(fields, YoyakuHun));
+    const std::pair<QString Booking::*, int> texts[] = {{&Booking::furigana, Furigana},
+                                                        {&Booking::shimei, Shimei},
+                                                        {&Booking::yubin, Yubin},
+                                                        {&Booking::jyusho, Jyusho},
+                                                        {&Booking::jyushoTuzuki, JyushoTuzuki},
+                                                        {&Booking::telephoneNo, TelephoneNo},
+                                                        {&Booking::mobilPhoneNo, MobilPhoneNo},
+                                                        {&Booking::petName, PetName},
+                                                        {&Booking::shu, Shu},
+                                                        {&Booking::shuNado, ShuNado},
+                                                        {&Booking::shamp, Shamp},
+                                                        {&Booking::style, Style},
+                                                        {&Booking::higeCut, SonotaHigeCut},
+                                                        {&Booking::tumekiri, SonotaTumekiri},
+                                                        {&Booking::bikou, SonotaBikou}};
+    for (const auto& [member, position] : texts) {
+        booking.*member = shown(fields, position);
+    }
+    return booking;
+}
+
+}  // namespace
+
+QList<Booking> bookingsBetween(const QByteArrayList& reservationLines, const QDate& first,
+                               const QDate& last, const QDate& today) {
+    QList<Sortable> found;
+    for (const QByteArray& line : reservationLines) {
+        // Only the few lines of the days asked for are split whole.
+        const QDate date = reservation::bookedDate(LeadingFields(line, 3), today);
+        if (date < first || date > last) {
+            continue;
+        }
+        const QByteArrayList fields = splitFields(line);
+        found.append({bookingOf(fields, date), minuteOf(fields)});
+    }
+    std::stable_sort(found.begin(), found.end(), [](const Sortable& a, const Sortable& b) {
+        return std::tuple(a.booking.date, a.booking.hour, a.minute) <
+               std::tuple(b.booking.date, b.booking.hour, b.minute);
+    });
+    QList<Booking> bookings;
+    bookings.reserve(found.size());
+    for (Sortable& entry : found) {
+        bookings.append(std::move(entry.booking));
+    }
+    return bookings;
+}
+
+}  // namespace records::sheets

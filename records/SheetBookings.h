@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QByteArrayList>
+#include <QDate>
+#include <QList>
+#include <QString>
+
+// The reservations of a few days as the printed sheets show them: texts as stored with the
+// empty-field marks removed, in time order.
+namespace records::sheets {
+
+// The hours that have a row in the week's table.
+inline constexpr int FirstTableHour = 8;
+inline constexpr int LastTableHour = 24;
+
+struct Booking {
+    QDate date;
+    int hour = 0;  // the hour field as a number, 0 when it is not one
+    QString time;  // "hh:mm": hour and minute, two digits each when they are numbers
+    QString furigana, shimei, yubin, jyusho, jyushoTuzuki, telephoneNo, mobilPhoneNo;
+    QString petName, shu, shuNado, shamp, style, higeCut, tumekiri, bikou;
+
+    // Whether the week's table has a row for the hour.
+    bool hasTableRow() const { return hour >= FirstTableHour && hour <= LastTableHour; }
+};
+
+// The reservations booked from `first` to `last`, ordered by day, hour and minute (numbers, a
+// minute that is not one counting as 0), equal times in list order. A reservation without a
+// valid date counts as booked on `today`, as in the week's table.
+QList<Booking> bookingsBetween(const QByteArrayList& reservationLines, const QDate& first,
+                               const QDate& last, const QDate& today);
+
+}  // namespace records::sheets

@@ -1,0 +1,152 @@
+#include "records/CsvExport.h"
+#include "records/CustomerRecord.h"
+#include "records/RecordFormat.h"
+#include "records/ReservationRecord.h"
+#include "records/uLib.h"
+#include "tests/support/CsvReader.h"
+#include "tests/support/Files.h"
+
+#include <gtest/gtest.h>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+using namespace records;
+using testing_support::readBytes;
+using testing_support::readCsv;
+using testing_support::sjisOf;
+
+namespace {
+
+const QDate Today(2026, 12, 9);
+const QByteArray Mark = QByteArrayLiteral("\xF9\xD3");
+
+QList<QStringList> parsed(const QByteArray& csv) {
+    QString error;
+    const auto rows = readCsv(csv, &error);
+    EXPECT_TRUE(rows.has_value()) << error.toStdString();
+    return rows.value_or(QList<QStringList>());
+}
+
+QByteArray reservation(const char* nen, const char* tuki, const char* niti, const char* jikan) {
+    QByteArrayList values(reservation::FieldCount);
+    values[reservation::YoyakuNen] = nen;
+    values[reservation::YoyakuTuki] = tuki;
+    values[reservation::YoyakuNiti] = niti;
+    values[reservation::YoyakuJikan] = jikan;
+    values[reservation::YoyakuHun] = "15";
+    values[reservation::Shimei] = sjisOf("山田 花子");
+    values[reservation::PetName] = sjisOf("モモ");
+    values[reservation::Shu] = sjisOf("犬");
+    values[reservation::Shamp] = sjisOf("レギュラー");
+    values[reservation::Style] = sjisOf("バリカン");
+    values[reservation::SonotaHigeCut] = sjisOf("ヒゲカット");
+    values[reservation::SonotaBikou] = sjisOf("耳掃除\r\n短め");
+    return reservation::buildLine(values);
+}
+
+TEST(CsvExport, OpensWithByteOrderMarkAndEndsEveryRowWithCrLf) {
+    const QByteArray csv = csv::customersCsv({sjisOf("ポチ\t犬")});
+    EXPECT_TRUE(csv.startsWith("\xEF\xBB\xBF"));
+    EXPECT_TRUE(csv.endsWith("\r\n"));
+    EXPECT_EQ(csv.count("\r\n"), 2);
+    EXPECT_EQ(csv.count('\n'), 2);  // no LF of its own
+    EXPECT_EQ(csv.count('\r'), 2);
+}
+
+TEST(CsvExport, CustomerRowsEqualTheRecordFieldsWithTheMarksRemoved) {
+    QByteArrayList values(customer::FieldCount);
+    values[customer::PetName] = sjisOf("ポチ");
+    values[customer::Shu] = sjisOf("犬");
+    values[customer::Shimei] = sjisOf("山田 花子");
+    values[customer::TelephoneNo] = "03-1234-5678";
+    // A hand-edited line may hold a quoted field with commas, quotes and a TAB in it, and a mark
+    // inside a longer text.
+    const QByteArray handEdited = sjisOf("\"a,b\"\"c\td\"\tねこ") + Mark + sjisOf("です");
+    const QByteArrayList lines = {customer::buildLine(values), handEdited};
+
+    const QList<QStringList> rows = parsed(csv::customersCsv(lines));
+    ASSERT_EQ(rows.size(), 3);
+    EXPECT_EQ(rows[0], (QStringList{"ペット名", "種類", "種 等", "ふりがな", "お名前", "〒", "住所",
+                                    "住所2", "電話番号", "携帯電話"}));
+    EXPECT_EQ(rows[1],
+              (QStringList{"ポチ", "犬", "", "", "山田　花子", "", "", "", "03-1234-5678", ""}));
+    EXPECT_EQ(rows[2], (QStringList{"a,b\"c\td", "ねこです", "", "", "", "", "", "", "", ""}));
+}
+
+TEST(CsvExport, ShortAndEmptyLinesKeepWhatTheyHaveInFileOrder) {
+    const QByteArrayList lines = {"2026\t12", "", reservation("2026", "12", "08", "10"),
+                                  "2026\t12\t08\t10\t00\tx\ty\tz\t1\t2\t3\t4\tp\tq\tr\ts\tt\tu\tv"
+                                  "\tw\tpast-the-end"};
+    const QList<QStringList> rows = parsed(csv::reservationsCsv(lines, Today));
+    ASSERT_EQ(rows.size(), 5);
+    ASSERT_EQ(rows[0].size(), 21);
+    EXPECT_EQ(rows[0].first(), "日付");
+    EXPECT_EQ(rows[0].last(), "備考");
+    EXPECT_EQ(rows[1].mid(0, 4), (QStringList{"", "2026", "12", ""}));
+    EXPECT_EQ(rows[1].join(QString()), "202612");
+    EXPECT_EQ(rows[2].join(QString()), "");
+    EXPECT_EQ(rows[3].first(), "2026-12-08");
+    EXPECT_EQ(rows[4].last(), "w");  // fields past the twentieth are not part of the record
+}
+
+TEST(CsvExport, ReservationRowsEqualTheRecordFieldsAfterTheirDate) {
+    const QByteArray line = reservation("2026", "12", "08", "10");
+    const QList<QStringList> rows = parsed(csv::reservationsCsv({line}, Today));
+    ASSERT_EQ(rows.size(), 2);
+    const QByteArrayList fields = splitFields(line);
+    ASSERT_EQ(fields.size(), reservation::FieldCount);
+    QStringList expected = {"2026-12-08"};
+    for (const QByteArray& field : fields) {
+        expected.append(QString::fromUtf8(field == Mark ? "" : field));
+    }
+    // The expectation is built from the Shift-JIS bytes by hand for the non-ASCII fields.
+    expected[1 + reservation::Shimei] = "山田　花子";
+    expected[1 + reservation::PetName] = "モモ";
+    expected[1 + reservation::Shu] = "犬";
+    expected[1 + reservation::Shamp] = "レギュラー";
+    expected[1 + reservation::Style] = "バリカン";
+    expected[1 + reservation::SonotaHigeCut] = "ヒゲカット";
+    expected[1 + reservation::SonotaBikou] = "耳掃除短め";
+    EXPECT_EQ(rows[1], expected);
+}
+
+TEST(CsvExport, DateColumnOnlyForRealDates) {
+    const QList<QStringList> rows = parsed(csv::reservationsCsv(
+        {reservation("2026", "13", "01", "10"), reservation("2026", "02", "29", "10"),
+         reservation("2028", "02", "29", "10"), reservation("26", "12", "24", "10"),
+         reservation("2026/", "12", "24", "10")},
+        Today));
+    ASSERT_EQ(rows.size(), 6);
+    EXPECT_EQ(rows[1].first(), "");
+    EXPECT_EQ(rows[2].first(), "");
+    EXPECT_EQ(rows[3].first(), "2028-02-29");
+    EXPECT_EQ(rows[4].first(), "2026-12-24");  // two digits: the century of today, as the table
+    EXPECT_EQ(rows[5].first(), "");
+}
+
+TEST(CsvRow, QuotesEveryFieldAndDoublesQuotes) {
+    EXPECT_EQ(csv::csvRow({"a", "", "b\"c", "d,e"}), "\"a\",\"\",\"b\"\"c\",\"d,e\"\r\n");
+}
+
+TEST(ExportFile, ReplacesTheFileWhole) {
+    QTemporaryDir folder;
+    const QString path = folder.filePath("out.csv");
+    testing_support::writeBytes(path, QByteArray(1000, 'x'));
+    csv::writeExportFile(path, "short");
+    EXPECT_EQ(readBytes(path), "short");
+}
+
+TEST(ExportFile, FolderThatIsMissingFailsWithTheFileNamed) {
+    QTemporaryDir folder;
+    const QString path = folder.filePath("missing/out.csv");
+    try {
+        csv::writeExportFile(path, "x");
+        FAIL() << "no error";
+    } catch (const FileError& error) {
+        EXPECT_TRUE(error.message().contains(QDir::toNativeSeparators(path)));
+    }
+    EXPECT_FALSE(QFile::exists(path));
+}
+
+}  // namespace

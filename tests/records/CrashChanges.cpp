@@ -40,4 +40,20 @@ QByteArrayList initialLines(std::mt19937& random, qsizetype bytes) {
     return lines;
 }
 
+QByteArray numberedState(int number) {
+    static const QByteArray body = [] {
+        std::mt19937 random(4242);
+        return fileContent(initialLines(random, 300'000));
+    }();
+    return "state " + QByteArray::number(number) + "\r\n" + body;
+}
+
+int stateNumber(const QByteArray& content) {
+    const qsizetype lineEnd = content.indexOf("\r\n");
+    bool isNumber = false;
+    const int number = content.mid(6, lineEnd - 6).toInt(&isNumber);
+    return content.startsWith("state ") && isNumber && content == numberedState(number) ? number
+                                                                                        : -1;
+}
+
 }  // namespace crash_test

@@ -7,17 +7,7 @@
 #include "records/uLib.h"
 #include "tests/records/CrashChanges.h"
 
-#include <unistd.h>
-
 #include <cstdlib>
-
-namespace {
-void report(char what) {
-    if (::write(STDOUT_FILENO, &what, 1) != 1) {
-        std::_Exit(2);
-    }
-}
-}  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 4) {
@@ -25,19 +15,19 @@ int main(int argc, char** argv) {
     }
     const QString folder = QString::fromLocal8Bit(argv[1]);
     const QByteArray mode = argv[2];
-    report('S');
+    crash_test::report('S');
     if (mode == "backup") {
         for (int state = std::atoi(argv[3]);; ++state) {
             replaceRecordFile(recordFilePath(folder, YoyakuFileName),
                               crash_test::numberedState(state));
             records::backup::backUpIfChanged(folder);
-            report('.');
+            crash_test::report('.');
         }
     }
     if (mode == "restore" && argc == 5) {
         for (int turn = 0;; ++turn) {
             records::backup::restoreBackup(folder, QString::fromLocal8Bit(argv[3 + turn % 2]));
-            report('.');
+            crash_test::report('.');
         }
     }
     return 2;

@@ -26,6 +26,9 @@ QByteArray numberedState(int number);
 // The number of a numberedState, or -1 when `content` is not one.
 int stateNumber(const QByteArray& content);
 
+// A writer's report to the test: one byte on standard output; the writer ends when it cannot.
+void report(char what);
+
 inline QByteArray fileContent(const QByteArrayList& lines) {
     return lines.isEmpty() ? QByteArray() : lines.join("\r\n") + "\r\n";
 }

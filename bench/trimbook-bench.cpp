@@ -1,11 +1,12 @@
 // Measures how the program feels with a salon's years of records: start-up, week steps, the
-// reservation dialog, a customer lookup, the customer list refill and peak memory, each with
-// growing record files, and checks the results against the speed targets. Prints one table.
+// reservation dialog, a customer lookup, the customer list refill, a backup and peak memory, each
+// with growing record files, and checks the results against the speed targets. Prints one table.
 //   trimbook-bench PROGRAM [--quick]
 
 #include "bench/Measure.h"
 #include "mainwindow/YoyakuGrid.h"
 #include "mainwindow/uMain.h"
+#include "records/Backup.h"
 #include "records/Clock.h"
 #include "records/RecordFormat.h"
 #include "records/ReservationRecord.h"
@@ -16,6 +17,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -58,6 +60,7 @@ struct Results {
     double newBookingMs = 0;
     double lookupMs = 0;
     double listRefillMs = 0;
+    double backupMs = 0;  // a backup of both files, done off the window's thread
 };
 
 QByteArray sjis(const char* utf8) {
@@ -216,7 +219,9 @@ private:
 class InProcess {
 public:
     InProcess(const QString& folder, Results& results)
-        : window_(MainWindowOptions{folder, folder + "/bench.ini"}), results_(results) {
+        : folder_(folder),
+          window_(MainWindowOptions{folder, folder + "/bench.ini"}),
+          results_(results) {
         window_.show();
         if (!QTest::qWaitForWindowExposed(&window_)) {
             std::fprintf(stderr, "the main window was not shown\n");
@@ -230,6 +235,7 @@ public:
         measureNewBooking(repetitions);
         measureLookup(repetitions);
         measureListRefill(repetitions);
+        measureBackup(repetitions);
     }
 
 private:
@@ -342,6 +348,17 @@ private:
         });
     }
 
+    void measureBackup(int repetitions) {
+        results_.backupMs = bench::medianOf(repetitions, [&] {
+            QDir(records::backup::backupRoot(folder_)).removeRecursively();
+            QElapsedTimer timer;
+            timer.start();
+            records::backup::backUpIfChanged(folder_);
+            return bench::elapsedMs(timer);
+        });
+    }
+
+    QString folder_;
     TfmMain window_;
     Results& results_;
 };
@@ -357,14 +374,15 @@ void printTable(const QList<Results>& rows, QTextStream& out) {
     out << "| reservations | customers | files MiB | start-up ms | empty start-up ms | peak MiB | "
            "week step ms | "
            "今週 ms | dialog open ms | cancel ms | update ms | new booking ms | lookup ms | "
-           "list refill ms |\n|---|---|---|---|---|---|---|---|---|---|---|---|---|---|\n";
+           "list refill ms | backup ms "
+           "|\n|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|\n";
     for (const Results& r : rows) {
         out << "| " << r.data.reservations << " | " << r.data.customers << " | "
             << mib(r.fileBytes / 1048576.0) << " | " << ms(r.startUpMs) << " | "
             << ms(r.emptyStartUpMs) << " | " << mib(r.peakMiB) << " | " << ms(r.weekStepMs) << " | "
             << ms(r.weekNowMs) << " | " << ms(r.dialogOpenMs) << " | " << ms(r.dialogCancelMs)
             << " | " << ms(r.updateMs) << " | " << ms(r.newBookingMs) << " | " << ms(r.lookupMs)
-            << " | " << ms(r.listRefillMs) << " |\n";
+            << " | " << ms(r.listRefillMs) << " | " << ms(r.backupMs) << " |\n";
     }
 }
 

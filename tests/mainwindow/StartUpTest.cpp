@@ -249,7 +249,9 @@ TEST_F(StartUpTest, MenusToolbarAndActionsCarryTheirCaptionsHintsAndPictures) {
     const QList<QAction*> top = window->menuBar()->actions();
     EXPECT_EQ(captionsOf(top), QStringList({"ファイル(&Z)", "予約(&Y)", "表示(&X)", "ヘルプ(&W)"}));
     ASSERT_EQ(top.size(), 4);
-    EXPECT_EQ(captionsOf(top[0]->menu()->actions()), QStringList({"閉じる(&Z)"}));
+    // After a separator, the restore command.
+    EXPECT_EQ(captionsOf(top[0]->menu()->actions()),
+              QStringList({"閉じる(&Z)", "", "バックアップから復元...(&B)"}));
     EXPECT_EQ(captionsOf(top[1]->menu()->actions()),
               QStringList({"カット予約(&Y)", "お客様登録(&Z)"}));
     const QList<QAction*> view = top[2]->menu()->actions();

@@ -1,13 +1,14 @@
 // Measures how the program feels with a salon's years of records: start-up, week steps, the
-// reservation dialog, a customer lookup, the customer list refill, the week sheet and the CSV
-// export, and peak memory, each with growing record files, and checks the results against the
-// speed targets. Prints one table.
+// reservation dialog, a customer lookup, the customer list refill, the week sheet, the CSV export
+// and a backup, and peak memory, each with growing record files, and checks the results against
+// the speed targets. Prints one table.
 //   trimbook-bench PROGRAM [--quick]
 
 #include "bench/Measure.h"
 #include "mainwindow/YoyakuGrid.h"
 #include "mainwindow/uMain.h"
 #include "printing/WeekSheet.h"
+#include "records/Backup.h"
 #include "records/Clock.h"
 #include "records/CsvExport.h"
 #include "records/RecordFormat.h"
@@ -20,6 +21,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -64,6 +66,7 @@ struct Results {
     double listRefillMs = 0;
     double weekSheetMs = 0;
     double reservationsCsvMs = 0;
+    double backupMs = 0;  // a backup of both files, done off the window's thread
 };
 
 QByteArray sjis(const char* utf8) {
@@ -222,7 +225,9 @@ private:
 class InProcess {
 public:
     InProcess(const QString& folder, Results& results)
-        : window_(MainWindowOptions{folder, folder + "/bench.ini"}), results_(results) {
+        : folder_(folder),
+          window_(MainWindowOptions{folder, folder + "/bench.ini"}),
+          results_(results) {
         window_.show();
         if (!QTest::qWaitForWindowExposed(&window_)) {
             std::fprintf(stderr, "the main window was not shown\n");
@@ -237,6 +242,7 @@ public:
         measureLookup(repetitions);
         measureListRefill(repetitions);
         measureExports(repetitions);
+        measureBackup(repetitions);
     }
 
 private:
@@ -371,6 +377,17 @@ private:
         });
     }
 
+    void measureBackup(int repetitions) {
+        results_.backupMs = bench::medianOf(repetitions, [&] {
+            QDir(records::backup::backupRoot(folder_)).removeRecursively();
+            QElapsedTimer timer;
+            timer.start();
+            records::backup::backUpIfChanged(folder_);
+            return bench::elapsedMs(timer);
+        });
+    }
+
+    QString folder_;
     TfmMain window_;
     Results& results_;
 };
@@ -386,8 +403,8 @@ void printTable(const QList<Results>& rows, QTextStream& out) {
     out << "| reservations | customers | files MiB | start-up ms | empty start-up ms | peak MiB | "
            "week step ms | "
            "今週 ms | dialog open ms | cancel ms | update ms | new booking ms | lookup ms | "
-           "list refill ms | week sheet ms | reservations CSV ms |\n"
-           "|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|\n";
+           "list refill ms | week sheet ms | reservations CSV ms | backup ms |\n"
+           "|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|\n";
     for (const Results& r : rows) {
         out << "| " << r.data.reservations << " | " << r.data.customers << " | "
             << mib(r.fileBytes / 1048576.0) << " | " << ms(r.startUpMs) << " | "
@@ -395,7 +412,7 @@ void printTable(const QList<Results>& rows, QTextStream& out) {
             << ms(r.weekNowMs) << " | " << ms(r.dialogOpenMs) << " | " << ms(r.dialogCancelMs)
             << " | " << ms(r.updateMs) << " | " << ms(r.newBookingMs) << " | " << ms(r.lookupMs)
             << " | " << ms(r.listRefillMs) << " | " << ms(r.weekSheetMs) << " | "
-            << ms(r.reservationsCsvMs) << " |\n";
+            << ms(r.reservationsCsvMs) << " | " << ms(r.backupMs) << " |\n";
     }
 }
 

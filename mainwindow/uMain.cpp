@@ -1,5 +1,6 @@
 #include "mainwindow/uMain.h"
 
+#include "backup/uFukugen.h"
 #include "customer/KokyakuTourokuCommand.h"
 #include "mainwindow/AboutBox.h"
 #include "mainwindow/Appearance.h"
@@ -13,6 +14,8 @@
 #include "mainwindow/YoyakuGrid.h"
 #include "printing/DaySheet.h"
 #include "printing/WeekSheet.h"
+#include "records/AutoBackup.h"
+#include "records/Backup.h"
 #include "records/Clock.h"
 #include "records/CsvExport.h"
 #include "records/SheetBookings.h"
@@ -27,6 +30,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QScopeGuard>
+#include <QShowEvent>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QToolBar>
@@ -39,6 +43,7 @@ namespace {
 
 const QString UserDeleteCaption = QStringLiteral("お客様削除");
 const QString YoyakuLoadErrorCaption = QStringLiteral("予約ファイル読込みエラー");
+const QString FukugenCaption = QStringLiteral("バックアップから復元");
 constexpr int HourOfFirstRow = 7;
 constexpr int ToolBarMinimumHeight = 26;
 
@@ -73,7 +78,9 @@ QWidget* pageWithContent(QWidget* content, const char* name) {
 
 MainWindowOptions MainWindowOptions::ofExecutable() {
     return {QCoreApplication::applicationDirPath(),
-            ui::placementFilePath(QCoreApplication::applicationFilePath())};
+            ui::placementFilePath(QCoreApplication::applicationFilePath()),
+            {},
+            true};
 }
 
 TfmMain::TfmMain(const MainWindowOptions& options, QWidget* parent)
@@ -82,7 +89,8 @@ TfmMain::TfmMain(const MainWindowOptions& options, QWidget* parent)
       iniPath_(options.iniPath),
       Honjitu(new THonjitu(this)),
       startUpReads_(options.readAhead ? options.readAhead
-                                      : std::make_shared<ui::StartUpReads>(appDir_)) {
+                                      : std::make_shared<ui::StartUpReads>(appDir_)),
+      keepBackups_(options.keepBackups) {
     setObjectName(QStringLiteral("fmMain"));
     ui::applyFormLook(*this);
     setWindowIcon(ui::applicationIcon());
@@ -95,6 +103,8 @@ TfmMain::TfmMain(const MainWindowOptions& options, QWidget* parent)
     createContextMenus();
     FormCreate();
 }
+
+TfmMain::~TfmMain() = default;
 
 void TfmMain::createActions() {
     using ui::Picture;
@@ -125,6 +135,8 @@ void TfmMain::createActions() {
         newAction(this, "actYoyakuWeekBack", QStringLiteral("前週"), QStringLiteral("前週"));
     actYoyakuWeekNow =
         newAction(this, "actYoyakuWeekNow", QStringLiteral("今週"), QStringLiteral("今週"));
+    actFukugen = newAction(this, "actFukugen", QStringLiteral("バックアップから復元...(&B)"),
+                           QStringLiteral("バックアップから復元"));
 
     connectCommand(actClose, &TfmMain::actCloseExecute);
     connectCommand(actYoyakuDialogShow, &TfmMain::actYoyakuDialogShowExecute);
@@ -139,6 +151,7 @@ void TfmMain::createActions() {
     connectCommand(actYoyakuWeekNext, &TfmMain::actYoyakuWeekNextExecute);
     connectCommand(actYoyakuWeekBack, &TfmMain::actYoyakuWeekBackExecute);
     connectCommand(actYoyakuWeekNow, &TfmMain::actYoyakuWeekNowExecute);
+    connectCommand(actFukugen, &TfmMain::actFukugenExecute);
     createExportActions();
 }
 
@@ -187,6 +200,8 @@ void TfmMain::createBars() {
     file->addActions({actPrintWeek, actPrintDay, actPdfWeek, actPdfDay});
     file->addSeparator();
     file->addActions({actExportCustomers, actExportReservations});
+    file->addSeparator();
+    file->addAction(actFukugen);
     QMenu* yoyaku = ActionMainMenuBar1->addMenu(QStringLiteral("予約(&Y)"));
     yoyaku->addActions({actYoyakuDialogShow, actUserTouroku});
     QMenu* view = ActionMainMenuBar1->addMenu(QStringLiteral("表示(&X)"));
@@ -264,6 +279,8 @@ QString TfmMain::yoyakuFilePath() const {
 }
 
 void TfmMain::FormCreate() {
+    // A restore cut off is completed before anything reads the record files.
+    ui::runGuarded(this, [this] { records::backup::finishInterruptedRestore(appDir_); });
     const std::function<void()> steps[] = {
         [this] { setWindowTitle(ui::ApplicationTitle); },
         [this] { DataFileCheck(userFilePath()); },
@@ -287,9 +304,32 @@ void TfmMain::FormDestroy() {
     ui::runGuarded(this, [this] { ui::FormPositionIni(*this, iniPath_, 'W'); });
 }
 
+void TfmMain::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (keepBackups_ && !autoBackup_) {
+        // The report may come from the backup's thread: the message is shown on the window's.
+        autoBackup_ =
+            std::make_unique<records::backup::AutoBackup>(appDir_, [this](const QString& error) {
+                QMetaObject::invokeMethod(this, [this, error] { warnBackupFailed(error); });
+            });
+        autoBackup_->start();
+    }
+}
+
 void TfmMain::closeEvent(QCloseEvent* event) {
     FormDestroy();
+    if (autoBackup_) {
+        autoBackup_->atClose();
+    }
     event->accept();
+}
+
+void TfmMain::warnBackupFailed(const QString& error) {
+    ui::showMessage(
+        this, QMessageBox::Warning, QStringLiteral("バックアップ"),
+        QStringLiteral("記録ファイルのバックアップを作れませんでした。"
+                       "記録ファイルはそのままです。\nバックアップ先: \"%1\"\n%2")
+            .arg(QDir::toNativeSeparators(records::backup::backupRoot(appDir_)), error));
 }
 
 void TfmMain::YoyakuFileLoad() {
@@ -505,6 +545,36 @@ void TfmMain::actYoyakuWeekNextExecute() {
 void TfmMain::actYoyakuWeekBackExecute() {
     ensureYoyakuListLoaded();
     WeekBack(*Honjitu);
+    YoyakuhyouShow(Honjitu->WeekStart);
+}
+
+void TfmMain::actFukugenExecute() {
+    TfmFukugen fmFukugen(appDir_, this);
+    fmFukugen.exec();
+    const std::optional<records::backup::Entry> chosen = fmFukugen.chosen();
+    if (!chosen || ui::showMessage(
+                       this, QMessageBox::Question, FukugenCaption,
+                       QStringLiteral("%1 のバックアップから復元します。\n"
+                                      "今のお客様と予約のデータは、先にバックアップしてから置き換え"
+                                      "ます。\nよろしいですか？")
+                           .arg(backupMomentText(*chosen)),
+                       QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes) {
+        return;
+    }
+    try {
+        records::backup::restoreBackup(appDir_, chosen->name);
+    } catch (const FileError&) {
+        // The lists follow the files whatever is on disk now.
+        reloadRecords();
+        throw;
+    }
+    reloadRecords();
+}
+
+void TfmMain::reloadRecords() {
+    WeekNow(*Honjitu);
+    UserListLoad();
+    YoyakuFileLoad();
     YoyakuhyouShow(Honjitu->WeekStart);
 }
 

@@ -17,6 +17,10 @@ class QStatusBar;
 class QTabWidget;
 class QToolBar;
 
+namespace records::backup {
+class AutoBackup;
+}
+
 namespace ui {
 class TYoyakuGrid;
 class TUserListView;
@@ -30,6 +34,8 @@ struct MainWindowOptions {
     // The record files of appDir already being read ahead; when none are given, the window starts
     // reading them itself as it is created.
     std::shared_ptr<ui::StartUpReads> readAhead = {};
+    // Back up the record files once the window is shown and, when one was written, at close.
+    bool keepBackups = false;
 
     // The executable's folder and "<executable>.ini".
     static MainWindowOptions ofExecutable();
@@ -42,6 +48,7 @@ class TfmMain : public QMainWindow {
 public:
     explicit TfmMain(const MainWindowOptions& options = MainWindowOptions::ofExecutable(),
                      QWidget* parent = nullptr);
+    ~TfmMain() override;
 
     // Rebuilds the weekly table for the week beginning on `weekStart`.
     void YoyakuhyouShow(const QDateTime& weekStart);
@@ -82,8 +89,10 @@ public:
     QAction* actPdfDay;
     QAction* actExportCustomers;
     QAction* actExportReservations;
+    QAction* actFukugen;
 
 protected:
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -127,6 +136,10 @@ private:
     // The day of the table's selected column, or today when no day is selected.
     QDate selectedDay() const;
     QStringList recordFiles() const;
+    void actFukugenExecute();
+    // Reads both record files again and shows them as a fresh start would.
+    void reloadRecords();
+    void warnBackupFailed(const QString& error);
 
     QString appDir_;
     QString iniPath_;
@@ -140,6 +153,8 @@ private:
     bool yoyakuListLoaded_ = false;
     bool userListLoading_ = false;
     bool userListReloadPending_ = false;
+    bool keepBackups_;
+    std::unique_ptr<records::backup::AutoBackup> autoBackup_;
 
     QMenuBar* ActionMainMenuBar1;
     QToolBar* ActionToolBar1;

@@ -230,19 +230,20 @@ QString rewriteScratchFile(const QString& file) {
     return info.path() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".saving");
 }
 
-// The folder's entry for the renamed file reaches the disk too.
-void syncFolder(const QString& folder) {
+}  // namespace
+
+bool syncFolder(const QString& folder) {
     Descriptor dir(
         ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.get() >= 0) {
-        ::fsync(dir.get());
-    }
+    return dir.get() >= 0 && ::fsync(dir.get()) == 0;
 }
-
-}  // namespace
 
 void rewriteRecordFile(const QString& path, const QByteArrayList& lines,
                        const QByteArray& unreadTail) {
+    replaceRecordFile(path, recordFileContent(lines, unreadTail));
+}
+
+void replaceRecordFile(const QString& path, const QByteArray& content) {
     const QString file = replacedFile(path);
     const QByteArray fileName = QFile::encodeName(file);
     struct stat existing {};
@@ -262,7 +263,6 @@ void rewriteRecordFile(const QString& path, const QByteArrayList& lines,
         throw fileError(QStringLiteral("ファイルを開けません"), path, systemReason());
     }
     const mode_t mode = existed ? existing.st_mode & 07777 : OwnerOnly;
-    const QByteArray content = recordFileContent(lines, unreadTail);
     if (::fchmod(out.get(), mode) != 0 || !writeAll(out.get(), content) ||
         ::fsync(out.get()) != 0 || !out.close() ||
         ::rename(scratch.constData(), fileName.constData()) != 0) {

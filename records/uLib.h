@@ -63,6 +63,11 @@ void appendRecordLine(const QString& path, const QByteArray& line, QByteArrayLis
                       const QByteArray& unreadTail = {});
 void rewriteRecordFile(const QString& path, const QByteArrayList& lines,
                        const QByteArray& unreadTail = {});
+// Replaces the file's whole content with `content` in one step: the file is always the old or
+// the new bytes, and keeps its permissions. Throws FileError; on failure the old file stays.
+void replaceRecordFile(const QString& path, const QByteArray& content);
+// Makes the folder's entries (a file renamed into it) reach the disk; false when that failed.
+bool syncFolder(const QString& folder);
 
 // Line rules of the reservation file: CR, LF and CR LF end a line, NUL ends the text.
 // Each line is also handed to `eachLine` as it is cut.

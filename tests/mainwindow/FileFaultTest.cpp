@@ -48,38 +48,6 @@ QByteArrayList pageFilling(QByteArrayList lines) {
     return lines;
 }
 
-QByteArray bytesOf(const QString& path) {
-    return QFileInfo(path).isFile() ? readBytes(path) : QByteArray("(no file)");
-}
-
-QStringList tableOf(TfmMain& window) {
-    QStringList cells;
-    for (int row = 0; row < ui::TYoyakuGrid::RowCount; ++row) {
-        for (int column = 0; column < ui::TYoyakuGrid::ColumnCount; ++column) {
-            cells.append(window.yoyakuGrid()->cellText(column, row));
-        }
-    }
-    return cells;
-}
-
-QStringList pageOf(TfmMain& window) {
-    const ui::UserListModel* model = window.userListView()->model();
-    QStringList items;
-    for (int row = 0; row < model->rowCount(); ++row) {
-        for (int column = 0; column < ui::UserListModel::ColumnCount; ++column) {
-            items.append(model->index(row, column).data().toString());
-        }
-    }
-    return items;
-}
-
-// Everything a failed write must leave as it was.
-struct Seen {
-    QByteArray userBytes, yoyakuBytes;
-    QByteArrayList userList, yoyakuList;
-    QStringList page, table;
-};
-
 // The four writes a user makes: a booking (append), an update of the reservation on Tuesday at
 // 9 時 (rewrite), a new customer (append) and a change of the last customer (rewrite). Repeated,
 // they change the same records again, so the first customer and the Thursday reservation are
@@ -150,25 +118,6 @@ void open(TfmMain& window, Command command) {
 }
 
 using FileFaultTest = MainWindowTest;
-
-// What the program holds and shows, and what the files hold.
-Seen seenIn(TfmMain& window) {
-    return {bytesOf(window.userFilePath()),
-            bytesOf(window.yoyakuFilePath()),
-            window.honjitu().UserList,
-            window.honjitu().YoyakuList,
-            pageOf(window),
-            tableOf(window)};
-}
-
-void expectSame(const Seen& after, const Seen& before) {
-    EXPECT_EQ(after.userBytes, before.userBytes);
-    EXPECT_EQ(after.yoyakuBytes, before.yoyakuBytes);
-    EXPECT_EQ(after.userList, before.userList);
-    EXPECT_EQ(after.yoyakuList, before.yoyakuList);
-    EXPECT_EQ(after.page, before.page);
-    EXPECT_EQ(after.table, before.table);
-}
 
 // Runs `command` through its dialog; returns the message box that followed, if one did.
 std::optional<ModalVisit> run(TfmMain& window, Command command) {

@@ -1,11 +1,13 @@
 #include "tests/mainwindow/MainWindowFixture.h"
 
 #include "mainwindow/UserListView.h"
+#include "mainwindow/YoyakuGrid.h"
 #include "records/Clock.h"
 #include "records/CustomerRecord.h"
 #include "records/ReservationRecord.h"
 #include "tests/support/Files.h"
 
+#include <QFileInfo>
 #include <QListView>
 #include <QTreeView>
 #include <QtTest>
@@ -59,6 +61,53 @@ void doubleClickCustomer(ui::TUserListView& list, int index) {
     const QPoint centre = view->visualRect(item).center();
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, centre);
     QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, centre);
+}
+
+QByteArray bytesOf(const QString& path) {
+    return QFileInfo(path).isFile() ? readBytes(path) : QByteArray("(no file)");
+}
+
+namespace {
+
+QStringList tableOf(TfmMain& window) {
+    QStringList cells;
+    for (int row = 0; row < ui::TYoyakuGrid::RowCount; ++row) {
+        for (int column = 0; column < ui::TYoyakuGrid::ColumnCount; ++column) {
+            cells.append(window.yoyakuGrid()->cellText(column, row));
+        }
+    }
+    return cells;
+}
+
+QStringList pageOf(TfmMain& window) {
+    const ui::UserListModel* model = window.userListView()->model();
+    QStringList items;
+    for (int row = 0; row < model->rowCount(); ++row) {
+        for (int column = 0; column < ui::UserListModel::ColumnCount; ++column) {
+            items.append(model->index(row, column).data().toString());
+        }
+    }
+    return items;
+}
+
+}  // namespace
+
+Seen seenIn(TfmMain& window) {
+    return {bytesOf(window.userFilePath()),
+            bytesOf(window.yoyakuFilePath()),
+            window.honjitu().UserList,
+            window.honjitu().YoyakuList,
+            pageOf(window),
+            tableOf(window)};
+}
+
+void expectSame(const Seen& after, const Seen& before) {
+    EXPECT_EQ(after.userBytes, before.userBytes);
+    EXPECT_EQ(after.yoyakuBytes, before.yoyakuBytes);
+    EXPECT_EQ(after.userList, before.userList);
+    EXPECT_EQ(after.yoyakuList, before.yoyakuList);
+    EXPECT_EQ(after.page, before.page);
+    EXPECT_EQ(after.table, before.table);
 }
 
 void MainWindowTest::SetUp() {

@@ -24,6 +24,19 @@ QByteArray fileOf(const QByteArrayList& lines);
 // Clicks the customer at `index` of the list page, scrolled into view, and double-clicks it.
 void doubleClickCustomer(ui::TUserListView& list, int index);
 
+// The file's bytes, or "(no file)".
+QByteArray bytesOf(const QString& path);
+
+// What the program holds and shows, and what the files hold: what a failed write must leave as
+// it was, and what a fresh start on the same files shows.
+struct Seen {
+    QByteArray userBytes, yoyakuBytes;
+    QByteArrayList userList, yoyakuList;
+    QStringList page, table;
+};
+Seen seenIn(TfmMain& window);
+void expectSame(const Seen& after, const Seen& before);
+
 // A record folder of its own and a clock standing at FixedNow.
 class MainWindowTest : public ::testing::Test {
 protected:

@@ -1,5 +1,9 @@
 #include "tests/records/CrashChanges.h"
 
+#include <unistd.h>
+
+#include <cstdlib>
+
 namespace crash_test {
 namespace {
 
@@ -38,6 +42,28 @@ QByteArrayList initialLines(std::mt19937& random, qsizetype bytes) {
         size += lines.last().size() + 2;
     }
     return lines;
+}
+
+QByteArray numberedState(int number) {
+    static const QByteArray body = [] {
+        std::mt19937 random(4242);
+        return fileContent(initialLines(random, 300'000));
+    }();
+    return "state " + QByteArray::number(number) + "\r\n" + body;
+}
+
+int stateNumber(const QByteArray& content) {
+    const qsizetype lineEnd = content.indexOf("\r\n");
+    bool isNumber = false;
+    const int number = content.mid(6, lineEnd - 6).toInt(&isNumber);
+    return content.startsWith("state ") && isNumber && content == numberedState(number) ? number
+                                                                                        : -1;
+}
+
+void report(char what) {
+    if (::write(STDOUT_FILENO, &what, 1) != 1) {
+        std::_Exit(2);
+    }
 }
 
 }  // namespace crash_test

@@ -20,6 +20,15 @@ Change drawChange(std::mt19937& random, QByteArrayList& lines);
 // A reservation file of about `bytes` bytes.
 QByteArrayList initialLines(std::mt19937& random, qsizetype bytes);
 
+// A record file of about 300 KB that tells its number on its first line: the states the backup
+// crash test writes and backs up.
+QByteArray numberedState(int number);
+// The number of a numberedState, or -1 when `content` is not one.
+int stateNumber(const QByteArray& content);
+
+// A writer's report to the test: one byte on standard output; the writer ends when it cannot.
+void report(char what);
+
 inline QByteArray fileContent(const QByteArrayList& lines) {
     return lines.isEmpty() ? QByteArray() : lines.join("\r\n") + "\r\n";
 }

@@ -1,3 +1,4 @@
+#include "records/Backup.h"
 #include "records/uLib.h"
 #include "tests/records/CrashChanges.h"
 #include "tests/support/Files.h"
@@ -15,6 +16,7 @@
 #include <chrono>
 #include <iostream>
 #include <thread>
+#include <vector>
 
 using crash_test::fileContent;
 using testing_support::readBytes;
@@ -26,23 +28,25 @@ constexpr qint64 TimeLimitMs = 30'000;
 constexpr int LeastKills = 100;
 const QString Scratch = "." + YoyakuFileName + ".saving";
 
-// The writer, running until it is killed; its reports come through a pipe.
+// A writer program, running until it is killed; its reports come through a pipe.
 class Writer {
 public:
-    Writer(const QString& path, unsigned seed) {
+    Writer(const char* program, const QByteArrayList& arguments) {
         int ends[2];
         if (::pipe(ends) != 0) {
             return;
         }
-        const QByteArray file = QFile::encodeName(path);
-        const QByteArray seedText = QByteArray::number(seed);
+        std::vector<char*> argv{const_cast<char*>(program)};
+        for (const QByteArray& argument : arguments) {
+            argv.push_back(const_cast<char*>(argument.constData()));
+        }
+        argv.push_back(nullptr);
         pid_ = ::fork();
         if (pid_ == 0) {
             ::dup2(ends[1], STDOUT_FILENO);
             ::close(ends[0]);
             ::close(ends[1]);
-            ::execl(RECORD_WRITER, RECORD_WRITER, file.constData(), seedText.constData(),
-                    static_cast<char*>(nullptr));
+            ::execv(program, argv.data());
             ::_exit(127);
         }
         ::close(ends[1]);
@@ -113,7 +117,7 @@ TEST(CrashSafety, AKilledWriterLeavesTheOldOrTheNewFileAndNoPartialLine) {
     int kills = 0, changesSeen = 0, newContentSeen = 0, scratchLeft = 0;
     for (; kills < Kills && elapsed.elapsed() < TimeLimitMs; ++kills) {
         const unsigned seed = static_cast<unsigned>(kills);
-        Writer writer(path, seed);
+        Writer writer(RECORD_WRITER, {QFile::encodeName(path), QByteArray::number(seed)});
         ASSERT_TRUE(writer.started()) << "the writer did not start";
         std::this_thread::sleep_for(std::chrono::microseconds(pauseUs(random)));
         const int changes = writer.killAndCountChanges();
@@ -141,6 +145,147 @@ TEST(CrashSafety, AKilledWriterLeavesTheOldOrTheNewFileAndNoPartialLine) {
     std::cout << kills << " kills in " << elapsed.elapsed() << " ms; " << changesSeen
               << " changes completed, " << newContentSeen << " caught between write and report, "
               << scratchLeft << " times a scratch file was left" << std::endl;
+    EXPECT_GE(kills, LeastKills);
+}
+
+// The backups and restores of the backup crash test, in a record folder of their own.
+class BackupCrash : public ::testing::Test {
+protected:
+    static constexpr int Kills = 120;
+    static constexpr qint64 TimeLimitMs = 20'000;
+    static constexpr int LeastKills = 40;
+
+    void SetUp() override { ASSERT_TRUE(dir_.isValid()); }
+    QString folder() const { return dir_.path(); }
+    QString customers() const { return recordFilePath(folder(), UserFileName); }
+    QString reservations() const { return recordFilePath(folder(), YoyakuFileName); }
+    QString backup(const QString& name) const {
+        return records::backup::backupRoot(folder()) + "/" + name;
+    }
+    // Kills the writer started with `arguments` after a random pause; the number of operations
+    // it reported complete.
+    int runAndKill(const QByteArrayList& arguments, int longestPauseUs) {
+        Writer writer(BACKUP_WRITER, QByteArrayList{QFile::encodeName(folder())} + arguments);
+        EXPECT_TRUE(writer.started()) << "the writer did not start";
+        std::uniform_int_distribution<int> pauseUs(0, longestPauseUs);
+        std::this_thread::sleep_for(std::chrono::microseconds(pauseUs(random_)));
+        return writer.killAndCountChanges();
+    }
+    // What the folder shows but a record file, the backup folder or a hidden scratch file.
+    QStringList strangers() const {
+        QStringList visible = QDir(folder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+        visible.removeOne(UserFileName);
+        visible.removeOne(YoyakuFileName);
+        visible.removeOne(records::backup::FolderName);
+        return visible;
+    }
+    // Deletes the backups but those named, so that the disk does not fill up.
+    void keepOnly(const QStringList& names) const {
+        for (const auto& entry : records::backup::listBackups(folder())) {
+            if (!names.contains(entry.name)) {
+                QDir(backup(entry.name)).removeRecursively();
+            }
+        }
+    }
+
+    QTemporaryDir dir_;
+    std::mt19937 random_{20261214};
+};
+
+// After every kill, each backup folder that can be seen is whole (both files, as the reservation
+// file was at one moment), the record file is one of the states written, and the next start's
+// backup works and holds the files.
+TEST_F(BackupCrash, AKilledBackupLeavesWholeBackupsOrNone) {
+    testing_support::writeBytes(customers(), crash_test::numberedState(0));
+    testing_support::writeBytes(reservations(), crash_test::numberedState(1));
+    QElapsedTimer elapsed;
+    elapsed.start();
+    int kills = 0, backupsSeen = 0, state = 1;
+    for (; kills < Kills && elapsed.elapsed() < TimeLimitMs; ++kills) {
+        const int completed = runAndKill({"backup", QByteArray::number(state + 1)}, 60'000);
+        const int now = crash_test::stateNumber(testing_support::readBytes(reservations()));
+        ASSERT_TRUE(now == state || (now > state && now <= state + completed + 1))
+            << "kill " << kills << ": reservation file of state " << now;
+        const auto entries = records::backup::listBackups(folder());
+        for (const auto& entry : entries) {
+            ASSERT_TRUE(entry.complete) << "kill " << kills << ": " << entry.name.toStdString();
+            ASSERT_EQ(testing_support::readBytes(backup(entry.name) + "/" + UserFileName),
+                      crash_test::numberedState(0));
+            const int held = crash_test::stateNumber(
+                testing_support::readBytes(backup(entry.name) + "/" + YoyakuFileName));
+            ASSERT_TRUE(held >= 1 && held <= now) << "kill " << kills << ": state " << held;
+        }
+        ASSERT_TRUE(strangers().isEmpty()) << strangers().join(' ').toStdString();
+        backupsSeen += entries.size();
+        // The next start: its backup is made whatever the killed one left, and holds the files.
+        records::backup::backUpIfChanged(folder());
+        const QString newest = records::backup::listBackups(folder()).first().name;
+        ASSERT_EQ(testing_support::readBytes(backup(newest) + "/" + YoyakuFileName),
+                  crash_test::numberedState(now));
+        keepOnly({newest});
+        state = now;
+    }
+    std::cout << kills << " kills in " << elapsed.elapsed() << " ms; " << backupsSeen
+              << " backups checked" << std::endl;
+    EXPECT_GE(kills, LeastKills);
+}
+
+// The two states the restores switch between: the customers and the reservations of each.
+struct RecordState {
+    QByteArray customers, reservations;
+    bool operator==(const RecordState&) const = default;
+};
+
+// After every kill and the next start, both record files come from one state: the one before the
+// restore that was cut off or the one it restores, and in that case the newest backup holds the
+// state it replaced.
+TEST_F(BackupCrash, AKilledRestoreLeavesTheOldOrTheNewStateAndTheOldOneBackedUp) {
+    const RecordState states[] = {{crash_test::numberedState(1), crash_test::numberedState(2)},
+                                  {crash_test::numberedState(3), crash_test::numberedState(4)}};
+    const auto write = [this](const RecordState& state) {
+        testing_support::writeBytes(customers(), state.customers);
+        testing_support::writeBytes(reservations(), state.reservations);
+    };
+    const auto stateIn = [](const QString& where) {
+        return RecordState{testing_support::readBytes(recordFilePath(where, UserFileName)),
+                           testing_support::readBytes(recordFilePath(where, YoyakuFileName))};
+    };
+    write(states[0]);
+    const QString first = *records::backup::backUpIfChanged(folder());
+    write(states[1]);
+    const QString second = *records::backup::backUpIfChanged(folder());
+    const QString names[] = {first, second};
+
+    QElapsedTimer elapsed;
+    elapsed.start();
+    int kills = 0, restores = 0, current = 1;
+    for (; kills < Kills && elapsed.elapsed() < TimeLimitMs; ++kills) {
+        const int other = 1 - current;
+        const int completed =
+            runAndKill({"restore", names[other].toUtf8(), names[current].toUtf8()}, 250'000);
+        // Before the restore that was cut off, the files held the state that restore replaces.
+        const int before = completed % 2 == 0 ? current : other;
+        const int after = 1 - before;
+        records::backup::finishInterruptedRestore(folder());
+        const RecordState now = stateIn(folder());
+        if (now == states[before]) {
+            current = before;
+        } else {
+            ASSERT_TRUE(now == states[after]) << "kill " << kills << ": files of two states";
+            const QString newest = records::backup::listBackups(folder()).first().name;
+            ASSERT_TRUE(stateIn(backup(newest)) == states[before])
+                << "kill " << kills << ": the replaced files were not backed up";
+            current = after;
+        }
+        for (const auto& entry : records::backup::listBackups(folder())) {
+            ASSERT_TRUE(entry.complete) << "kill " << kills << ": " << entry.name.toStdString();
+        }
+        ASSERT_TRUE(strangers().isEmpty()) << strangers().join(' ').toStdString();
+        restores += completed;
+        keepOnly({first, second});
+    }
+    std::cout << kills << " kills in " << elapsed.elapsed() << " ms; " << restores
+              << " restores completed" << std::endl;
     EXPECT_GE(kills, LeastKills);
 }
 

@@ -4,17 +4,7 @@
 #include "records/uLib.h"
 #include "tests/records/CrashChanges.h"
 
-#include <unistd.h>
-
 #include <cstdlib>
-
-namespace {
-void report(char what) {
-    if (::write(STDOUT_FILENO, &what, 1) != 1) {
-        std::_Exit(2);
-    }
-}
-}  // namespace
 
 int main(int argc, char** argv) {
     if (argc != 3) {
@@ -26,7 +16,7 @@ int main(int argc, char** argv) {
     if (!YoyakuFileLoad(path, honjitu)) {
         return 2;
     }
-    report('S');
+    crash_test::report('S');
     for (;;) {
         const crash_test::Change change = crash_test::drawChange(random, honjitu.YoyakuList);
         if (change.append) {
@@ -34,6 +24,6 @@ int main(int argc, char** argv) {
         } else {
             YoyakuFileSave(path, QByteArray(), 'R', honjitu);
         }
-        report('.');
+        crash_test::report('.');
     }
 }

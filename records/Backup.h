@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+// Copies of the two record files kept in the folder "バックアップ" inside the record folder, one
+// folder per copy named after its moment (YYYY-MM-DD_hhmmss), and putting one back. Every
+// operation throws FileError naming the folder and the reason when the file system refuses it.
+// Operations of one process on one record folder run one at a time.
+namespace records::backup {
+
+inline const QString FolderName = QStringLiteral("バックアップ");
+QString backupRoot(const QString& appDir);
+
+// One backup folder as the restore window lists it.
+struct Entry {
+    QString name;     // the folder's name
+    QDateTime taken;  // the moment its name tells
+    bool complete;    // both record files are there and can be read: it can be restored
+    qsizetype customers = 0;
+    qsizetype reservations = 0;
+    qint64 bytes = 0;  // both files together
+};
+
+// The backups, newest first; hidden folders (a backup being made) are not among them.
+QList<Entry> listBackups(const QString& appDir);
+
+// When the record files differ from the newest backup, or there is none, copies both into a new
+// backup folder, byte for byte, and then deletes the backups the rotation lets go. Returns the new
+// folder's name, or nothing when the newest backup already holds these files.
+std::optional<QString> backUpIfChanged(const QString& appDir);
+
+// The moments, out of `taken`, whose backups the rotation deletes at `now`: every backup of the
+// last 14 days stays, older ones stay while they are the newest of their day for 60 days and the
+// newest of their month for 5 years; the newest backup always stays.
+QList<QDateTime> expiredBackups(const QList<QDateTime>& taken, const QDateTime& now);
+
+// Puts the record files of the backup `name` in place of the current ones, after making sure a
+// backup holds the current files. Each file is replaced in one step, and a restore cut off after
+// the first replacement is completed by finishInterruptedRestore, so the two files always come
+// from the same state. Throws FileError for an incomplete backup too; the record files are then
+// as they were.
+void restoreBackup(const QString& appDir, const QString& name);
+
+// Completes a restore that was cut off (the program was killed, the computer stopped); true when
+// there was one. Runs at start-up, before the record files are read.
+bool finishInterruptedRestore(const QString& appDir);
+
+}  // namespace records::backup

@@ -1,9 +1,9 @@
 #include "customer/uKokyakuTouroku.h"
 
-#include "mainwindow/Appearance.h"
-#include "mainwindow/MessageBox.h"
 #include "records/RecordFormat.h"
 #include "records/Sjis.h"
+#include "widgets/Appearance.h"
+#include "widgets/MessageBox.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -56,7 +56,7 @@ TfmKokyakuTouroku::TfmKokyakuTouroku(QWidget* owner)
                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint) {
     setObjectName(QStringLiteral("fmKokyakuTouroku"));
     setWindowTitle(QStringLiteral("お客様登録"));
-    ui::applyFormLook(*this);
+    widgets::applyFormLook(*this);
     setFixedSize(ClientWidth, ClientHeight);
 
     buildPetGroup();
@@ -249,7 +249,7 @@ QString TfmKokyakuTouroku::missingNameMessage() const {
 }
 
 void TfmKokyakuTouroku::warn(const QString& text) {
-    ui::showMessage(this, QMessageBox::Warning, FailureCaption, text);
+    widgets::showMessage(this, QMessageBox::Warning, FailureCaption, text);
 }
 
 void TfmKokyakuTouroku::Button1Click() {

@@ -2,7 +2,7 @@
 
 class QCoreApplication;
 
-namespace ui {
+namespace mainwindow {
 
 // Qt's own Japanese texts (the standard buttons of message boxes and dialogs); false when the
 // translation is not installed.
@@ -12,4 +12,4 @@ bool installJapaneseTranslation(QCoreApplication& application);
 // front), otherwise shows the main window until it is closed.
 int runApplication(int argc, char* argv[]);
 
-}  // namespace ui
+}  // namespace mainwindow

@@ -2,7 +2,7 @@
 
 #include "records/uLib.h"
 
-namespace ui {
+namespace mainwindow {
 namespace {
 
 ReservationsReadAhead indexedReservations(const QByteArray& content) {
@@ -29,4 +29,4 @@ StartUpReads::~StartUpReads() {
     worker_.join();
 }
 
-}  // namespace ui
+}  // namespace mainwindow

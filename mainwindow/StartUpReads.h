@@ -9,7 +9,7 @@
 
 #include <thread>
 
-namespace ui {
+namespace mainwindow {
 
 // The reservation file as the main window keeps it: its lines, their index and the bytes after
 // them that are not read.
@@ -33,4 +33,4 @@ private:
     std::thread worker_;
 };
 
-}  // namespace ui
+}  // namespace mainwindow

@@ -1,10 +1,10 @@
 #include "mainwindow/UserListView.h"
 
-#include "mainwindow/Appearance.h"
-#include "mainwindow/Pictures.h"
 #include "records/CustomerRecord.h"
 #include "records/RecordFormat.h"
 #include "records/Sjis.h"
+#include "widgets/Appearance.h"
+#include "widgets/Pictures.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -12,7 +12,7 @@
 #include <QStyledItemDelegate>
 #include <QTreeView>
 
-namespace ui {
+namespace mainwindow {
 namespace {
 
 QByteArray sjisOf(const QString& text) {
@@ -20,7 +20,7 @@ QByteArray sjisOf(const QString& text) {
 }
 
 QString shown(const QByteArray& text) {
-    return sjis::toUnicode(records::EmptyMarkDelete(text)).left(LongestShownLine);
+    return sjis::toUnicode(records::EmptyMarkDelete(text)).left(widgets::LongestShownLine);
 }
 
 int imageOfKind(const QByteArray& shu) {
@@ -28,13 +28,13 @@ int imageOfKind(const QByteArray& shu) {
     static const QByteArray Cat = sjisOf(QStringLiteral("猫"));
     static const QByteArray Other = sjisOf(QStringLiteral("その他"));
     if (shu == Dog) {
-        return static_cast<int>(Picture::Dog);
+        return static_cast<int>(widgets::Picture::Dog);
     }
     if (shu == Cat) {
-        return static_cast<int>(Picture::Cat);
+        return static_cast<int>(widgets::Picture::Cat);
     }
     if (shu == Other) {
-        return static_cast<int>(Picture::OtherPet);
+        return static_cast<int>(widgets::Picture::OtherPet);
     }
     return 0;
 }
@@ -98,7 +98,7 @@ QVariant UserListModel::data(const QModelIndex& index, int role) const {
     }
     if (index.column() == PetNameColumn && (role == Qt::DecorationRole || role == ImageIndexRole)) {
         const int image = shownItem(index.row()).image;
-        return role == ImageIndexRole ? QVariant(image) : QVariant(picture(image));
+        return role == ImageIndexRole ? QVariant(image) : QVariant(widgets::picture(image));
     }
     return {};
 }
@@ -240,4 +240,4 @@ bool TUserListView::eventFilter(QObject* watched, QEvent* event) {
     return QStackedWidget::eventFilter(watched, event);
 }
 
-}  // namespace ui
+}  // namespace mainwindow

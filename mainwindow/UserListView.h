@@ -13,7 +13,7 @@ class QAbstractItemView;
 class QListView;
 class QTreeView;
 
-namespace ui {
+namespace mainwindow {
 
 // What the customer list shows of one customer line; marks removed, `Shu` compared as stored.
 struct UserItem {
@@ -97,4 +97,4 @@ private:
     QTreeView* reportView_;
 };
 
-}  // namespace ui
+}  // namespace mainwindow

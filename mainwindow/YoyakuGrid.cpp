@@ -1,6 +1,6 @@
 #include "mainwindow/YoyakuGrid.h"
 
-#include "mainwindow/Appearance.h"
+#include "widgets/Appearance.h"
 
 #include <QAbstractButton>
 #include <QAbstractTableModel>
@@ -11,7 +11,7 @@
 
 #include <array>
 
-namespace ui {
+namespace mainwindow {
 namespace {
 
 const QString LineBreak = QStringLiteral("\r\n");
@@ -25,7 +25,7 @@ struct ColumnColors {
 const ColumnColors SundayColors{QColor(250, 67, 67), QColor(210, 151, 151)};
 const ColumnColors SaturdayColors{QColor(74, 60, 213), QColor(152, 143, 231)};
 const ColumnColors TodayColors{QColor(88, 177, 58), QColor(220, 250, 205)};
-const ColumnColors OtherColors{QColor(97, 115, 220), Cream};
+const ColumnColors OtherColors{QColor(97, 115, 220), widgets::Cream};
 const QColor SelectedColor(255, 255, 111);
 
 constexpr int SundayColumn = 1;
@@ -72,7 +72,7 @@ void drawCellText(QPainter& painter, const QRect& cell, const QString& text, con
         const QRect lineRect(area.left(), top, area.width(), lineHeight);
         painter.drawText(
             lineRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
-            metrics.elidedText(line.left(LongestShownLine), Qt::ElideRight, area.width()));
+            metrics.elidedText(line.left(widgets::LongestShownLine), Qt::ElideRight, area.width()));
         top += lineHeight;
     }
     painter.restore();
@@ -270,7 +270,7 @@ TYoyakuGrid::TYoyakuGrid(QWidget* parent) : QTableView(parent), model_(new Model
     setFrameShape(QFrame::NoFrame);
     setCornerButtonEnabled(false);
     QPalette colors = palette();
-    colors.setColor(QPalette::Base, Cream);
+    colors.setColor(QPalette::Base, widgets::Cream);
     setPalette(colors);
 
     corner_ = findChild<QAbstractButton*>(QString(), Qt::FindDirectChildrenOnly);
@@ -362,4 +362,4 @@ void TYoyakuGrid::paintCorner(QAbstractButton* corner) {
                    lineHeight());
 }
 
-}  // namespace ui
+}  // namespace mainwindow

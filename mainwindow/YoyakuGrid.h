@@ -7,7 +7,7 @@
 
 class QAbstractButton;
 
-namespace ui {
+namespace mainwindow {
 
 // Background of one cell of the weekly table. `column` and `row` count the fixed column and the
 // fixed row as 0; `today` is today's weekday number (1 = Sunday ... 7 = Saturday).
@@ -74,4 +74,4 @@ private:
     int todayColumn_ = 0;
 };
 
-}  // namespace ui
+}  // namespace mainwindow

@@ -2,17 +2,17 @@
 
 #include "customer/KokyakuTourokuCommand.h"
 #include "mainwindow/AboutBox.h"
-#include "mainwindow/Appearance.h"
-#include "mainwindow/ErrorGuard.h"
 #include "mainwindow/FormPlacement.h"
-#include "mainwindow/MessageBox.h"
-#include "mainwindow/Pictures.h"
 #include "mainwindow/StartUpReads.h"
 #include "mainwindow/UserListView.h"
 #include "mainwindow/YoyakuGrid.h"
 #include "records/Clock.h"
 #include "records/Sjis.h"
 #include "reservation/CutYoyakuCommand.h"
+#include "widgets/Appearance.h"
+#include "widgets/ErrorGuard.h"
+#include "widgets/MessageBox.h"
+#include "widgets/Pictures.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -68,7 +68,7 @@ QWidget* pageWithContent(QWidget* content, const char* name) {
 
 MainWindowOptions MainWindowOptions::ofExecutable() {
     return {QCoreApplication::applicationDirPath(),
-            ui::placementFilePath(QCoreApplication::applicationFilePath())};
+            mainwindow::placementFilePath(QCoreApplication::applicationFilePath())};
 }
 
 TfmMain::TfmMain(const MainWindowOptions& options, QWidget* parent)
@@ -77,12 +77,12 @@ TfmMain::TfmMain(const MainWindowOptions& options, QWidget* parent)
       iniPath_(options.iniPath),
       Honjitu(new THonjitu(this)),
       startUpReads_(options.readAhead ? options.readAhead
-                                      : std::make_shared<ui::StartUpReads>(appDir_)) {
+                                      : std::make_shared<mainwindow::StartUpReads>(appDir_)) {
     setObjectName(QStringLiteral("fmMain"));
-    ui::applyFormLook(*this);
-    setWindowIcon(ui::applicationIcon());
-    move(ui::DesignPlacement.left, ui::DesignPlacement.top);
-    resize(ui::DesignPlacement.width, ui::DesignPlacement.height);
+    widgets::applyFormLook(*this);
+    setWindowIcon(widgets::applicationIcon());
+    move(mainwindow::DesignPlacement.left, mainwindow::DesignPlacement.top);
+    resize(mainwindow::DesignPlacement.width, mainwindow::DesignPlacement.height);
 
     createActions();
     createBars();
@@ -92,13 +92,13 @@ TfmMain::TfmMain(const MainWindowOptions& options, QWidget* parent)
 }
 
 void TfmMain::createActions() {
-    using ui::Picture;
-    using ui::picture;
     actClose = newAction(this, "actClose", QStringLiteral("閉じる(&Z)"), QStringLiteral("閉じる"));
-    actYoyakuDialogShow = newAction(this, "actYoyakuDialogShow", QStringLiteral("カット予約(&Y)"),
-                                    QStringLiteral("カット予約"), picture(Picture::Yoyaku));
-    actUserTouroku = newAction(this, "actUserTouroku", QStringLiteral("お客様登録(&Z)"),
-                               QStringLiteral("お客様登録"), picture(Picture::UserTouroku));
+    actYoyakuDialogShow =
+        newAction(this, "actYoyakuDialogShow", QStringLiteral("カット予約(&Y)"),
+                  QStringLiteral("カット予約"), widgets::picture(widgets::Picture::Yoyaku));
+    actUserTouroku =
+        newAction(this, "actUserTouroku", QStringLiteral("お客様登録(&Z)"),
+                  QStringLiteral("お客様登録"), widgets::picture(widgets::Picture::UserTouroku));
     actYoteihyouHyouji = newAction(this, "actYoteihyouHyouji", QStringLiteral("予約表(&Y)"),
                                    QStringLiteral("予約表"));
     actUserItiran = newAction(this, "actUserItiran", QStringLiteral("お客様一覧(&Z)"),
@@ -107,11 +107,12 @@ void TfmMain::createActions() {
                             QStringLiteral("アイコン表示"));
     actUserReport = newAction(this, "actUserReport", QStringLiteral("詳細表示(&Y)"),
                               QStringLiteral("詳細表示"));
-    actAbout = newAction(this, "actAbout", QStringLiteral("バージョン情報(&X)"),
-                         QStringLiteral("バージョン情報"), picture(Picture::Version));
+    actAbout =
+        newAction(this, "actAbout", QStringLiteral("バージョン情報(&X)"),
+                  QStringLiteral("バージョン情報"), widgets::picture(widgets::Picture::Version));
     actKanvoHomepageLink =
         newAction(this, "actKanvoHomepageLink", QStringLiteral("ホームページへ(&Y)"),
-                  QStringLiteral("ホームページへ"), picture(Picture::Homepage));
+                  QStringLiteral("ホームページへ"), widgets::picture(widgets::Picture::Homepage));
     actKanvoBBSLink = newAction(this, "actKanvoBBSLink", QStringLiteral("トリモラ掲示板へ(&Z)"),
                                 QStringLiteral("トリモラ掲示板へ"));
     actYoyakuWeekNext =
@@ -137,14 +138,15 @@ void TfmMain::createActions() {
 }
 
 void TfmMain::connectCommand(QAction* action, void (TfmMain::*handler)()) {
-    connect(action, &QAction::triggered, this,
-            [this, handler] { ui::runGuarded(this, [this, handler] { (this->*handler)(); }); });
+    connect(action, &QAction::triggered, this, [this, handler] {
+        widgets::runGuarded(this, [this, handler] { (this->*handler)(); });
+    });
 }
 
 void TfmMain::createBars() {
     ActionMainMenuBar1 = new QMenuBar(this);
     ActionMainMenuBar1->setObjectName(QStringLiteral("ActionMainMenuBar1"));
-    ActionMainMenuBar1->setFont(ui::menuFont());
+    ActionMainMenuBar1->setFont(widgets::menuFont());
     setMenuBar(ActionMainMenuBar1);
 
     QMenu* file = ActionMainMenuBar1->addMenu(QStringLiteral("ファイル(&Z)"));
@@ -158,7 +160,7 @@ void TfmMain::createBars() {
     QMenu* help = ActionMainMenuBar1->addMenu(QStringLiteral("ヘルプ(&W)"));
     help->addActions({actAbout, actKanvoHomepageLink, actKanvoBBSLink});
     for (QMenu* menu : {file, yoyaku, view, listView, help}) {
-        menu->setFont(ui::menuFont());
+        menu->setFont(widgets::menuFont());
     }
 
     ActionToolBar1 = new QToolBar(this);
@@ -175,7 +177,7 @@ void TfmMain::createBars() {
 }
 
 void TfmMain::createPages() {
-    StringGridYoyaku = new ui::TYoyakuGrid;
+    StringGridYoyaku = new mainwindow::TYoyakuGrid;
     pnlYoyaku = new QFrame;
     pnlYoyaku->setObjectName(QStringLiteral("pnlYoyaku"));
     pnlYoyaku->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -184,11 +186,11 @@ void TfmMain::createPages() {
     panelLayout->addWidget(StringGridYoyaku);
     SheetYoyaku = pageWithContent(pnlYoyaku, "SheetYoyaku");
 
-    ListView1 = new ui::TUserListView;
-    connect(ListView1, &ui::TUserListView::deleteKeyPressed, this,
-            [this] { ui::runGuarded(this, [this] { ListView1KeyDown(); }); });
-    connect(ListView1, &ui::TUserListView::doubleClicked, this,
-            [this] { ui::runGuarded(this, [this] { ListView1DblClick(); }); });
+    ListView1 = new mainwindow::TUserListView;
+    connect(ListView1, &mainwindow::TUserListView::deleteKeyPressed, this,
+            [this] { widgets::runGuarded(this, [this] { ListView1KeyDown(); }); });
+    connect(ListView1, &mainwindow::TUserListView::doubleClicked, this,
+            [this] { widgets::runGuarded(this, [this] { ListView1DblClick(); }); });
     SheetKokyakuItiran = pageWithContent(ListView1, "SheetKokyakuItiran");
 
     PageControlMain = new QTabWidget(this);
@@ -227,17 +229,17 @@ QString TfmMain::yoyakuFilePath() const {
 
 void TfmMain::FormCreate() {
     const std::function<void()> steps[] = {
-        [this] { setWindowTitle(ui::ApplicationTitle); },
+        [this] { setWindowTitle(widgets::ApplicationTitle); },
         [this] { DataFileCheck(userFilePath()); },
         [this] { DataFileCheck(yoyakuFilePath()); },
         [this] { WeekNow(*Honjitu); },
         [this] { UserListLoad(); },
         [this] { YoyakuFileLoad(); },
         [this] { YoyakuhyouShow(Honjitu->WeekStart); },
-        [this] { ui::FormPositionIni(*this, iniPath_, 'R'); },
+        [this] { mainwindow::FormPositionIni(*this, iniPath_, 'R'); },
     };
     for (const auto& step : steps) {
-        if (!ui::runGuarded(this, step)) {
+        if (!widgets::runGuarded(this, step)) {
             break;
         }
     }
@@ -246,7 +248,7 @@ void TfmMain::FormCreate() {
 }
 
 void TfmMain::FormDestroy() {
-    ui::runGuarded(this, [this] { ui::FormPositionIni(*this, iniPath_, 'W'); });
+    widgets::runGuarded(this, [this] { mainwindow::FormPositionIni(*this, iniPath_, 'W'); });
 }
 
 void TfmMain::closeEvent(QCloseEvent* event) {
@@ -268,9 +270,9 @@ void TfmMain::YoyakuFileLoad() {
     const bool found = ::YoyakuFileLoad(yoyakuFilePath(), *Honjitu, indexLine);
     yoyakuListLoaded_ = true;
     if (!found) {
-        ui::showMessage(this, QMessageBox::Warning, YoyakuLoadErrorCaption,
-                        QStringLiteral("カット予約ファイルがありません。\n\"%1\" 読込失敗")
-                            .arg(QDir::toNativeSeparators(yoyakuFilePath())));
+        widgets::showMessage(this, QMessageBox::Warning, YoyakuLoadErrorCaption,
+                             QStringLiteral("カット予約ファイルがありません。\n\"%1\" 読込失敗")
+                                 .arg(QDir::toNativeSeparators(yoyakuFilePath())));
     }
 }
 
@@ -285,16 +287,16 @@ void TfmMain::ensureYoyakuListLoaded() {
 }
 
 void TfmMain::YoyakuhyouShow(const QDateTime& weekStart) {
-    using Grid = ui::TYoyakuGrid;
+    using Grid = mainwindow::TYoyakuGrid;
     shownWeekStart_ = weekStart.date();
     StringGridYoyaku->clearCells();
     for (int column = 1; column < Grid::ColumnCount; ++column) {
         StringGridYoyaku->setCellText(column, 0,
-                                      ui::dayHeader(shownWeekStart_.addDays(column - 1)));
+                                      mainwindow::dayHeader(shownWeekStart_.addDays(column - 1)));
     }
-    StringGridYoyaku->setCellText(0, 0, ui::monthHeader(Honjitu->Kijunbi.date()));
+    StringGridYoyaku->setCellText(0, 0, mainwindow::monthHeader(Honjitu->Kijunbi.date()));
     for (int row = 1; row < Grid::RowCount; ++row) {
-        StringGridYoyaku->setCellText(0, row, ui::hourLabel(row + HourOfFirstRow));
+        StringGridYoyaku->setCellText(0, row, mainwindow::hourLabel(row + HourOfFirstRow));
     }
     StringGridYoyaku->setTodayColumn(Honjitu->Youbi);
     StringGridYoyaku->selectCell(Honjitu->Youbi, Honjitu->Jikan - HourOfFirstRow);
@@ -315,7 +317,7 @@ void TfmMain::YoyakuhyouFill() {
 void TfmMain::YoyakuCellSet(qsizetype position, const QDate& today) {
     // Hours without a row (before 8, after 24, not a number) are left out of the table.
     const int row = yoyakuIndex_.bookedHour(position) - HourOfFirstRow;
-    if (row < 1 || row >= ui::TYoyakuGrid::RowCount) {
+    if (row < 1 || row >= mainwindow::TYoyakuGrid::RowCount) {
         return;
     }
     const int column =
@@ -371,7 +373,7 @@ void TfmMain::UserListLoad() {
     });
     do {
         userListReloadPending_ = false;
-        ui::UserListModel* model = ListView1->model();
+        mainwindow::UserListModel* model = ListView1->model();
         model->clear();
         // The page takes the lines read so far whenever events are let through, so that the views
         // take them in batches and item i is customer line i whenever anything else can run.
@@ -398,12 +400,12 @@ void TfmMain::ListView1KeyDown() {
         return;
     }
     const auto answer =
-        ui::showMessage(this, QMessageBox::Question, UserDeleteCaption,
-                        QStringLiteral("１つのお客様データを削除します。\nよろしいですか？"),
-                        QMessageBox::Yes | QMessageBox::No);
+        widgets::showMessage(this, QMessageBox::Question, UserDeleteCaption,
+                             QStringLiteral("１つのお客様データを削除します。\nよろしいですか？"),
+                             QMessageBox::Yes | QMessageBox::No);
     if (answer != QMessageBox::Yes) {
-        ui::showMessage(this, QMessageBox::Warning, UserDeleteCaption,
-                        QStringLiteral("１つのお客様データの削除取り消しました。"));
+        widgets::showMessage(this, QMessageBox::Warning, UserDeleteCaption,
+                             QStringLiteral("１つのお客様データの削除取り消しました。"));
         return;
     }
     // The list changes only once the file holds the change, so a failed write leaves both as
@@ -412,8 +414,8 @@ void TfmMain::ListView1KeyDown() {
     remaining.removeAt(index);
     rewriteRecordFile(userFilePath(), remaining, Honjitu->UserTail);
     UserListLoad();
-    ui::showMessage(this, QMessageBox::Information, UserDeleteCaption,
-                    QStringLiteral("１つのお客様データの削除しました。"));
+    widgets::showMessage(this, QMessageBox::Information, UserDeleteCaption,
+                         QStringLiteral("１つのお客様データの削除しました。"));
 }
 
 void TfmMain::bringToFront() {
@@ -446,15 +448,15 @@ void TfmMain::actUserReportExecute() {
 }
 
 void TfmMain::actAboutExecute() {
-    ui::showAboutBox(this);
+    mainwindow::showAboutBox(this);
 }
 
 void TfmMain::actKanvoHomepageLinkExecute() {
-    ui::openWebLink(ui::HomepageUrl);
+    mainwindow::openWebLink(mainwindow::HomepageUrl);
 }
 
 void TfmMain::actKanvoBBSLinkExecute() {
-    ui::openWebLink(ui::BbsUrl);
+    mainwindow::openWebLink(mainwindow::BbsUrl);
 }
 
 void TfmMain::actYoyakuWeekNextExecute() {

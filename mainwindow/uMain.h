@@ -17,11 +17,11 @@ class QStatusBar;
 class QTabWidget;
 class QToolBar;
 
-namespace ui {
+namespace mainwindow {
 class TYoyakuGrid;
 class TUserListView;
 struct StartUpReads;
-}  // namespace ui
+}  // namespace mainwindow
 
 // Where the main window keeps its records and its placement.
 struct MainWindowOptions {
@@ -29,7 +29,7 @@ struct MainWindowOptions {
     QString iniPath;  // window placement file
     // The record files of appDir already being read ahead; when none are given, the window starts
     // reading them itself as it is created.
-    std::shared_ptr<ui::StartUpReads> readAhead = {};
+    std::shared_ptr<mainwindow::StartUpReads> readAhead = {};
 
     // The executable's folder and "<executable>.ini".
     static MainWindowOptions ofExecutable();
@@ -56,8 +56,8 @@ public:
     QString yoyakuFilePath() const;
     QString iniFilePath() const { return iniPath_; }
 
-    ui::TYoyakuGrid* yoyakuGrid() const { return StringGridYoyaku; }
-    ui::TUserListView* userListView() const { return ListView1; }
+    mainwindow::TYoyakuGrid* yoyakuGrid() const { return StringGridYoyaku; }
+    mainwindow::TUserListView* userListView() const { return ListView1; }
 
     // Restores the window when minimized and brings it to the front.
     void bringToFront();
@@ -117,7 +117,7 @@ private:
     THonjitu* Honjitu;
     records::ReservationIndex yoyakuIndex_;
     // The record files read ahead while the window is being built; gone once it is.
-    std::shared_ptr<ui::StartUpReads> startUpReads_;
+    std::shared_ptr<mainwindow::StartUpReads> startUpReads_;
     QDate shownWeekStart_;
     // YoyakuList is the working copy of the reservation file only once the file was read (or
     // found missing); until then nothing may write the file from it.
@@ -130,9 +130,9 @@ private:
     QTabWidget* PageControlMain;
     QWidget* SheetYoyaku;
     QFrame* pnlYoyaku;
-    ui::TYoyakuGrid* StringGridYoyaku;
+    mainwindow::TYoyakuGrid* StringGridYoyaku;
     QWidget* SheetKokyakuItiran;
-    ui::TUserListView* ListView1;
+    mainwindow::TUserListView* ListView1;
     QStatusBar* StatusBarMain;
     QMenu* PopupMenuYoyaku;
     QMenu* PopupMenuUserItiran;

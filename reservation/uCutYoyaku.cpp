@@ -1,13 +1,13 @@
 #include "reservation/uCutYoyaku.h"
 
-#include "mainwindow/Appearance.h"
-#include "mainwindow/MessageBox.h"
 #include "records/Clock.h"
 #include "records/CustomerRecord.h"
 #include "records/RecordFormat.h"
 #include "records/Sjis.h"
 #include "reservation/DialogSupport.h"
 #include "reservation/uUserListDialog.h"
+#include "widgets/Appearance.h"
+#include "widgets/MessageBox.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -144,7 +144,7 @@ TfmCutYoyaku::TfmCutYoyaku(QWidget* owner)
                          Qt::WindowCloseButtonHint) {
     setObjectName(QStringLiteral("fmCutYoyaku"));
     setWindowTitle(Title);
-    ui::applyFormLook(*this);
+    widgets::applyFormLook(*this);
 
     buildControls();
     describeFields();
@@ -505,7 +505,7 @@ void TfmCutYoyaku::btnBackPageClick() {
 // Shows why the fields cannot be accepted as they are; false when they can.
 bool TfmCutYoyaku::refusedInput() {
     const auto refuse = [this](const QString& text) {
-        ui::showMessage(this, QMessageBox::Warning, RefusedTitle, text);
+        widgets::showMessage(this, QMessageBox::Warning, RefusedTitle, text);
         return true;
     };
     for (const QWidget* timeField : std::initializer_list<const QWidget*>{
@@ -539,18 +539,18 @@ void TfmCutYoyaku::Button1Click() {
 
 void TfmCutYoyaku::btnDeletePageClick() {
     const auto answer =
-        ui::showMessage(this, QMessageBox::Question, DeleteTitle,
-                        QStringLiteral("１つのお客様データを削除します。\nよろしいですか？"),
-                        QMessageBox::Yes | QMessageBox::No);
+        widgets::showMessage(this, QMessageBox::Question, DeleteTitle,
+                             QStringLiteral("１つのお客様データを削除します。\nよろしいですか？"),
+                             QMessageBox::Yes | QMessageBox::No);
     if (answer != QMessageBox::Yes) {
-        ui::showMessage(this, QMessageBox::Warning, DeleteTitle,
-                        QStringLiteral("１つの予約データの削除取り消しました。"));
+        widgets::showMessage(this, QMessageBox::Warning, DeleteTitle,
+                             QStringLiteral("１つの予約データの削除取り消しました。"));
         return;
     }
     DeleteZenyoyakuLine(PageList.at(PageIndex));
     // The dialog stays on the screen until the user has seen that the deletion is done.
-    ui::showMessage(this, QMessageBox::Information, DeleteTitle,
-                    QStringLiteral("１つの予約データの削除しました。"));
+    widgets::showMessage(this, QMessageBox::Information, DeleteTitle,
+                         QStringLiteral("１つの予約データの削除しました。"));
     reject();
 }
 

@@ -1,8 +1,8 @@
 #include "reservation/uUserListDialog.h"
 
-#include "mainwindow/Appearance.h"
 #include "records/Sjis.h"
 #include "reservation/DialogSupport.h"
+#include "widgets/Appearance.h"
 
 #include <QEvent>
 #include <QListWidget>
@@ -47,7 +47,7 @@ TfmUserListDialog::TfmUserListDialog(QWidget* owner)
       ListBoxUserList(new UnhighlightedListBox(this)) {
     setObjectName(QStringLiteral("fmUserListDialog"));
     setWindowTitle(QStringLiteral("ダイアログ"));
-    setFont(ui::formFont());
+    setFont(widgets::formFont());
     setFixedSize(345, 133);
 
     ListBoxUserList->setObjectName(QStringLiteral("ListBoxUserList"));

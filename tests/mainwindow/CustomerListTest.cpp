@@ -17,7 +17,7 @@
 #include <QtTest>
 
 using namespace testing_support;
-using ui::UserListModel;
+using mainwindow::UserListModel;
 
 namespace {
 
@@ -91,7 +91,7 @@ TEST(UserItemFrom, RemovesMarksAfterJoiningButComparesTheKindAsStored) {
     const QByteArray line = sjisOf("ポチ") + '\t' + mark + sjisOf("犬") + '\t' + mark + '\t' +
                             mark + '\t' + sjisOf("山田") + '\t' + mark + '\t' + mark + '\t' + mark +
                             '\t' + mark + '\t' + mark;
-    const ui::UserItem item = ui::UserItemFrom(line);
+    const mainwindow::UserItem item = mainwindow::UserItemFrom(line);
     EXPECT_EQ(item.image, 0);
     EXPECT_EQ(item.shimei, QStringLiteral("山田()"));
     EXPECT_EQ(item.address, QString());
@@ -103,7 +103,7 @@ TEST_F(CustomerListTest, SwitchesBetweenIconAndDetailViews) {
     auto window = openWindow();
     window->show();
     window->actUserItiran->trigger();
-    ui::TUserListView& list = *window->userListView();
+    mainwindow::TUserListView& list = *window->userListView();
     EXPECT_FALSE(list.isReport());
     EXPECT_EQ(list.iconView()->viewMode(), QListView::IconMode);
     EXPECT_EQ(list.iconView()->iconSize(), QSize(32, 32));

@@ -54,8 +54,8 @@ QByteArray bytesOf(const QString& path) {
 
 QStringList tableOf(TfmMain& window) {
     QStringList cells;
-    for (int row = 0; row < ui::TYoyakuGrid::RowCount; ++row) {
-        for (int column = 0; column < ui::TYoyakuGrid::ColumnCount; ++column) {
+    for (int row = 0; row < mainwindow::TYoyakuGrid::RowCount; ++row) {
+        for (int column = 0; column < mainwindow::TYoyakuGrid::ColumnCount; ++column) {
             cells.append(window.yoyakuGrid()->cellText(column, row));
         }
     }
@@ -63,10 +63,10 @@ QStringList tableOf(TfmMain& window) {
 }
 
 QStringList pageOf(TfmMain& window) {
-    const ui::UserListModel* model = window.userListView()->model();
+    const mainwindow::UserListModel* model = window.userListView()->model();
     QStringList items;
     for (int row = 0; row < model->rowCount(); ++row) {
-        for (int column = 0; column < ui::UserListModel::ColumnCount; ++column) {
+        for (int column = 0; column < mainwindow::UserListModel::ColumnCount; ++column) {
             items.append(model->index(row, column).data().toString());
         }
     }
@@ -124,7 +124,7 @@ void open(TfmMain& window, Command command) {
             break;
         case Update: {
             window.actYoteihyouHyouji->trigger();
-            ui::TYoyakuGrid* grid = window.yoyakuGrid();
+            mainwindow::TYoyakuGrid* grid = window.yoyakuGrid();
             // A message box may have taken the activation; the slot comes from the focused table.
             window.activateWindow();
             grid->setFocus();

@@ -51,7 +51,7 @@ QByteArray fileOf(const QByteArrayList& lines) {
     return bytes;
 }
 
-void doubleClickCustomer(ui::TUserListView& list, int index) {
+void doubleClickCustomer(mainwindow::TUserListView& list, int index) {
     QAbstractItemView* view =
         list.isReport() ? static_cast<QAbstractItemView*>(list.reportView()) : list.iconView();
     const QModelIndex item = list.model()->index(index, 0);

@@ -29,7 +29,7 @@
 #include <cstdio>
 
 using namespace testing_support;
-using ui::TYoyakuGrid;
+using mainwindow::TYoyakuGrid;
 
 namespace {
 
@@ -597,7 +597,7 @@ void SoakTest::deleteCustomer() {
     const int index = below(count);
     const bool yes = chance(75);
     detail_ += QStringLiteral("customer %1 %2").arg(index).arg(yes ? "yes" : "no");
-    ui::TUserListView& list = *window_->userListView();
+    mainwindow::TUserListView& list = *window_->userListView();
     list.selectIndex(index);
     auto answers = answerMessages({yes ? QMessageBox::Yes : QMessageBox::No, QMessageBox::Ok});
     QTest::keyClick(list.currentWidget(), Qt::Key_Delete);
@@ -675,18 +675,19 @@ void SoakTest::expectFileHolds(const QString& path, const QByteArrayList& lines,
 
 void SoakTest::expectCustomerPage() {
     const QByteArrayList& lines = window_->honjitu().UserList;
-    const ui::UserListModel& model = *window_->userListView()->model();
+    const mainwindow::UserListModel& model = *window_->userListView()->model();
     ASSERT_EQ(model.rowCount(), lines.size()) << "the list page and UserList differ in length";
     for (int row = 0; row < model.rowCount(); ++row) {
-        const ui::UserItem item = ui::UserItemFrom(lines.at(row));
+        const mainwindow::UserItem item = mainwindow::UserItemFrom(lines.at(row));
         const QStringList expected{item.petName, item.shimei, item.address, item.telephone,
                                    item.mobilPhone};
         QStringList shown;
-        for (int column = 0; column < ui::UserListModel::ColumnCount; ++column) {
+        for (int column = 0; column < mainwindow::UserListModel::ColumnCount; ++column) {
             shown.append(model.index(row, column).data().toString());
         }
         ASSERT_EQ(shown, expected) << "list page item " << row;
-        ASSERT_EQ(model.index(row, 0).data(ui::UserListModel::ImageIndexRole).toInt(), item.image)
+        ASSERT_EQ(model.index(row, 0).data(mainwindow::UserListModel::ImageIndexRole).toInt(),
+                  item.image)
             << "list page item " << row;
     }
 }

@@ -14,7 +14,7 @@
 #include <QtTest>
 
 using namespace testing_support;
-using ui::TYoyakuGrid;
+using mainwindow::TYoyakuGrid;
 
 namespace {
 
@@ -180,18 +180,18 @@ TEST(YoyakuCellColor, FollowsTheColourTable) {
         {7, 0, false, 7, QColor(74, 60, 213)},  {4, 5, false, 3, QColor(255, 251, 240)},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(ui::yoyakuCellColor(c.column, c.row, c.selected, c.today), c.expected)
+        EXPECT_EQ(mainwindow::yoyakuCellColor(c.column, c.row, c.selected, c.today), c.expected)
             << "column " << c.column << " row " << c.row << " selected " << c.selected << " today "
             << c.today;
     }
 }
 
 TEST(YoyakuRowHeight, GrowsOnlyForMoreThanOneLine) {
-    EXPECT_EQ(ui::yoyakuRowHeight({"", ""}, 12), 26);
-    EXPECT_EQ(ui::yoyakuRowHeight({"a/b", ""}, 12), 26);
-    EXPECT_EQ(ui::yoyakuRowHeight({"a/b\r\nc/d", "a/b"}, 12), 38);
-    EXPECT_EQ(ui::yoyakuRowHeight({"a/b\r\nc/d", "1\r\n2\r\n3"}, 12), 50);
-    EXPECT_EQ(ui::yoyakuRowHeight({"a/b\nc/d"}, 12), 26) << "only CR LF breaks a line";
+    EXPECT_EQ(mainwindow::yoyakuRowHeight({"", ""}, 12), 26);
+    EXPECT_EQ(mainwindow::yoyakuRowHeight({"a/b", ""}, 12), 26);
+    EXPECT_EQ(mainwindow::yoyakuRowHeight({"a/b\r\nc/d", "a/b"}, 12), 38);
+    EXPECT_EQ(mainwindow::yoyakuRowHeight({"a/b\r\nc/d", "1\r\n2\r\n3"}, 12), 50);
+    EXPECT_EQ(mainwindow::yoyakuRowHeight({"a/b\nc/d"}, 12), 26) << "only CR LF breaks a line";
 }
 
 TEST_F(WeeklyTableTest, PaintsSundaySaturdayTodayAndTheSelectedCell) {

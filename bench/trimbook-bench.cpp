@@ -267,7 +267,7 @@ private:
             }
             drive(dialog, start);
         });
-        reservation::runCutYoyaku(&window_, window_.honjitu(), window_.yoyakuFilePath(), cell);
+        reservation::runCutYoyaku(&window_, window_.recordLists(), cell);
         window_.YoyakuhyouShow(window_.honjitu().WeekStart);
         grid()->repaint();
         return bench::elapsedMs(start);

@@ -1,8 +1,8 @@
 #include "mainwindow/StartUp.h"
 
 #include "mainwindow/SingleInstance.h"
-#include "mainwindow/StartUpReads.h"
 #include "mainwindow/uMain.h"
+#include "records/StartUpReads.h"
 #include "widgets/Appearance.h"
 #include "widgets/ErrorGuard.h"
 #include "widgets/Pictures.h"
@@ -77,7 +77,7 @@ int runApplication(int argc, char* argv[]) {
     QApplication application(argc, argv);
     // The record files come in on a worker thread while the rest of the program starts.
     MainWindowOptions options = MainWindowOptions::ofExecutable();
-    options.readAhead = std::make_shared<StartUpReads>(options.appDir);
+    options.readAhead = std::make_shared<records::StartUpReads>(options.appDir);
     QCoreApplication::setApplicationName(widgets::ApplicationTitle);
     QGuiApplication::setDesktopFileName(QStringLiteral("trimbook"));
     QApplication::setWindowIcon(widgets::applicationIcon());

@@ -3,7 +3,6 @@
 #include "customer/KokyakuTourokuCommand.h"
 #include "mainwindow/AboutBox.h"
 #include "mainwindow/FormPlacement.h"
-#include "mainwindow/StartUpReads.h"
 #include "mainwindow/UserListView.h"
 #include "mainwindow/YoyakuGrid.h"
 #include "records/Clock.h"
@@ -76,8 +75,9 @@ TfmMain::TfmMain(const MainWindowOptions& options, QWidget* parent)
       appDir_(QDir::cleanPath(options.appDir)),
       iniPath_(options.iniPath),
       Honjitu(new THonjitu(this)),
+      recordLists_(*Honjitu, appDir_),
       startUpReads_(options.readAhead ? options.readAhead
-                                      : std::make_shared<mainwindow::StartUpReads>(appDir_)) {
+                                      : std::make_shared<records::StartUpReads>(appDir_)) {
     setObjectName(QStringLiteral("fmMain"));
     widgets::applyFormLook(*this);
     setWindowIcon(widgets::applicationIcon());
@@ -219,14 +219,6 @@ void TfmMain::createContextMenus() {
             [this](QPoint at) { PopupMenuUserItiran->popup(ListView1->mapToGlobal(at)); });
 }
 
-QString TfmMain::userFilePath() const {
-    return recordFilePath(appDir_, UserFileName);
-}
-
-QString TfmMain::yoyakuFilePath() const {
-    return recordFilePath(appDir_, YoyakuFileName);
-}
-
 void TfmMain::FormCreate() {
     const std::function<void()> steps[] = {
         [this] { setWindowTitle(widgets::ApplicationTitle); },
@@ -257,19 +249,8 @@ void TfmMain::closeEvent(QCloseEvent* event) {
 }
 
 void TfmMain::YoyakuFileLoad() {
-    yoyakuListLoaded_ = false;
-    if (auto read = startUpReads_ ? startUpReads_->reservations.take() : std::nullopt) {
-        Honjitu->YoyakuList = std::move(read->lines);
-        Honjitu->YoyakuTail = std::move(read->unreadTail);
-        yoyakuIndex_ = std::move(read->index);
-        yoyakuListLoaded_ = true;
-        return;
-    }
-    yoyakuIndex_ = {};
-    const auto indexLine = [this](const QByteArray& line) { yoyakuIndex_.append(line); };
-    const bool found = ::YoyakuFileLoad(yoyakuFilePath(), *Honjitu, indexLine);
-    yoyakuListLoaded_ = true;
-    if (!found) {
+    if (!recordLists_.YoyakuFileLoad(startUpReads_ ? startUpReads_->reservations.take()
+                                                   : std::nullopt)) {
         widgets::showMessage(this, QMessageBox::Warning, YoyakuLoadErrorCaption,
                              QStringLiteral("カット予約ファイルがありません。\n\"%1\" 読込失敗")
                                  .arg(QDir::toNativeSeparators(yoyakuFilePath())));
@@ -281,7 +262,7 @@ void TfmMain::ensureYoyakuListLoaded() {
     // file that could not be read leaves the list empty while the file may hold reservations: a
     // rewrite from it would erase them, and the table would hide them. The file is read first;
     // while it cannot be, the command ends with that error and writes nothing.
-    if (!yoyakuListLoaded_) {
+    if (!recordLists_.isYoyakuListLoaded()) {
         YoyakuFileLoad();
     }
 }
@@ -306,24 +287,23 @@ void TfmMain::YoyakuhyouShow(const QDateTime& weekStart) {
 
 void TfmMain::YoyakuhyouFill() {
     const QDate today = clock_source::now().date();
-    yoyakuIndex_.sync(Honjitu->YoyakuList);
-    const QList<qsizetype> booked =
-        yoyakuIndex_.bookedBetween(shownWeekStart_, shownWeekStart_.addDays(6), today);
+    const QList<qsizetype> booked = recordLists_.yoyakuIndex().bookedBetween(
+        shownWeekStart_, shownWeekStart_.addDays(6), today);
     for (const qsizetype position : booked) {
         YoyakuCellSet(position, today);
     }
 }
 
 void TfmMain::YoyakuCellSet(qsizetype position, const QDate& today) {
+    const records::ReservationIndex& index = recordLists_.yoyakuIndex();
     // Hours without a row (before 8, after 24, not a number) are left out of the table.
-    const int row = yoyakuIndex_.bookedHour(position) - HourOfFirstRow;
+    const int row = index.bookedHour(position) - HourOfFirstRow;
     if (row < 1 || row >= mainwindow::TYoyakuGrid::RowCount) {
         return;
     }
     const int column =
-        static_cast<int>(shownWeekStart_.daysTo(yoyakuIndex_.bookedDate(position, today))) + 1;
-    StringGridYoyaku->appendCellLine(column, row,
-                                     sjis::toUnicode(yoyakuIndex_.tableEntry(position)));
+        static_cast<int>(shownWeekStart_.daysTo(index.bookedDate(position, today))) + 1;
+    StringGridYoyaku->appendCellLine(column, row, sjis::toUnicode(index.tableEntry(position)));
 }
 
 void TfmMain::actYoyakuDialogShowExecute() {
@@ -335,7 +315,7 @@ void TfmMain::actYoyakuDialogShowExecute() {
         StringGridYoyaku->currentRow() > 0) {
         cell = QPoint(StringGridYoyaku->currentColumn(), StringGridYoyaku->currentRow());
     }
-    reservation::runCutYoyaku(this, *Honjitu, yoyakuFilePath(), cell);
+    reservation::runCutYoyaku(this, recordLists_, cell);
 }
 
 void TfmMain::actUserTourokuExecute() {
@@ -350,7 +330,7 @@ void TfmMain::ListView1DblClick() {
 }
 
 void TfmMain::KokyakuTourokuDialogShow(int n) {
-    if (customer::runKokyakuTouroku(this, *Honjitu, userFilePath(), n)) {
+    if (customer::runKokyakuTouroku(this, recordLists_, n)) {
         UserListLoad();
     }
 }
@@ -381,8 +361,7 @@ void TfmMain::UserListLoad() {
             model->appendFrom(Honjitu->UserList, model->rowCount());
         };
         const auto handOver = qScopeGuard(hand);
-        ::UserListLoad(
-            userFilePath(), *Honjitu,
+        recordLists_.UserListLoad(
             [&hand] {
                 hand();
                 QCoreApplication::processEvents();
@@ -408,11 +387,9 @@ void TfmMain::ListView1KeyDown() {
                              QStringLiteral("１つのお客様データの削除取り消しました。"));
         return;
     }
-    // The list changes only once the file holds the change, so a failed write leaves both as
-    // they were.
     QByteArrayList remaining = Honjitu->UserList;
     remaining.removeAt(index);
-    rewriteRecordFile(userFilePath(), remaining, Honjitu->UserTail);
+    recordLists_.replaceUserList(std::move(remaining));
     UserListLoad();
     widgets::showMessage(this, QMessageBox::Information, UserDeleteCaption,
                          QStringLiteral("１つのお客様データの削除しました。"));

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "records/ReservationIndex.h"
+#include "records/RecordLists.h"
 #include "records/uLib.h"
 
 #include <QDateTime>
@@ -20,7 +20,6 @@ class QToolBar;
 namespace mainwindow {
 class TYoyakuGrid;
 class TUserListView;
-struct StartUpReads;
 }  // namespace mainwindow
 
 // Where the main window keeps its records and its placement.
@@ -29,7 +28,7 @@ struct MainWindowOptions {
     QString iniPath;  // window placement file
     // The record files of appDir already being read ahead; when none are given, the window starts
     // reading them itself as it is created.
-    std::shared_ptr<mainwindow::StartUpReads> readAhead = {};
+    std::shared_ptr<records::StartUpReads> readAhead = {};
 
     // The executable's folder and "<executable>.ini".
     static MainWindowOptions ofExecutable();
@@ -50,10 +49,11 @@ public:
     void UserListLoad();
     bool isUserListLoading() const { return userListLoading_; }
 
-    THonjitu& honjitu() { return *Honjitu; }
+    const THonjitu& honjitu() const { return *Honjitu; }
+    records::RecordLists& recordLists() { return recordLists_; }
     QString AppDir() const { return appDir_; }
-    QString userFilePath() const;
-    QString yoyakuFilePath() const;
+    QString userFilePath() const { return recordLists_.userFilePath(); }
+    QString yoyakuFilePath() const { return recordLists_.yoyakuFilePath(); }
     QString iniFilePath() const { return iniPath_; }
 
     mainwindow::TYoyakuGrid* yoyakuGrid() const { return StringGridYoyaku; }
@@ -115,13 +115,10 @@ private:
     QString appDir_;
     QString iniPath_;
     THonjitu* Honjitu;
-    records::ReservationIndex yoyakuIndex_;
+    records::RecordLists recordLists_;
     // The record files read ahead while the window is being built; gone once it is.
-    std::shared_ptr<mainwindow::StartUpReads> startUpReads_;
+    std::shared_ptr<records::StartUpReads> startUpReads_;
     QDate shownWeekStart_;
-    // YoyakuList is the working copy of the reservation file only once the file was read (or
-    // found missing); until then nothing may write the file from it.
-    bool yoyakuListLoaded_ = false;
     bool userListLoading_ = false;
     bool userListReloadPending_ = false;
 

@@ -148,8 +148,11 @@ TEST_F(WeeklyTableTest, ReservationsLandInTheirCellsInFileOrderAndGrowTheirRow) 
 TEST_F(WeeklyTableTest, ReservationsBookedLaterInTheRunAppearAfterARebuild) {
     writeReservations({reservationLine("2026", "12", "09", "12", "山田", "ポチ")});
     auto window = openWindow();
-    window->honjitu().YoyakuList.append(reservationLine("2026", "12", "09", "12", "田中", "ハナ"));
-    window->honjitu().YoyakuList.removeFirst();
+    records::RecordLists& lists = window->recordLists();
+    lists.YoyakuFileSave(reservationLine("2026", "12", "09", "12", "田中", "ハナ"), 'A');
+    QByteArrayList later = lists.honjitu().YoyakuList;
+    later.removeFirst();
+    lists.replaceYoyakuList(later);
     window->YoyakuhyouShow(window->honjitu().WeekStart);
     EXPECT_EQ(window->yoyakuGrid()->cellText(4, 5), QStringLiteral("田中/ハナ"));
 }

@@ -54,7 +54,12 @@ void CutYoyakuTest::TearDown() {
 
 void CutYoyakuTest::givenReservations(const QByteArrayList& lines) {
     writeBytes(path, fileOf(lines));
-    honjitu.YoyakuList = lines;
+    lists.YoyakuFileLoad();
+}
+
+void CutYoyakuTest::givenCustomers(const QByteArrayList& lines) {
+    writeBytes(lists.userFilePath(), fileOf(lines));
+    lists.UserListLoad();
 }
 
 std::shared_ptr<ModalVisit> CutYoyakuTest::run(std::optional<QPoint> cell,
@@ -64,7 +69,7 @@ std::shared_ptr<ModalVisit> CutYoyakuTest::run(std::optional<QPoint> cell,
             drive(*dialog);
         }
     });
-    reservation::runCutYoyaku(nullptr, honjitu, path, cell);
+    reservation::runCutYoyaku(nullptr, lists, cell);
     return visit;
 }
 

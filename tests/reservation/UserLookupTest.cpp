@@ -75,7 +75,7 @@ class UserLookup : public CutYoyakuTest, public ::testing::WithParamInterface<Lo
 
 TEST_P(UserLookup, ListsMatchingLinesAndCopiesTheChosenOne) {
     const LookupCase& lookup = GetParam();
-    honjitu.UserList = {yamada(), sato(), abc()};
+    givenCustomers({yamada(), sato(), abc()});
     std::shared_ptr<ModalVisit> picker;
     QList<QByteArray> listed;
     bool highlightedWhenShown = true;

@@ -15,18 +15,14 @@
 namespace mainwindow {
 namespace {
 
-QByteArray sjisOf(const QString& text) {
-    return sjis::fromUnicode(text).value_or(QByteArray());
-}
-
 QString shown(const QByteArray& text) {
-    return sjis::toUnicode(records::EmptyMarkDelete(text)).left(widgets::LongestShownLine);
+    return records::sjis::toUnicode(records::EmptyMarkDelete(text)).left(widgets::LongestShownLine);
 }
 
 int imageOfKind(const QByteArray& shu) {
-    static const QByteArray Dog = sjisOf(QStringLiteral("犬"));
-    static const QByteArray Cat = sjisOf(QStringLiteral("猫"));
-    static const QByteArray Other = sjisOf(QStringLiteral("その他"));
+    static const QByteArray Dog = records::sjis::bytesOf(QStringLiteral("犬"));
+    static const QByteArray Cat = records::sjis::bytesOf(QStringLiteral("猫"));
+    static const QByteArray Other = records::sjis::bytesOf(QStringLiteral("その他"));
     if (shu == Dog) {
         return static_cast<int>(widgets::Picture::Dog);
     }
@@ -56,7 +52,7 @@ constexpr int IconSpacing = 4;
 }  // namespace
 
 UserItem UserItemFrom(const QByteArray& line) {
-    using namespace records::customer;
+    using namespace records::customer_record;
     const QByteArrayList fields = records::splitFields(line);
     const auto field = [&fields](Field position) { return records::fieldAt(fields, position); };
     UserItem item;
@@ -123,6 +119,7 @@ const UserItem& UserListModel::shownItem(int row) const {
 }
 
 void UserListModel::clear() {
+    added_.clear();
     if (rows_.empty()) {
         return;
     }
@@ -131,15 +128,20 @@ void UserListModel::clear() {
     endResetModel();
 }
 
-void UserListModel::appendFrom(const QByteArrayList& lines, qsizetype from) {
-    if (from >= lines.size()) {
+void UserListModel::addItem(const QByteArray& line) {
+    added_.append(line);
+}
+
+void UserListModel::showAdded() {
+    if (added_.isEmpty()) {
         return;
     }
     const int first = static_cast<int>(rows_.size());
-    beginInsertRows({}, first, first + static_cast<int>(lines.size() - from) - 1);
-    for (qsizetype i = from; i < lines.size(); ++i) {
-        rows_.push_back({lines.at(i), nullptr});
+    beginInsertRows({}, first, first + static_cast<int>(added_.size()) - 1);
+    for (QByteArray& line : added_) {
+        rows_.push_back({std::move(line), nullptr});
     }
+    added_.clear();
     endInsertRows();
 }
 

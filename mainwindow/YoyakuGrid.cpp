@@ -1,5 +1,7 @@
 #include "mainwindow/YoyakuGrid.h"
 
+#include "records/RecordFormat.h"
+
 #include "widgets/Appearance.h"
 
 #include <QAbstractButton>
@@ -43,10 +45,6 @@ ColumnColors colorsOfColumn(int column, int today) {
         return TodayColors;
     }
     return OtherColors;
-}
-
-QString twoDigits(int number) {
-    return QStringLiteral("%1").arg(number, 2, 10, QLatin1Char('0'));
 }
 
 // Draws the lines of a cell text from the inset corner; a line too wide for the cell ends in an
@@ -109,16 +107,16 @@ QString dayHeader(const QDate& date) {
     static const QString Weekdays[] = {
         QStringLiteral("月"), QStringLiteral("火"), QStringLiteral("水"), QStringLiteral("木"),
         QStringLiteral("金"), QStringLiteral("土"), QStringLiteral("日")};
-    return twoDigits(date.day()) + QStringLiteral("日(") + Weekdays[date.dayOfWeek() - 1] +
+    return records::twoDigits(date.day()) + QStringLiteral("日(") + Weekdays[date.dayOfWeek() - 1] +
            QLatin1Char(')');
 }
 
 QString monthHeader(const QDate& date) {
-    return twoDigits(date.month()) + QStringLiteral("月");
+    return records::twoDigits(date.month()) + QStringLiteral("月");
 }
 
 QString hourLabel(int hour) {
-    return twoDigits(hour) + QStringLiteral(" 時");
+    return records::twoDigits(hour) + QStringLiteral(" 時");
 }
 
 int yoyakuRowHeight(const QStringList& cellTexts, int lineHeight) {
@@ -203,10 +201,9 @@ protected:
     void paintSection(QPainter* painter, const QRect& rect, int section) const override {
         const int column = orientation() == Qt::Horizontal ? section + 1 : 0;
         const int row = orientation() == Qt::Horizontal ? 0 : section + 1;
-        painter->save();
-        paintFixedCell(*painter, this, rect, column, row, grid_->cellText(column, row),
-                       grid_->todayColumn(), grid_->lineHeight());
-        painter->restore();
+        QStyleOption option;
+        option.rect = rect;
+        grid_->StringGridYoyakuDrawCell(*painter, this, column, row, option);
     }
 
 private:
@@ -219,21 +216,8 @@ public:
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override {
-        const int column = index.column() + 1;
-        const int row = index.row() + 1;
-        const bool selected = option.state.testFlag(QStyle::State_Selected);
-        painter->save();
-        painter->fillRect(option.rect,
-                          yoyakuCellColor(column, row, selected, grid_->todayColumn()));
-        drawCellText(*painter, option.rect, grid_->cellText(column, row), CellText,
-                     grid_->lineHeight());
-        if (option.state.testFlag(QStyle::State_HasFocus)) {
-            QStyleOptionFocusRect focus;
-            focus.QStyleOption::operator=(option);
-            focus.backgroundColor = SelectedColor;
-            grid_->style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter, grid_);
-        }
-        painter->restore();
+        grid_->StringGridYoyakuDrawCell(*painter, grid_, index.column() + 1, index.row() + 1,
+                                        option);
     }
 
 private:
@@ -356,10 +340,31 @@ bool TYoyakuGrid::eventFilter(QObject* watched, QEvent* event) {
     return QTableView::eventFilter(watched, event);
 }
 
+void TYoyakuGrid::StringGridYoyakuDrawCell(QPainter& painter, const QWidget* on, int column,
+                                           int row, const QStyleOption& option) const {
+    painter.save();
+    if (column == 0 || row == 0) {
+        paintFixedCell(painter, on, option.rect, column, row, cellText(column, row), todayColumn_,
+                       lineHeight());
+    } else {
+        const bool selected = option.state.testFlag(QStyle::State_Selected);
+        painter.fillRect(option.rect, yoyakuCellColor(column, row, selected, todayColumn_));
+        drawCellText(painter, option.rect, cellText(column, row), CellText, lineHeight());
+        if (option.state.testFlag(QStyle::State_HasFocus)) {
+            QStyleOptionFocusRect focus;
+            focus.QStyleOption::operator=(option);
+            focus.backgroundColor = SelectedColor;
+            style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+        }
+    }
+    painter.restore();
+}
+
 void TYoyakuGrid::paintCorner(QAbstractButton* corner) {
     QPainter painter(corner);
-    paintFixedCell(painter, corner, corner->rect(), 0, 0, cellText(0, 0), todayColumn_,
-                   lineHeight());
+    QStyleOption option;
+    option.rect = corner->rect();
+    StringGridYoyakuDrawCell(painter, corner, 0, 0, option);
 }
 
 }  // namespace mainwindow

@@ -6,6 +6,8 @@
 #include <QTableView>
 
 class QAbstractButton;
+class QPainter;
+class QStyleOption;
 
 namespace mainwindow {
 
@@ -64,6 +66,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Paints cell (column, row) over whatever was drawn there, on the widget `on`: `option` gives
+    // its rectangle and its state (selected, focused); the fixed row and column are painted as
+    // fixed cells.
+    void StringGridYoyakuDrawCell(QPainter& painter, const QWidget* on, int column, int row,
+                                  const QStyleOption& option) const;
     void paintCorner(QAbstractButton* corner);
 
     class Model;

@@ -286,7 +286,7 @@ void TfmMain::YoyakuhyouShow(const QDateTime& weekStart) {
 }
 
 void TfmMain::YoyakuhyouFill() {
-    const QDate today = clock_source::now().date();
+    const QDate today = records::clock_source::now().date();
     const QList<qsizetype> booked = recordLists_.yoyakuIndex().bookedBetween(
         shownWeekStart_, shownWeekStart_.addDays(6), today);
     for (const qsizetype position : booked) {
@@ -303,7 +303,8 @@ void TfmMain::YoyakuCellSet(qsizetype position, const QDate& today) {
     }
     const int column =
         static_cast<int>(shownWeekStart_.daysTo(index.bookedDate(position, today))) + 1;
-    StringGridYoyaku->appendCellLine(column, row, sjis::toUnicode(index.tableEntry(position)));
+    StringGridYoyaku->appendCellLine(column, row,
+                                     records::sjis::toUnicode(index.tableEntry(position)));
 }
 
 void TfmMain::actYoyakuDialogShowExecute() {
@@ -355,19 +356,20 @@ void TfmMain::UserListLoad() {
         userListReloadPending_ = false;
         mainwindow::UserListModel* model = ListView1->model();
         model->clear();
-        // The page takes the lines read so far whenever events are let through, so that the views
-        // take them in batches and item i is customer line i whenever anything else can run.
-        const auto hand = [this, model] {
-            model->appendFrom(Honjitu->UserList, model->rowCount());
-        };
-        const auto handOver = qScopeGuard(hand);
-        recordLists_.UserListLoad(
-            [&hand] {
-                hand();
-                QCoreApplication::processEvents();
-            },
-            startUpReads_ ? startUpReads_->users.take() : std::nullopt);
+        // The page shows the items taken so far whenever events are let through, so that item i
+        // is customer line i whenever anything else can run.
+        const auto showAdded = qScopeGuard([model] { model->showAdded(); });
+        recordLists_.UserListLoad([this](const QByteArray& line) { UserItemAdd(line); },
+                                  [model] {
+                                      model->showAdded();
+                                      QCoreApplication::processEvents();
+                                  },
+                                  startUpReads_ ? startUpReads_->users.take() : std::nullopt);
     } while (userListReloadPending_);
+}
+
+void TfmMain::UserItemAdd(const QByteArray& line) {
+    ListView1->model()->addItem(line);
 }
 
 void TfmMain::ListView1KeyDown() {

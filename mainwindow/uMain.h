@@ -47,6 +47,8 @@ public:
     // Clears the customer list page and UserList and refills both from the customer file. Events
     // are let through while it reads; the commands that change customers are held off meanwhile.
     void UserListLoad();
+    // Adds the item of one customer line to the customer list page.
+    void UserItemAdd(const QByteArray& line);
     bool isUserListLoading() const { return userListLoading_; }
 
     const THonjitu& honjitu() const { return *Honjitu; }

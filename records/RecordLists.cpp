@@ -43,7 +43,8 @@ bool RecordLists::YoyakuFileLoad(std::optional<ReservationsReadAhead> readAhead)
     return true;
 }
 
-void RecordLists::UserListLoad(const std::function<void()>& letEventsThrough,
+void RecordLists::UserListLoad(const std::function<void(const QByteArray&)>& takeLine,
+                               const std::function<void()>& letEventsThrough,
                                std::optional<RecordFileRead> readAhead) {
     constexpr qint64 EventIntervalMs = 8;
     honjitu_.UserList.clear();
@@ -64,6 +65,9 @@ void RecordLists::UserListLoad(const std::function<void()>& letEventsThrough,
             sinceEvents.restart();
         }
         honjitu_.UserList.append(line);
+        if (takeLine) {
+            takeLine(line);
+        }
     }
 }
 

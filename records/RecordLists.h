@@ -35,11 +35,12 @@ public:
     // FileError when it exists but cannot be read.
     bool YoyakuFileLoad(std::optional<ReservationsReadAhead> readAhead = std::nullopt);
 
-    // Clears UserList and reads the customer file into it, from `readAhead` when given.
-    // `letEventsThrough` runs before the first line and then every few milliseconds, so the
-    // window stays responsive on a long file (and the list page can take the lines read so far).
+    // Clears UserList and reads the customer file into it, from `readAhead` when given, handing
+    // each line to `takeLine` once it is in the list. `letEventsThrough` runs before the first
+    // line and then every few milliseconds, so the window stays responsive on a long file.
     // Throws FileError when the file cannot be read; the lines taken before stay.
-    void UserListLoad(const std::function<void()>& letEventsThrough = {},
+    void UserListLoad(const std::function<void(const QByteArray&)>& takeLine = {},
+                      const std::function<void()>& letEventsThrough = {},
                       std::optional<RecordFileRead> readAhead = std::nullopt);
 
     // Mode 'A' appends `line` to the file and then to the list; mode 'R' replaces the file with

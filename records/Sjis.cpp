@@ -5,7 +5,7 @@
 #include <cerrno>
 #include <cstring>
 
-namespace sjis {
+namespace records::sjis {
 
 qsizetype indexOf(const QByteArray& haystack, const QByteArray& needle, qsizetype from) {
     const qsizetype size = haystack.size();
@@ -131,4 +131,4 @@ std::optional<QByteArray> fromUnicode(const QString& text) {
     return result;
 }
 
-}  // namespace sjis
+}  // namespace records::sjis

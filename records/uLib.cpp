@@ -120,7 +120,7 @@ QByteArray readRecordFile(const QString& path) {
 FileError::FileError(const QString& message) : std::runtime_error(message.toStdString()) {}
 
 THonjitu::THonjitu(QObject* owner) : QObject(owner) {
-    const QDateTime now = clock_source::now();
+    const QDateTime now = records::clock_source::now();
     Jikan = 1;
     Kijunbi = now;
     Youbi = weekdayNumber(now.date());
@@ -136,7 +136,7 @@ int weekdayNumber(const QDate& date) {
 }
 
 void WeekNow(THonjitu& honjitu) {
-    const QDateTime now = clock_source::now();
+    const QDateTime now = records::clock_source::now();
     honjitu.Youbi = weekdayNumber(now.date());
     honjitu.Kijunbi = now;
     honjitu.Jikan = now.time().hour();

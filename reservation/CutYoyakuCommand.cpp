@@ -26,7 +26,7 @@ void runCutYoyaku(QWidget* owner, records::RecordLists& lists,
         dialog.YoyakuEdit(focusedTableCell->x(), focusedTableCell->y(), honjitu.WeekStart,
                           honjitu.YoyakuList);
     } else {
-        dialog.YoyakuEdit(0, 0, clock_source::now(), honjitu.YoyakuList);
+        dialog.YoyakuEdit(0, 0, records::clock_source::now(), honjitu.YoyakuList);
     }
     dialog.setZenyoyakuList(honjitu.YoyakuList);
 

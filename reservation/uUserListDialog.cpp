@@ -5,6 +5,7 @@
 #include "widgets/Appearance.h"
 
 #include <QEvent>
+#include <QKeyEvent>
 #include <QListWidget>
 #include <QStyledItemDelegate>
 #include <QVBoxLayout>
@@ -64,19 +65,38 @@ TfmUserListDialog::TfmUserListDialog(QWidget* owner)
 }
 
 void TfmUserListDialog::addUser(const QByteArray& line) {
-    auto* item = new QListWidgetItem(sjis::toUnicode(line), ListBoxUserList);
+    auto* item = new QListWidgetItem(records::sjis::toUnicode(line), ListBoxUserList);
     item->setData(RawLineRole, line);
 }
 
 bool TfmUserListDialog::eventFilter(QObject* watched, QEvent* event) {
-    const bool enterInList = watched == ListBoxUserList && reservation::isEnterPress(event);
-    const bool doubleClick =
-        watched == ListBoxUserList->viewport() && event->type() == QEvent::MouseButtonDblClick;
-    if (enterInList || doubleClick) {
-        SelectUser();
+    if (watched == ListBoxUserList && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<const QKeyEvent*>(event)->key();
+        FormKeyDown(key);
+        ListBoxUserListKeyDown(key);
+        return !isVisible();  // a key that closed the picker goes no further
+    }
+    if (watched == ListBoxUserList->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+        ListBoxUserListDblClick();
         return true;
     }
     return QDialog::eventFilter(watched, event);
+}
+
+void TfmUserListDialog::FormKeyDown(int key) {
+    if (key == Qt::Key_Escape) {
+        reject();
+    }
+}
+
+void TfmUserListDialog::ListBoxUserListKeyDown(int key) {
+    if (reservation::isEnterKey(key)) {
+        SelectUser();
+    }
+}
+
+void TfmUserListDialog::ListBoxUserListDblClick() {
+    SelectUser();
 }
 
 void TfmUserListDialog::SelectUser() {

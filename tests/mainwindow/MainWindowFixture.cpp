@@ -14,7 +14,7 @@ namespace testing_support {
 
 QByteArray reservationLine(const char* nen, const char* tuki, const char* niti, const char* jikan,
                            const char* shimei, const char* petName) {
-    using namespace records::reservation;
+    using namespace records::reservation_record;
     QByteArrayList values(FieldCount);
     values[YoyakuNen] = nen;
     values[YoyakuTuki] = tuki;
@@ -30,7 +30,7 @@ QByteArray reservationLine(const char* nen, const char* tuki, const char* niti, 
 QByteArray customerLine(const char* petName, const char* shu, const char* shimei,
                         const char* furigana, const char* jyusho, const char* tuzuki,
                         const char* telephone, const char* mobil) {
-    using namespace records::customer;
+    using namespace records::customer_record;
     QByteArrayList values(FieldCount);
     values[PetName] = sjisOf(petName);
     values[Shu] = sjisOf(shu);
@@ -67,11 +67,11 @@ void MainWindowTest::SetUp() {
 }
 
 void MainWindowTest::TearDown() {
-    clock_source::set({});
+    records::clock_source::set({});
 }
 
 void MainWindowTest::setNow(const QDateTime& now) {
-    clock_source::set([now] { return now; });
+    records::clock_source::set([now] { return now; });
 }
 
 QString MainWindowTest::userFile() const {

@@ -24,7 +24,7 @@ int main(int argc, char* argv[]) {
     mainwindow::installJapaneseTranslation(application);
     widgets::installFontSubstitutes();
     const QDateTime now(QDate(2026, 12, 9), QTime(10, 30));
-    clock_source::set([now] { return now; });
+    records::clock_source::set([now] { return now; });
 
     QTemporaryDir records;
     generator::Options options;

@@ -33,7 +33,7 @@ using mainwindow::TYoyakuGrid;
 
 namespace {
 
-namespace rsv = records::reservation;
+namespace reservation_record = records::reservation_record;
 
 // What ctest runs: a walk that takes well under a minute in the normal build.
 constexpr int DefaultSteps = 1000;
@@ -380,13 +380,14 @@ void SoakTest::timePasses() {
 // Browses a slot's pages; the page count must be the slot's reservations in YoyakuList.
 void SoakTest::page() {
     runReservationDialog(bookedCell(), [this](QWidget& dialog) {
-        const rsv::TimeSlot slot{sjis::fromUnicode(fieldText(dialog, "cbYoyakuNen")).value(),
-                                 sjis::fromUnicode(fieldText(dialog, "cbYoyakuTuki")).value(),
-                                 sjis::fromUnicode(fieldText(dialog, "cbYoyakuNiti")).value(),
-                                 sjis::fromUnicode(fieldText(dialog, "cbYoyakuJikan")).value()};
+        const reservation_record::TimeSlot slot{
+            records::sjis::fromUnicode(fieldText(dialog, "cbYoyakuNen")).value(),
+            records::sjis::fromUnicode(fieldText(dialog, "cbYoyakuTuki")).value(),
+            records::sjis::fromUnicode(fieldText(dialog, "cbYoyakuNiti")).value(),
+            records::sjis::fromUnicode(fieldText(dialog, "cbYoyakuJikan")).value()};
         const QByteArrayList& lines = window_->honjitu().YoyakuList;
         const auto pages = std::count_if(lines.begin(), lines.end(), [&](const QByteArray& line) {
-            return rsv::isInSlot(line, slot);
+            return reservation_record::isInSlot(line, slot);
         });
         const QString opened = lines.isEmpty() ? QStringLiteral("カット予約")
                                : pages == 0    ? QStringLiteral("カット予約(0/0)")
@@ -464,7 +465,8 @@ void SoakTest::lookUp() {
         QString text = randomWords();
         if (!users.isEmpty() && chance(80)) {
             const QStringList fields =
-                sjis::toUnicode(records::EmptyMarkDelete(users.at(below(int(users.size())))))
+                records::sjis::toUnicode(
+                    records::EmptyMarkDelete(users.at(below(int(users.size())))))
                     .split('\t');
             const QString field = fields.at(below(int(fields.size())));
             const int from = below(int(field.size()) + 1);
@@ -668,8 +670,9 @@ void SoakTest::expectFileHolds(const QString& path, const QByteArrayList& lines,
     ADD_FAILURE() << QFileInfo(path).fileName().toStdString() << " differs from " << list
                   << " from line " << line + 1 << " on (" << lines.size() << " lines listed, "
                   << bytes.count('\n') << " in the file): file \""
-                  << sjis::toUnicode(inFile).toStdString() << "\", list \""
-                  << (line < lines.size() ? sjis::toUnicode(lines[line]).toStdString() : "")
+                  << records::sjis::toUnicode(inFile).toStdString() << "\", list \""
+                  << (line < lines.size() ? records::sjis::toUnicode(lines[line]).toStdString()
+                                          : "")
                   << "\"";
 }
 
@@ -698,14 +701,15 @@ void SoakTest::expectWeeklyTable() {
     const THonjitu& honjitu = window_->honjitu();
     const QDate first = honjitu.WeekStart.date();
     QString cells[TYoyakuGrid::ColumnCount][TYoyakuGrid::RowCount];
-    for (const Placed& placed : plainWeek(honjitu.YoyakuList, first, clock_source::now().date())) {
+    for (const Placed& placed :
+         plainWeek(honjitu.YoyakuList, first, records::clock_source::now().date())) {
         const int row = placed.hour - 7;
         if (row < 1 || row >= TYoyakuGrid::RowCount) {
             continue;
         }
         QString& cell = cells[first.daysTo(placed.date) + 1][row];
-        cell +=
-            (cell.isEmpty() ? QString() : QStringLiteral("\r\n")) + sjis::toUnicode(placed.entry);
+        cell += (cell.isEmpty() ? QString() : QStringLiteral("\r\n")) +
+                records::sjis::toUnicode(placed.entry);
     }
     const TYoyakuGrid& grid = *window_->yoyakuGrid();
     QStringList wrong;

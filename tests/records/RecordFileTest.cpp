@@ -228,10 +228,12 @@ TEST_F(RecordFile, LoadersFillTheListsInFileOrder) {
         customers += "customer " + QByteArray::number(i) + "\r\n";
     writeBytes(path(UserFileName), customers);
     int eventRuns = 0;
-    lists_.UserListLoad([&] { ++eventRuns; });
+    QByteArrayList taken;
+    lists_.UserListLoad([&](const QByteArray& line) { taken.append(line); }, [&] { ++eventRuns; });
     ASSERT_EQ(honjitu_.UserList.size(), 150);
     EXPECT_EQ(honjitu_.UserList.at(149), QByteArray("customer 149"));
     EXPECT_GE(eventRuns, 1);
+    EXPECT_EQ(taken, honjitu_.UserList);
 
     writeBytes(path(), "stale\r\n");
     ASSERT_TRUE(lists_.YoyakuFileLoad());

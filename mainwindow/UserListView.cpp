@@ -234,10 +234,13 @@ bool TUserListView::eventFilter(QObject* watched, QEvent* event) {
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
         emit deleteKeyPressed();
     }
-    // Anywhere in the list, as on an item: the first click already chose the selection.
+    // Anywhere in the list, as on an item: the first click already chose the selection. The
+    // view does not see the click afterwards, when the list may have been refilled and the
+    // item under the mouse be another customer.
     if (event->type() == QEvent::MouseButtonDblClick &&
         (watched == iconView_->viewport() || watched == reportView_->viewport())) {
         emit doubleClicked(selectedIndex());
+        return true;
     }
     return QStackedWidget::eventFilter(watched, event);
 }

@@ -333,6 +333,10 @@ void TfmMain::ListView1DblClick() {
 void TfmMain::KokyakuTourokuDialogShow(int n) {
     if (customer::runKokyakuTouroku(this, recordLists_, n)) {
         UserListLoad();
+        // A changed customer moved to the end; a new one is not selected.
+        if (n > 0) {
+            ListView1->selectIndex(ListView1->model()->rowCount() - 1);
+        }
     }
 }
 
@@ -366,6 +370,8 @@ void TfmMain::UserListLoad() {
                                   },
                                   startUpReads_ ? startUpReads_->users.take() : std::nullopt);
     } while (userListReloadPending_);
+    // The rows hold other customers now: no highlight may stay on a row number.
+    ListView1->selectIndex(-1);
 }
 
 void TfmMain::UserItemAdd(const QByteArray& line) {

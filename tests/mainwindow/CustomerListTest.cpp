@@ -5,11 +5,13 @@
 #include "tests/support/Files.h"
 #include "tests/support/ModalDriver.h"
 
+#include <QAbstractButton>
 #include <QAbstractItemModelTester>
 #include <QAction>
 #include <QContextMenuEvent>
 #include <QElapsedTimer>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QListView>
 #include <QMenu>
 #include <QTimer>
@@ -163,6 +165,50 @@ TEST_F(CustomerListTest, DeleteAnsweredYesRewritesTheFileWithoutThatCustomer) {
     EXPECT_EQ(window->honjitu().UserList, remaining);
     EXPECT_EQ(window->userListView()->model()->rowCount(), 4);
     EXPECT_EQ(textAt(*window->userListView()->model(), 2, 0), QStringLiteral("ココ"));
+}
+
+// A refill puts other customers at the old row numbers: a highlight left there would make the
+// next Delete remove a customer the user never chose.
+TEST_F(CustomerListTest, AChangedCustomerIsSelectedAtTheEndAndDeleteThenRemovesIt) {
+    const QByteArrayList lines = sampleCustomers();
+    writeUsers(lines);
+    auto window = openWindow();
+    window->show();
+    window->actUserItiran->trigger();
+    auto visit = onNextModal([](QWidget* dialog) {
+        dialog->findChild<QLineEdit*>(QStringLiteral("edtPetName"))
+            ->setText(QStringLiteral("モモ子"));
+        QTest::mouseClick(dialog->findChild<QAbstractButton*>(QStringLiteral("Button1")),
+                          Qt::LeftButton);
+    });
+    doubleClickCustomer(*window->userListView(), 1);
+    ASSERT_TRUE(visit->appeared);
+    ASSERT_EQ(textAt(*window->userListView()->model(), 4, 0), QStringLiteral("モモ子"));
+    EXPECT_EQ(window->userListView()->selectedIndex(), 4);
+
+    const ModalVisits visits = answerMessages({QMessageBox::Yes, QMessageBox::Ok});
+    pressDelete(*window);
+    QByteArrayList remaining = lines;
+    remaining.removeAt(1);
+    EXPECT_EQ(readBytes(userFile()), fileOf(remaining));
+}
+
+TEST_F(CustomerListTest, NothingIsSelectedAfterADeletionOrARefill) {
+    writeUsers(sampleCustomers());
+    auto window = openWindow();
+    window->show();
+    window->actUserItiran->trigger();
+    window->userListView()->selectIndex(2);
+    const ModalVisits visits = answerMessages({QMessageBox::Yes, QMessageBox::Ok});
+    pressDelete(*window);
+    ASSERT_EQ(window->userListView()->model()->rowCount(), 4);
+    EXPECT_EQ(window->userListView()->selectedIndex(), -1);
+    EXPECT_FALSE(window->userListView()->iconView()->currentIndex().isValid());
+
+    window->userListView()->selectIndex(1);
+    window->UserListLoad();
+    EXPECT_EQ(window->userListView()->selectedIndex(), -1);
+    EXPECT_FALSE(window->userListView()->iconView()->currentIndex().isValid());
 }
 
 TEST_F(CustomerListTest, DeleteAnsweredNoChangesNothing) {

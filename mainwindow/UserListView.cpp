@@ -4,6 +4,7 @@
 #include "records/RecordFormat.h"
 #include "records/Sjis.h"
 #include "widgets/Appearance.h"
+#include "widgets/ElidedTips.h"
 #include "widgets/Pictures.h"
 
 #include <QHeaderView>
@@ -37,9 +38,9 @@ int imageOfKind(const QByteArray& shu) {
 
 // Every item of the icon view takes one grid cell, so that captions use the cell's width and the
 // view lays out thousands of items without measuring each.
-class IconCellDelegate : public QStyledItemDelegate {
+class IconCellDelegate : public widgets::ElidedTipDelegate {
 public:
-    IconCellDelegate(QSize cell, QObject* parent) : QStyledItemDelegate(parent), cell_(cell) {}
+    IconCellDelegate(QSize cell, QObject* parent) : ElidedTipDelegate(parent), cell_(cell) {}
     QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const override { return cell_; }
 
 private:
@@ -172,6 +173,7 @@ TUserListView::TUserListView(QWidget* parent)
     reportView_->setUniformRowHeights(true);
     reportView_->setIconSize(QSize(SmallIconSize, SmallIconSize));
     reportView_->setModel(model_);
+    reportView_->setItemDelegate(new widgets::ElidedTipDelegate(reportView_));
     reportView_->header()->setSectionResizeMode(QHeaderView::Stretch);
     reportView_->header()->setSectionsMovable(false);
     reportView_->setSelectionModel(iconView_->selectionModel());

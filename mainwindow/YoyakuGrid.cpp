@@ -3,14 +3,17 @@
 #include "records/RecordFormat.h"
 
 #include "widgets/Appearance.h"
+#include "widgets/ElidedTips.h"
 
 #include <QAbstractButton>
 #include <QAbstractTableModel>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QStyledItemDelegate>
 
+#include <algorithm>
 #include <array>
 
 namespace mainwindow {
@@ -213,6 +216,21 @@ private:
 class TYoyakuGrid::CellDelegate : public QStyledItemDelegate {
 public:
     explicit CellDelegate(TYoyakuGrid* grid) : QStyledItemDelegate(grid), grid_(grid) {}
+
+    bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                   const QModelIndex& index) override {
+        if (event == nullptr || event->type() != QEvent::ToolTip) {
+            return QStyledItemDelegate::helpEvent(event, view, option, index);
+        }
+        const QString text = grid_->cellText(index.column() + 1, index.row() + 1);
+        const int width = option.rect.width() - TextInsetX;
+        const QStringList lines = text.split(LineBreak);
+        const bool cut = std::any_of(lines.begin(), lines.end(), [&](const QString& line) {
+            return widgets::isCutShort(grid_->fontMetrics(), line, width);
+        });
+        widgets::answerToolTip(*event, view->viewport(), text, cut);
+        return true;
+    }
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override {

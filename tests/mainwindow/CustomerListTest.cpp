@@ -4,6 +4,7 @@
 #include "tests/mainwindow/MainWindowFixture.h"
 #include "tests/support/Files.h"
 #include "tests/support/ModalDriver.h"
+#include "tests/support/ToolTips.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemModelTester>
@@ -209,6 +210,33 @@ TEST_F(CustomerListTest, NothingIsSelectedAfterADeletionOrARefill) {
     window->UserListLoad();
     EXPECT_EQ(window->userListView()->selectedIndex(), -1);
     EXPECT_FALSE(window->userListView()->iconView()->currentIndex().isValid());
+}
+
+// What a tooltip request over the item (row, column) of `view` shows; nothing when no tip appears.
+QString toolTipOverItem(QAbstractItemView& view, int row, int column) {
+    return toolTipAt(view.viewport(), view.visualRect(view.model()->index(row, column)).center());
+}
+
+TEST_F(CustomerListTest, AnItemCutShortShowsItsWholeTextAsATooltip) {
+    const QString longAddress =
+        QStringLiteral("東京都杉並区荻窪一丁目二番地三号コーポ桜ヶ丘百一号室");
+    writeUsers({customerLine("ポチ", "犬", "山田", "やまだ", "東京都杉並区荻窪一丁目二番地三号",
+                             "コーポ桜ヶ丘百一号室"),
+                customerLine("チョコレートパフェ・ストロベリー・バニラ", "猫", "佐藤", "さとう")});
+    auto window = openWindow();
+    window->show();
+    window->actUserItiran->trigger();
+    window->actUserReport->trigger();
+    QTreeView& report = *window->userListView()->reportView();
+    EXPECT_EQ(toolTipOverItem(report, 0, UserListModel::AddressColumn), longAddress);
+    EXPECT_EQ(toolTipOverItem(report, 0, UserListModel::PetNameColumn), QString())
+        << "a text that fits shows no tooltip";
+
+    window->actUserIcon->trigger();
+    QListView& icons = *window->userListView()->iconView();
+    EXPECT_EQ(toolTipOverItem(icons, 1, 0),
+              QStringLiteral("チョコレートパフェ・ストロベリー・バニラ"));
+    EXPECT_EQ(toolTipOverItem(icons, 0, 0), QString());
 }
 
 TEST_F(CustomerListTest, DeleteAnsweredNoChangesNothing) {

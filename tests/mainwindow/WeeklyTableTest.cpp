@@ -3,6 +3,7 @@
 #include "tests/mainwindow/MainWindowFixture.h"
 #include "tests/support/Files.h"
 #include "tests/support/ModalDriver.h"
+#include "tests/support/ToolTips.h"
 
 #include <QAction>
 #include <QApplication>
@@ -155,6 +156,25 @@ TEST_F(WeeklyTableTest, ReservationsBookedLaterInTheRunAppearAfterARebuild) {
     lists.replaceYoyakuList(later);
     window->YoyakuhyouShow(window->honjitu().WeekStart);
     EXPECT_EQ(window->yoyakuGrid()->cellText(4, 5), QStringLiteral("田中/ハナ"));
+}
+
+// What a tooltip request over the day cell (column, row) shows; nothing when no tip appears.
+QString toolTipOverCell(mainwindow::TYoyakuGrid& grid, int column, int row) {
+    return toolTipAt(grid.viewport(),
+                     grid.visualRect(grid.model()->index(row - 1, column - 1)).center());
+}
+
+TEST_F(WeeklyTableTest, ACellCutShortShowsItsWholeTextAsATooltip) {
+    writeReservations(
+        {reservationLine("2026", "12", "09", "12", "山田山田山田山田山田山田", "ポチ"),
+         reservationLine("2026", "12", "09", "12", "A", "B"),
+         reservationLine("2026", "12", "10", "12", "C", "D")});
+    auto window = openWindow();
+    window->show();
+    mainwindow::TYoyakuGrid& grid = *window->yoyakuGrid();
+    EXPECT_EQ(toolTipOverCell(grid, 4, 5), QStringLiteral("山田山田山田山田山田山田/ポチ\r\nA/B"));
+    EXPECT_EQ(toolTipOverCell(grid, 5, 5), QString()) << "a text that fits shows no tooltip";
+    EXPECT_EQ(toolTipOverCell(grid, 6, 5), QString());
 }
 
 TEST_F(WeeklyTableTest, NothingIsSelectedWhenTheCurrentHourHasNoRow) {

@@ -70,7 +70,7 @@ struct Results {
 };
 
 QByteArray sjis(const char* utf8) {
-    return *sjis::fromUnicode(QString::fromUtf8(utf8));
+    return *records::sjis::fromUnicode(QString::fromUtf8(utf8));
 }
 
 // The generated history, with the bench week emptied and five bookings in its busy slot.
@@ -82,33 +82,34 @@ void writeRecords(const QString& folder, const DataSet& data) {
     const QDate weekStart = BenchDay.addDays(-(weekdayNumber(BenchDay) - 1));
     QByteArrayList reservations;
     for (const QByteArray& line : records.reservationLines) {
-        const QDate day = records::reservation::bookedDate(records::splitFields(line), BenchDay);
+        const QDate day =
+            records::reservation_record::bookedDate(records::splitFields(line), BenchDay);
         if (day < weekStart || day > weekStart.addDays(6)) {
             reservations.append(line);
         }
     }
     for (int i = 0; i < 5 && data.reservations > 0; ++i) {
         reservations.append(
-            records::reservation::buildLine({"2026",
-                                             "12",
-                                             "16",
-                                             BusyHour,
-                                             QByteArray::number(i * 10),
-                                             sjis("やまだ　はなこ"),
-                                             sjis("山田　花子") + QByteArray::number(i),
-                                             "",
-                                             "",
-                                             "",
-                                             "",
-                                             "",
-                                             sjis("モモ"),
-                                             sjis("犬"),
-                                             "",
-                                             sjis("レギュラー"),
-                                             sjis("バリカン"),
-                                             "",
-                                             "",
-                                             ""}));
+            records::reservation_record::buildLine({"2026",
+                                                    "12",
+                                                    "16",
+                                                    BusyHour,
+                                                    QByteArray::number(i * 10),
+                                                    sjis("やまだ　はなこ"),
+                                                    sjis("山田　花子") + QByteArray::number(i),
+                                                    "",
+                                                    "",
+                                                    "",
+                                                    "",
+                                                    "",
+                                                    sjis("モモ"),
+                                                    sjis("犬"),
+                                                    "",
+                                                    sjis("レギュラー"),
+                                                    sjis("バリカン"),
+                                                    "",
+                                                    "",
+                                                    ""}));
     }
     rewriteRecordFile(recordFilePath(folder, UserFileName), records.customerLines);
     rewriteRecordFile(recordFilePath(folder, YoyakuFileName), reservations);
@@ -280,7 +281,7 @@ private:
             }
             drive(dialog, start);
         });
-        reservation::runCutYoyaku(&window_, window_.honjitu(), window_.yoyakuFilePath(), cell);
+        reservation::runCutYoyaku(&window_, window_.recordLists(), cell);
         window_.YoyakuhyouShow(window_.honjitu().WeekStart);
         grid()->repaint();
         return bench::elapsedMs(start);
@@ -456,7 +457,7 @@ int main(int argc, char* argv[]) {
     const QString program = QFileInfo(arguments.at(1)).absoluteFilePath();
     const bool quick = arguments.contains("--quick");
     const int repetitions = quick ? 3 : 7;
-    clock_source::set([] { return BenchNow; });
+    records::clock_source::set([] { return BenchNow; });
 
     const QList<DataSet> dataSets = {{0, 0},        {1000, 2000},   {10000, 2000},  {100000, 2000},
                                      {1000, 20000}, {10000, 20000}, {100000, 20000}};

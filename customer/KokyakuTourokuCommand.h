@@ -2,18 +2,18 @@
 
 #include <QString>
 
-#include "records/uLib.h"
+#include "records/RecordLists.h"
 
 class QWidget;
 
 namespace customer {
 
 // Opens the registration dialog for a new customer (n = 0) or for customer line n - 1 of
-// honjitu.UserList, and on OK stores the result in the customer file and honjitu.UserList.
+// UserList, and on OK stores the result in the customer file and UserList.
 // A changed customer moves to the end of both. Returns true when the file was written (the
 // caller then refills the customer list page). Throws FileError when the file cannot be
 // written, UserList then being left as it was, and std::runtime_error when n is neither 0 nor
 // a position in UserList.
-bool runKokyakuTouroku(QWidget* owner, THonjitu& honjitu, const QString& userFilePath, int n);
+bool runKokyakuTouroku(QWidget* owner, records::RecordLists& lists, int n);
 
 }  // namespace customer

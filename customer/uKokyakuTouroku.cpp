@@ -1,9 +1,9 @@
 #include "customer/uKokyakuTouroku.h"
 
-#include "mainwindow/Appearance.h"
-#include "mainwindow/MessageBox.h"
 #include "records/RecordFormat.h"
 #include "records/Sjis.h"
+#include "widgets/Appearance.h"
+#include "widgets/MessageBox.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -46,7 +46,7 @@ QString unstorableMessage(const QLabel* label) {
 }
 
 QByteArray captionBytes(const QAbstractButton* button) {
-    return sjis::fromUnicode(button->text()).value_or(QByteArray());
+    return records::sjis::bytesOf(button->text());
 }
 
 }  // namespace
@@ -56,22 +56,22 @@ TfmKokyakuTouroku::TfmKokyakuTouroku(QWidget* owner)
                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint) {
     setObjectName(QStringLiteral("fmKokyakuTouroku"));
     setWindowTitle(QStringLiteral("お客様登録"));
-    ui::applyFormLook(*this);
+    widgets::applyFormLook(*this);
     setFixedSize(ClientWidth, ClientHeight);
 
     buildPetGroup();
     buildOwnerGroup();
     buildButtons();
     textFields_ = {
-        {edtPetName, lbPetName, records::customer::PetName, {}, {}},
-        {edtShuNado, lbShuNado, records::customer::ShuNado, {}, {}},
-        {edtFurigana, lbFurigana, records::customer::Furigana, {}, {}},
-        {edtShimei, lbShimei, records::customer::Shimei, {}, {}},
-        {edtYubin, lbYubin, records::customer::Yubin, {}, {}},
-        {edtJyusho, lbJyusho, records::customer::Jyusho, {}, {}},
-        {edtJyushoTuzuki, lbJyusho, records::customer::JyushoTuzuki, {}, {}},
-        {edtTelephoneNo, lbTelephoneNo, records::customer::TelephoneNo, {}, {}},
-        {edtMobilPhoneNo, lbMobilPhoneNo, records::customer::MobilPhoneNo, {}, {}},
+        {edtPetName, lbPetName, records::customer_record::PetName, {}, {}},
+        {edtShuNado, lbShuNado, records::customer_record::ShuNado, {}, {}},
+        {edtFurigana, lbFurigana, records::customer_record::Furigana, {}, {}},
+        {edtShimei, lbShimei, records::customer_record::Shimei, {}, {}},
+        {edtYubin, lbYubin, records::customer_record::Yubin, {}, {}},
+        {edtJyusho, lbJyusho, records::customer_record::Jyusho, {}, {}},
+        {edtJyushoTuzuki, lbJyusho, records::customer_record::JyushoTuzuki, {}, {}},
+        {edtTelephoneNo, lbTelephoneNo, records::customer_record::TelephoneNo, {}, {}},
+        {edtMobilPhoneNo, lbMobilPhoneNo, records::customer_record::MobilPhoneNo, {}, {}},
     };
     setFormTabOrder();
     edtPetName->setFocus();
@@ -193,11 +193,12 @@ void TfmKokyakuTouroku::UserEdit(int index, const QByteArrayList& lines) {
     const QByteArrayList fields = records::splitFields(lines.at(index));
     for (TextField& text : textFields_) {
         text.storedBytes = records::readBack(records::fieldAt(fields, text.field));
-        text.shownText = sjis::toUnicode(text.storedBytes);
+        text.shownText = records::sjis::toUnicode(text.storedBytes);
         text.edit->setText(text.shownText);
     }
 
-    const QByteArray kind = records::readBack(records::fieldAt(fields, records::customer::Shu));
+    const QByteArray kind =
+        records::readBack(records::fieldAt(fields, records::customer_record::Shu));
     QRadioButton* chosen = rdoSonota;
     for (QRadioButton* candidate : {rdoDog, rdoCat}) {
         if (captionBytes(candidate) == kind) {
@@ -214,7 +215,7 @@ std::optional<QByteArray> TfmKokyakuTouroku::bytesOf(const TextField& text) cons
     if (text.edit->text() == text.shownText) {
         return text.storedBytes;
     }
-    return sjis::fromUnicode(text.edit->text());
+    return records::sjis::fromUnicode(text.edit->text());
 }
 
 const TfmKokyakuTouroku::TextField* TfmKokyakuTouroku::firstUnstorableField() const {
@@ -227,7 +228,7 @@ const TfmKokyakuTouroku::TextField* TfmKokyakuTouroku::firstUnstorableField() co
 }
 
 QByteArray TfmKokyakuTouroku::GetUserKoumoku() const {
-    QByteArrayList values(records::customer::FieldCount);
+    QByteArrayList values(records::customer_record::FieldCount);
     for (const TextField& text : textFields_) {
         const std::optional<QByteArray> bytes = bytesOf(text);
         if (!bytes) {
@@ -237,10 +238,10 @@ QByteArray TfmKokyakuTouroku::GetUserKoumoku() const {
     }
     for (const QRadioButton* kind : {rdoDog, rdoCat, rdoSonota}) {
         if (kind->isChecked()) {
-            values[records::customer::Shu] = captionBytes(kind);
+            values[records::customer_record::Shu] = captionBytes(kind);
         }
     }
-    return records::customer::buildLine(values);
+    return records::customer_record::buildLine(values);
 }
 
 QString TfmKokyakuTouroku::missingNameMessage() const {
@@ -249,7 +250,7 @@ QString TfmKokyakuTouroku::missingNameMessage() const {
 }
 
 void TfmKokyakuTouroku::warn(const QString& text) {
-    ui::showMessage(this, QMessageBox::Warning, FailureCaption, text);
+    widgets::showMessage(this, QMessageBox::Warning, FailureCaption, text);
 }
 
 void TfmKokyakuTouroku::Button1Click() {

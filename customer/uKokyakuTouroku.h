@@ -43,7 +43,7 @@ private:
     struct TextField {
         QLineEdit* edit;
         const QLabel* label;
-        records::customer::Field field;
+        records::customer_record::Field field;
         QString shownText;       // what UserEdit put in the edit
         QByteArray storedBytes;  // the bytes it came from
     };

@@ -3,7 +3,7 @@
 #include "records/ReservationRecord.h"
 
 using fuzzing::require;
-using namespace records::reservation;
+using namespace records::reservation_record;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzedDataProvider input(data, size);

@@ -25,8 +25,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     requireStorable(records::sanitizeRemarks(text));
 
     const QByteArray withoutMarks = records::EmptyMarkDelete(text);
-    require(!sjis::contains(withoutMarks, EmptyMark), "mark removal leaves no mark");
+    require(!records::sjis::contains(withoutMarks, EmptyMark), "mark removal leaves no mark");
     require(records::EmptyMarkDelete(withoutMarks) == withoutMarks, "mark removal is stable");
-    require(!sjis::contains(records::readBack(text), EmptyMark), "read-back never yields the mark");
+    require(!records::sjis::contains(records::readBack(text), EmptyMark),
+            "read-back never yields the mark");
     return 0;
 }

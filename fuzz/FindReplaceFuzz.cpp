@@ -10,7 +10,8 @@ qsizetype firstAlignedMatch(const QByteArray& haystack, const QByteArray& needle
     if (needle.isEmpty()) {
         return -1;
     }
-    for (qsizetype pos = 0; pos < haystack.size(); pos += sjis::charLength(haystack, pos)) {
+    for (qsizetype pos = 0; pos < haystack.size();
+         pos += records::sjis::charLength(haystack, pos)) {
         if (haystack.mid(pos).startsWith(needle)) {
             return pos;
         }
@@ -20,8 +21,8 @@ qsizetype firstAlignedMatch(const QByteArray& haystack, const QByteArray& needle
 
 int countMatches(const QByteArray& haystack, const QByteArray& needle) {
     int count = 0;
-    for (qsizetype pos = sjis::indexOf(haystack, needle); pos >= 0;
-         pos = sjis::indexOf(haystack, needle, pos + needle.size())) {
+    for (qsizetype pos = records::sjis::indexOf(haystack, needle); pos >= 0;
+         pos = records::sjis::indexOf(haystack, needle, pos + needle.size())) {
         ++count;
     }
     return count;
@@ -35,13 +36,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArray replacement = fuzzing::takeText(input);
     const QByteArray haystack = QByteArray::fromStdString(input.ConsumeRemainingBytesAsString());
 
-    require(sjis::indexOf(haystack, needle) == firstAlignedMatch(haystack, needle),
+    require(records::sjis::indexOf(haystack, needle) == firstAlignedMatch(haystack, needle),
             "find stops at the first character-aligned match");
-    const QByteArray replaced = sjis::replaceAll(haystack, needle, replacement);
+    const QByteArray replaced = records::sjis::replaceAll(haystack, needle, replacement);
     const qsizetype growth = replacement.size() - needle.size();
     require(replaced.size() == haystack.size() + countMatches(haystack, needle) * growth,
             "replace changes exactly the matches");
-    require(sjis::replaceAll(haystack, needle, needle) == haystack,
+    require(records::sjis::replaceAll(haystack, needle, needle) == haystack,
             "replacing a text by itself changes nothing");
     return 0;
 }

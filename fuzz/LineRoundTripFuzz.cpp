@@ -23,12 +23,12 @@ QByteArrayList storedValues(const QByteArrayList& values, int remarksPosition) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzedDataProvider input(data, size);
     const bool reservation = input.ConsumeBool();
-    const int fieldCount =
-        reservation ? int(records::reservation::FieldCount) : int(records::customer::FieldCount);
+    const int fieldCount = reservation ? int(records::reservation_record::FieldCount)
+                                       : int(records::customer_record::FieldCount);
     const QByteArrayList values = fuzzing::takeTexts(input, fieldCount);
-    const QByteArray line = reservation ? records::reservation::buildLine(values)
-                                        : records::customer::buildLine(values);
-    const int remarks = reservation ? int(records::reservation::SonotaBikou) : -1;
+    const QByteArray line = reservation ? records::reservation_record::buildLine(values)
+                                        : records::customer_record::buildLine(values);
+    const int remarks = reservation ? int(records::reservation_record::SonotaBikou) : -1;
 
     require(records::splitFields(line) == storedValues(values, remarks),
             "build then split gives the sanitized values, in order, no more and no fewer");

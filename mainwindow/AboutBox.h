@@ -5,7 +5,7 @@
 
 class QWidget;
 
-namespace ui {
+namespace mainwindow {
 
 inline const QString MakerName = QStringLiteral("カンヴォ株式会社");
 inline const QUrl HomepageUrl(QStringLiteral("https://www.kanvo.example/"));
@@ -21,4 +21,4 @@ void showAboutBox(QWidget* parent);
 // Hands the address to the desktop's browser without waiting for it.
 void openWebLink(const QUrl& url);
 
-}  // namespace ui
+}  // namespace mainwindow

@@ -1,6 +1,6 @@
 #include "mainwindow/ExportCommands.h"
 
-#include "mainwindow/MessageBox.h"
+#include "widgets/MessageBox.h"
 #include "printing/Sheet.h"
 #include "records/CsvExport.h"
 
@@ -12,7 +12,7 @@
 #include <QPrinter>
 #include <QStandardPaths>
 
-namespace ui {
+namespace mainwindow {
 namespace {
 
 SavePathChooser& chooser() {
@@ -67,7 +67,7 @@ bool saveExport(QWidget* parent, const QString& caption, const QString& fileName
     }
     lastFolder() = QFileInfo(path).absolutePath();
     if (isRecordFile(path, recordFiles)) {
-        showMessage(parent, QMessageBox::Warning, caption,
+        widgets::showMessage(parent, QMessageBox::Warning, caption,
                     QStringLiteral("\"%1\" は記録ファイルです。別のファイル名を指定してください。")
                         .arg(QDir::toNativeSeparators(path)));
         return false;
@@ -89,4 +89,4 @@ void previewSheet(QWidget* parent, const printing::Sheet& sheet) {
     preview.exec();
 }
 
-}  // namespace ui
+}  // namespace mainwindow

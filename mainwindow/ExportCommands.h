@@ -13,7 +13,7 @@ class Sheet;
 
 // The commands that take the records out of the program: printed sheets, PDF files and CSV
 // files. None of them writes a record file.
-namespace ui {
+namespace mainwindow {
 
 // Asks where to save: parent, dialog caption, suggested path, file type filter; an empty result
 // means the user cancelled.
@@ -36,4 +36,4 @@ bool saveExport(QWidget* parent, const QString& caption, const QString& fileName
 // Opens the print preview of `sheet`, from where the user prints it.
 void previewSheet(QWidget* parent, const printing::Sheet& sheet);
 
-}  // namespace ui
+}  // namespace mainwindow

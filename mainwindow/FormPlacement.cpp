@@ -10,7 +10,7 @@
 #include <limits>
 #include <stdexcept>
 
-namespace ui {
+namespace mainwindow {
 namespace {
 
 const QString Section = QStringLiteral("fmMain");
@@ -96,4 +96,4 @@ void FormPositionIni(QWidget& window, const QString& iniPath, char mode) {
     }
 }
 
-}  // namespace ui
+}  // namespace mainwindow

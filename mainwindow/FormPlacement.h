@@ -6,7 +6,7 @@
 
 class QWidget;
 
-namespace ui {
+namespace mainwindow {
 
 // The window's top, left, width and height as kept in the placement file, section "fmMain".
 struct Placement {
@@ -40,4 +40,4 @@ bool isOnAnyScreen(const QRect& rect);
 // every screen gives the design placement), mode 'W' saves it; other modes do nothing.
 void FormPositionIni(QWidget& window, const QString& iniPath, char mode);
 
-}  // namespace ui
+}  // namespace mainwindow

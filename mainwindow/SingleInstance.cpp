@@ -6,7 +6,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-namespace ui {
+namespace mainwindow {
 namespace {
 
 constexpr int ConnectTimeoutMs = 1000;
@@ -79,4 +79,4 @@ void SingleInstance::acceptConnections() {
     }
 }
 
-}  // namespace ui
+}  // namespace mainwindow

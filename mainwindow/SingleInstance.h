@@ -6,7 +6,7 @@
 
 class QLocalServer;
 
-namespace ui {
+namespace mainwindow {
 
 // One running program per user: the first start listens on a local socket named after the
 // program's identity and the user; a later start finds it, asks it to come to the front and
@@ -38,4 +38,4 @@ private:
     QLocalServer* server_ = nullptr;
 };
 
-}  // namespace ui
+}  // namespace mainwindow

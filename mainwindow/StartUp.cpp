@@ -1,11 +1,11 @@
 #include "mainwindow/StartUp.h"
 
-#include "mainwindow/Appearance.h"
-#include "mainwindow/ErrorGuard.h"
-#include "mainwindow/Pictures.h"
 #include "mainwindow/SingleInstance.h"
-#include "mainwindow/StartUpReads.h"
 #include "mainwindow/uMain.h"
+#include "records/StartUpReads.h"
+#include "widgets/Appearance.h"
+#include "widgets/ErrorGuard.h"
+#include "widgets/Pictures.h"
 
 #include <QApplication>
 #include <QFile>
@@ -16,7 +16,7 @@
 #include <ctime>
 #include <memory>
 
-namespace ui {
+namespace mainwindow {
 namespace {
 
 // For the benchmark (TRIMBOOK_MEASURE_STARTUP set): once the main window has painted, prints
@@ -96,14 +96,14 @@ int runApplication(int argc, char* argv[]) {
     QApplication application(argc, argv);
     // The record files come in on a worker thread while the rest of the program starts.
     MainWindowOptions options = MainWindowOptions::ofExecutable();
-    options.readAhead = std::make_shared<StartUpReads>(options.appDir);
-    QCoreApplication::setApplicationName(ApplicationTitle);
+    options.readAhead = std::make_shared<records::StartUpReads>(options.appDir);
+    QCoreApplication::setApplicationName(widgets::ApplicationTitle);
     QGuiApplication::setDesktopFileName(QStringLiteral("trimbook"));
-    QApplication::setWindowIcon(applicationIcon());
+    QApplication::setWindowIcon(widgets::applicationIcon());
     installJapaneseTranslation(application);
-    installFontSubstitutes();
+    widgets::installFontSubstitutes();
 
-    SingleInstance instance(ApplicationTitle, {QStringLiteral("Trimora")});
+    SingleInstance instance(widgets::ApplicationTitle, {QStringLiteral("Trimora")});
     if (!instance.becomePrimary()) {
         return 0;
     }
@@ -119,4 +119,4 @@ int runApplication(int argc, char* argv[]) {
     return application.exec();
 }
 
-}  // namespace ui
+}  // namespace mainwindow

@@ -5,7 +5,7 @@
 
 class QCoreApplication;
 
-namespace ui {
+namespace mainwindow {
 
 // Qt's own Japanese texts (the standard buttons of message boxes and dialogs); false when the
 // translation is not installed.
@@ -22,4 +22,4 @@ QByteArray chosenPlatform(const std::function<QByteArray(const char*)>& variable
 // front), otherwise shows the main window until it is closed.
 int runApplication(int argc, char* argv[]);
 
-}  // namespace ui
+}  // namespace mainwindow

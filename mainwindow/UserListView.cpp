@@ -1,10 +1,11 @@
 #include "mainwindow/UserListView.h"
 
-#include "mainwindow/Appearance.h"
-#include "mainwindow/Pictures.h"
 #include "records/CustomerRecord.h"
 #include "records/RecordFormat.h"
 #include "records/Sjis.h"
+#include "widgets/Appearance.h"
+#include "widgets/ElidedTips.h"
+#include "widgets/Pictures.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -12,38 +13,34 @@
 #include <QStyledItemDelegate>
 #include <QTreeView>
 
-namespace ui {
+namespace mainwindow {
 namespace {
 
-QByteArray sjisOf(const QString& text) {
-    return sjis::fromUnicode(text).value_or(QByteArray());
-}
-
 QString shown(const QByteArray& text) {
-    return sjis::toUnicode(records::EmptyMarkDelete(text)).left(LongestShownLine);
+    return records::sjis::toUnicode(records::EmptyMarkDelete(text)).left(widgets::LongestShownLine);
 }
 
 int imageOfKind(const QByteArray& shu) {
-    static const QByteArray Dog = sjisOf(QStringLiteral("犬"));
-    static const QByteArray Cat = sjisOf(QStringLiteral("猫"));
-    static const QByteArray Other = sjisOf(QStringLiteral("その他"));
+    static const QByteArray Dog = records::sjis::bytesOf(QStringLiteral("犬"));
+    static const QByteArray Cat = records::sjis::bytesOf(QStringLiteral("猫"));
+    static const QByteArray Other = records::sjis::bytesOf(QStringLiteral("その他"));
     if (shu == Dog) {
-        return static_cast<int>(Picture::Dog);
+        return static_cast<int>(widgets::Picture::Dog);
     }
     if (shu == Cat) {
-        return static_cast<int>(Picture::Cat);
+        return static_cast<int>(widgets::Picture::Cat);
     }
     if (shu == Other) {
-        return static_cast<int>(Picture::OtherPet);
+        return static_cast<int>(widgets::Picture::OtherPet);
     }
     return 0;
 }
 
 // Every item of the icon view takes one grid cell, so that captions use the cell's width and the
 // view lays out thousands of items without measuring each.
-class IconCellDelegate : public QStyledItemDelegate {
+class IconCellDelegate : public widgets::ElidedTipDelegate {
 public:
-    IconCellDelegate(QSize cell, QObject* parent) : QStyledItemDelegate(parent), cell_(cell) {}
+    IconCellDelegate(QSize cell, QObject* parent) : ElidedTipDelegate(parent), cell_(cell) {}
     QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const override { return cell_; }
 
 private:
@@ -56,7 +53,7 @@ constexpr int IconSpacing = 4;
 }  // namespace
 
 UserItem UserItemFrom(const QByteArray& line) {
-    using namespace records::customer;
+    using namespace records::customer_record;
     const QByteArrayList fields = records::splitFields(line);
     const auto field = [&fields](Field position) { return records::fieldAt(fields, position); };
     UserItem item;
@@ -98,7 +95,7 @@ QVariant UserListModel::data(const QModelIndex& index, int role) const {
     }
     if (index.column() == PetNameColumn && (role == Qt::DecorationRole || role == ImageIndexRole)) {
         const int image = shownItem(index.row()).image;
-        return role == ImageIndexRole ? QVariant(image) : QVariant(picture(image));
+        return role == ImageIndexRole ? QVariant(image) : QVariant(widgets::picture(image));
     }
     return {};
 }
@@ -123,6 +120,7 @@ const UserItem& UserListModel::shownItem(int row) const {
 }
 
 void UserListModel::clear() {
+    added_.clear();
     if (rows_.empty()) {
         return;
     }
@@ -131,15 +129,20 @@ void UserListModel::clear() {
     endResetModel();
 }
 
-void UserListModel::appendFrom(const QByteArrayList& lines, qsizetype from) {
-    if (from >= lines.size()) {
+void UserListModel::addItem(const QByteArray& line) {
+    added_.append(line);
+}
+
+void UserListModel::showAdded() {
+    if (added_.isEmpty()) {
         return;
     }
     const int first = static_cast<int>(rows_.size());
-    beginInsertRows({}, first, first + static_cast<int>(lines.size() - from) - 1);
-    for (qsizetype i = from; i < lines.size(); ++i) {
-        rows_.push_back({lines.at(i), nullptr});
+    beginInsertRows({}, first, first + static_cast<int>(added_.size()) - 1);
+    for (QByteArray& line : added_) {
+        rows_.push_back({std::move(line), nullptr});
     }
+    added_.clear();
     endInsertRows();
 }
 
@@ -170,6 +173,7 @@ TUserListView::TUserListView(QWidget* parent)
     reportView_->setUniformRowHeights(true);
     reportView_->setIconSize(QSize(SmallIconSize, SmallIconSize));
     reportView_->setModel(model_);
+    reportView_->setItemDelegate(new widgets::ElidedTipDelegate(reportView_));
     reportView_->header()->setSectionResizeMode(QHeaderView::Stretch);
     reportView_->header()->setSectionsMovable(false);
     reportView_->setSelectionModel(iconView_->selectionModel());
@@ -232,12 +236,15 @@ bool TUserListView::eventFilter(QObject* watched, QEvent* event) {
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
         emit deleteKeyPressed();
     }
-    // Anywhere in the list, as on an item: the first click already chose the selection.
+    // Anywhere in the list, as on an item: the first click already chose the selection. The
+    // view does not see the click afterwards, when the list may have been refilled and the
+    // item under the mouse be another customer.
     if (event->type() == QEvent::MouseButtonDblClick &&
         (watched == iconView_->viewport() || watched == reportView_->viewport())) {
         emit doubleClicked(selectedIndex());
+        return true;
     }
     return QStackedWidget::eventFilter(watched, event);
 }
 
-}  // namespace ui
+}  // namespace mainwindow

@@ -13,7 +13,7 @@ class QAbstractItemView;
 class QListView;
 class QTreeView;
 
-namespace ui {
+namespace mainwindow {
 
 // What the customer list shows of one customer line; marks removed, `Shu` compared as stored.
 struct UserItem {
@@ -43,10 +43,12 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
+    // Removes every item, those not yet shown too.
     void clear();
-    // Adds rows for lines[from], lines[from + 1], ... at the end in one step, so that views lay
-    // out once per batch.
-    void appendFrom(const QByteArrayList& lines, qsizetype from);
+    // Takes an item for `line` at the end. The views get the items taken since the last
+    // showAdded() in one step, so that a long load lays them out once per batch.
+    void addItem(const QByteArray& line);
+    void showAdded();
 
 private:
     struct Row {
@@ -56,6 +58,7 @@ private:
     const UserItem& shownItem(int row) const;
 
     std::vector<Row> rows_;
+    QByteArrayList added_;  // taken, not yet shown
 };
 
 // The customer list `ListView1`: an icon view (32 px pictures) and a detail view (five columns
@@ -97,4 +100,4 @@ private:
     QTreeView* reportView_;
 };
 
-}  // namespace ui
+}  // namespace mainwindow

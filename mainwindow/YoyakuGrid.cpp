@@ -1,17 +1,22 @@
 #include "mainwindow/YoyakuGrid.h"
 
-#include "mainwindow/Appearance.h"
+#include "records/RecordFormat.h"
+
+#include "widgets/Appearance.h"
+#include "widgets/ElidedTips.h"
 
 #include <QAbstractButton>
 #include <QAbstractTableModel>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QStyledItemDelegate>
 
+#include <algorithm>
 #include <array>
 
-namespace ui {
+namespace mainwindow {
 namespace {
 
 const QString LineBreak = QStringLiteral("\r\n");
@@ -25,7 +30,7 @@ struct ColumnColors {
 const ColumnColors SundayColors{QColor(250, 67, 67), QColor(210, 151, 151)};
 const ColumnColors SaturdayColors{QColor(74, 60, 213), QColor(152, 143, 231)};
 const ColumnColors TodayColors{QColor(88, 177, 58), QColor(220, 250, 205)};
-const ColumnColors OtherColors{QColor(97, 115, 220), Cream};
+const ColumnColors OtherColors{QColor(97, 115, 220), widgets::Cream};
 const QColor SelectedColor(255, 255, 111);
 
 constexpr int SundayColumn = 1;
@@ -43,10 +48,6 @@ ColumnColors colorsOfColumn(int column, int today) {
         return TodayColors;
     }
     return OtherColors;
-}
-
-QString twoDigits(int number) {
-    return QStringLiteral("%1").arg(number, 2, 10, QLatin1Char('0'));
 }
 
 // Draws the lines of a cell text from the inset corner; a line too wide for the cell ends in an
@@ -72,7 +73,7 @@ void drawCellText(QPainter& painter, const QRect& cell, const QString& text, con
         const QRect lineRect(area.left(), top, area.width(), lineHeight);
         painter.drawText(
             lineRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
-            metrics.elidedText(line.left(LongestShownLine), Qt::ElideRight, area.width()));
+            metrics.elidedText(line.left(widgets::LongestShownLine), Qt::ElideRight, area.width()));
         top += lineHeight;
     }
     painter.restore();
@@ -109,16 +110,16 @@ QString dayHeader(const QDate& date) {
     static const QString Weekdays[] = {
         QStringLiteral("月"), QStringLiteral("火"), QStringLiteral("水"), QStringLiteral("木"),
         QStringLiteral("金"), QStringLiteral("土"), QStringLiteral("日")};
-    return twoDigits(date.day()) + QStringLiteral("日(") + Weekdays[date.dayOfWeek() - 1] +
+    return records::twoDigits(date.day()) + QStringLiteral("日(") + Weekdays[date.dayOfWeek() - 1] +
            QLatin1Char(')');
 }
 
 QString monthHeader(const QDate& date) {
-    return twoDigits(date.month()) + QStringLiteral("月");
+    return records::twoDigits(date.month()) + QStringLiteral("月");
 }
 
 QString hourLabel(int hour) {
-    return twoDigits(hour) + QStringLiteral(" 時");
+    return records::twoDigits(hour) + QStringLiteral(" 時");
 }
 
 int yoyakuRowHeight(const QStringList& cellTexts, int lineHeight) {
@@ -203,10 +204,9 @@ protected:
     void paintSection(QPainter* painter, const QRect& rect, int section) const override {
         const int column = orientation() == Qt::Horizontal ? section + 1 : 0;
         const int row = orientation() == Qt::Horizontal ? 0 : section + 1;
-        painter->save();
-        paintFixedCell(*painter, this, rect, column, row, grid_->cellText(column, row),
-                       grid_->todayColumn(), grid_->lineHeight());
-        painter->restore();
+        QStyleOption option;
+        option.rect = rect;
+        grid_->StringGridYoyakuDrawCell(*painter, this, column, row, option);
     }
 
 private:
@@ -217,23 +217,25 @@ class TYoyakuGrid::CellDelegate : public QStyledItemDelegate {
 public:
     explicit CellDelegate(TYoyakuGrid* grid) : QStyledItemDelegate(grid), grid_(grid) {}
 
+    bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                   const QModelIndex& index) override {
+        if (event == nullptr || event->type() != QEvent::ToolTip) {
+            return QStyledItemDelegate::helpEvent(event, view, option, index);
+        }
+        const QString text = grid_->cellText(index.column() + 1, index.row() + 1);
+        const int width = option.rect.width() - TextInsetX;
+        const QStringList lines = text.split(LineBreak);
+        const bool cut = std::any_of(lines.begin(), lines.end(), [&](const QString& line) {
+            return widgets::isCutShort(grid_->fontMetrics(), line, width);
+        });
+        widgets::answerToolTip(*event, view->viewport(), text, cut);
+        return true;
+    }
+
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override {
-        const int column = index.column() + 1;
-        const int row = index.row() + 1;
-        const bool selected = option.state.testFlag(QStyle::State_Selected);
-        painter->save();
-        painter->fillRect(option.rect,
-                          yoyakuCellColor(column, row, selected, grid_->todayColumn()));
-        drawCellText(*painter, option.rect, grid_->cellText(column, row), CellText,
-                     grid_->lineHeight());
-        if (option.state.testFlag(QStyle::State_HasFocus)) {
-            QStyleOptionFocusRect focus;
-            focus.QStyleOption::operator=(option);
-            focus.backgroundColor = SelectedColor;
-            grid_->style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter, grid_);
-        }
-        painter->restore();
+        grid_->StringGridYoyakuDrawCell(*painter, grid_, index.column() + 1, index.row() + 1,
+                                        option);
     }
 
 private:
@@ -270,7 +272,7 @@ TYoyakuGrid::TYoyakuGrid(QWidget* parent) : QTableView(parent), model_(new Model
     setFrameShape(QFrame::NoFrame);
     setCornerButtonEnabled(false);
     QPalette colors = palette();
-    colors.setColor(QPalette::Base, Cream);
+    colors.setColor(QPalette::Base, widgets::Cream);
     setPalette(colors);
 
     corner_ = findChild<QAbstractButton*>(QString(), Qt::FindDirectChildrenOnly);
@@ -356,10 +358,31 @@ bool TYoyakuGrid::eventFilter(QObject* watched, QEvent* event) {
     return QTableView::eventFilter(watched, event);
 }
 
-void TYoyakuGrid::paintCorner(QAbstractButton* corner) {
-    QPainter painter(corner);
-    paintFixedCell(painter, corner, corner->rect(), 0, 0, cellText(0, 0), todayColumn_,
-                   lineHeight());
+void TYoyakuGrid::StringGridYoyakuDrawCell(QPainter& painter, const QWidget* on, int column,
+                                           int row, const QStyleOption& option) const {
+    painter.save();
+    if (column == 0 || row == 0) {
+        paintFixedCell(painter, on, option.rect, column, row, cellText(column, row), todayColumn_,
+                       lineHeight());
+    } else {
+        const bool selected = option.state.testFlag(QStyle::State_Selected);
+        painter.fillRect(option.rect, yoyakuCellColor(column, row, selected, todayColumn_));
+        drawCellText(painter, option.rect, cellText(column, row), CellText, lineHeight());
+        if (option.state.testFlag(QStyle::State_HasFocus)) {
+            QStyleOptionFocusRect focus;
+            focus.QStyleOption::operator=(option);
+            focus.backgroundColor = SelectedColor;
+            style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+        }
+    }
+    painter.restore();
 }
 
-}  // namespace ui
+void TYoyakuGrid::paintCorner(QAbstractButton* corner) {
+    QPainter painter(corner);
+    QStyleOption option;
+    option.rect = corner->rect();
+    StringGridYoyakuDrawCell(painter, corner, 0, 0, option);
+}
+
+}  // namespace mainwindow

@@ -6,8 +6,10 @@
 #include <QTableView>
 
 class QAbstractButton;
+class QPainter;
+class QStyleOption;
 
-namespace ui {
+namespace mainwindow {
 
 // Background of one cell of the weekly table. `column` and `row` count the fixed column and the
 // fixed row as 0; `today` is today's weekday number (1 = Sunday ... 7 = Saturday).
@@ -64,6 +66,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Paints cell (column, row) over whatever was drawn there, on the widget `on`: `option` gives
+    // its rectangle and its state (selected, focused); the fixed row and column are painted as
+    // fixed cells.
+    void StringGridYoyakuDrawCell(QPainter& painter, const QWidget* on, int column, int row,
+                                  const QStyleOption& option) const;
     void paintCorner(QAbstractButton* corner);
 
     class Model;
@@ -74,4 +81,4 @@ private:
     int todayColumn_ = 0;
 };
 
-}  // namespace ui
+}  // namespace mainwindow

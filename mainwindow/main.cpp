@@ -1,5 +1,5 @@
 #include "mainwindow/StartUp.h"
 
 int main(int argc, char* argv[]) {
-    return ui::runApplication(argc, argv);
+    return mainwindow::runApplication(argc, argv);
 }

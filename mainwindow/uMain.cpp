@@ -3,13 +3,8 @@
 #include "backup/uFukugen.h"
 #include "customer/KokyakuTourokuCommand.h"
 #include "mainwindow/AboutBox.h"
-#include "mainwindow/Appearance.h"
-#include "mainwindow/ErrorGuard.h"
 #include "mainwindow/ExportCommands.h"
 #include "mainwindow/FormPlacement.h"
-#include "mainwindow/MessageBox.h"
-#include "mainwindow/Pictures.h"
-#include "mainwindow/StartUpReads.h"
 #include "mainwindow/UserListView.h"
 #include "mainwindow/YoyakuGrid.h"
 #include "printing/DaySheet.h"
@@ -21,6 +16,10 @@
 #include "records/SheetBookings.h"
 #include "records/Sjis.h"
 #include "reservation/CutYoyakuCommand.h"
+#include "widgets/Appearance.h"
+#include "widgets/ErrorGuard.h"
+#include "widgets/MessageBox.h"
+#include "widgets/Pictures.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -78,7 +77,7 @@ QWidget* pageWithContent(QWidget* content, const char* name) {
 
 MainWindowOptions MainWindowOptions::ofExecutable() {
     return {QCoreApplication::applicationDirPath(),
-            ui::placementFilePath(QCoreApplication::applicationFilePath()),
+            mainwindow::placementFilePath(QCoreApplication::applicationFilePath()),
             {},
             true};
 }
@@ -88,14 +87,15 @@ TfmMain::TfmMain(const MainWindowOptions& options, QWidget* parent)
       appDir_(QDir::cleanPath(options.appDir)),
       iniPath_(options.iniPath),
       Honjitu(new THonjitu(this)),
+      recordLists_(*Honjitu, appDir_),
       startUpReads_(options.readAhead ? options.readAhead
-                                      : std::make_shared<ui::StartUpReads>(appDir_)),
+                                      : std::make_shared<records::StartUpReads>(appDir_)),
       keepBackups_(options.keepBackups) {
     setObjectName(QStringLiteral("fmMain"));
-    ui::applyFormLook(*this);
-    setWindowIcon(ui::applicationIcon());
-    move(ui::DesignPlacement.left, ui::DesignPlacement.top);
-    resize(ui::DesignPlacement.width, ui::DesignPlacement.height);
+    widgets::applyFormLook(*this);
+    setWindowIcon(widgets::applicationIcon());
+    move(mainwindow::DesignPlacement.left, mainwindow::DesignPlacement.top);
+    resize(mainwindow::DesignPlacement.width, mainwindow::DesignPlacement.height);
 
     createActions();
     createBars();
@@ -107,13 +107,13 @@ TfmMain::TfmMain(const MainWindowOptions& options, QWidget* parent)
 TfmMain::~TfmMain() = default;
 
 void TfmMain::createActions() {
-    using ui::Picture;
-    using ui::picture;
     actClose = newAction(this, "actClose", QStringLiteral("閉じる(&Z)"), QStringLiteral("閉じる"));
-    actYoyakuDialogShow = newAction(this, "actYoyakuDialogShow", QStringLiteral("カット予約(&Y)"),
-                                    QStringLiteral("カット予約"), picture(Picture::Yoyaku));
-    actUserTouroku = newAction(this, "actUserTouroku", QStringLiteral("お客様登録(&Z)"),
-                               QStringLiteral("お客様登録"), picture(Picture::UserTouroku));
+    actYoyakuDialogShow =
+        newAction(this, "actYoyakuDialogShow", QStringLiteral("カット予約(&Y)"),
+                  QStringLiteral("カット予約"), widgets::picture(widgets::Picture::Yoyaku));
+    actUserTouroku =
+        newAction(this, "actUserTouroku", QStringLiteral("お客様登録(&Z)"),
+                  QStringLiteral("お客様登録"), widgets::picture(widgets::Picture::UserTouroku));
     actYoteihyouHyouji = newAction(this, "actYoteihyouHyouji", QStringLiteral("予約表(&Y)"),
                                    QStringLiteral("予約表"));
     actUserItiran = newAction(this, "actUserItiran", QStringLiteral("お客様一覧(&Z)"),
@@ -122,11 +122,12 @@ void TfmMain::createActions() {
                             QStringLiteral("アイコン表示"));
     actUserReport = newAction(this, "actUserReport", QStringLiteral("詳細表示(&Y)"),
                               QStringLiteral("詳細表示"));
-    actAbout = newAction(this, "actAbout", QStringLiteral("バージョン情報(&X)"),
-                         QStringLiteral("バージョン情報"), picture(Picture::Version));
+    actAbout =
+        newAction(this, "actAbout", QStringLiteral("バージョン情報(&X)"),
+                  QStringLiteral("バージョン情報"), widgets::picture(widgets::Picture::Version));
     actKanvoHomepageLink =
         newAction(this, "actKanvoHomepageLink", QStringLiteral("ホームページへ(&Y)"),
-                  QStringLiteral("ホームページへ"), picture(Picture::Homepage));
+                  QStringLiteral("ホームページへ"), widgets::picture(widgets::Picture::Homepage));
     actKanvoBBSLink = newAction(this, "actKanvoBBSLink", QStringLiteral("トリモラ掲示板へ(&Z)"),
                                 QStringLiteral("トリモラ掲示板へ"));
     actYoyakuWeekNext =
@@ -184,14 +185,15 @@ void TfmMain::createExportActions() {
 }
 
 void TfmMain::connectCommand(QAction* action, void (TfmMain::*handler)()) {
-    connect(action, &QAction::triggered, this,
-            [this, handler] { ui::runGuarded(this, [this, handler] { (this->*handler)(); }); });
+    connect(action, &QAction::triggered, this, [this, handler] {
+        widgets::runGuarded(this, [this, handler] { (this->*handler)(); });
+    });
 }
 
 void TfmMain::createBars() {
     ActionMainMenuBar1 = new QMenuBar(this);
     ActionMainMenuBar1->setObjectName(QStringLiteral("ActionMainMenuBar1"));
-    ActionMainMenuBar1->setFont(ui::menuFont());
+    ActionMainMenuBar1->setFont(widgets::menuFont());
     setMenuBar(ActionMainMenuBar1);
 
     QMenu* file = ActionMainMenuBar1->addMenu(QStringLiteral("ファイル(&Z)"));
@@ -211,7 +213,7 @@ void TfmMain::createBars() {
     QMenu* help = ActionMainMenuBar1->addMenu(QStringLiteral("ヘルプ(&W)"));
     help->addActions({actAbout, actKanvoHomepageLink, actKanvoBBSLink});
     for (QMenu* menu : {file, yoyaku, view, listView, help}) {
-        menu->setFont(ui::menuFont());
+        menu->setFont(widgets::menuFont());
     }
 
     ActionToolBar1 = new QToolBar(this);
@@ -228,7 +230,7 @@ void TfmMain::createBars() {
 }
 
 void TfmMain::createPages() {
-    StringGridYoyaku = new ui::TYoyakuGrid;
+    StringGridYoyaku = new mainwindow::TYoyakuGrid;
     pnlYoyaku = new QFrame;
     pnlYoyaku->setObjectName(QStringLiteral("pnlYoyaku"));
     pnlYoyaku->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -237,11 +239,11 @@ void TfmMain::createPages() {
     panelLayout->addWidget(StringGridYoyaku);
     SheetYoyaku = pageWithContent(pnlYoyaku, "SheetYoyaku");
 
-    ListView1 = new ui::TUserListView;
-    connect(ListView1, &ui::TUserListView::deleteKeyPressed, this,
-            [this] { ui::runGuarded(this, [this] { ListView1KeyDown(); }); });
-    connect(ListView1, &ui::TUserListView::doubleClicked, this,
-            [this] { ui::runGuarded(this, [this] { ListView1DblClick(); }); });
+    ListView1 = new mainwindow::TUserListView;
+    connect(ListView1, &mainwindow::TUserListView::deleteKeyPressed, this,
+            [this] { widgets::runGuarded(this, [this] { ListView1KeyDown(); }); });
+    connect(ListView1, &mainwindow::TUserListView::doubleClicked, this,
+            [this] { widgets::runGuarded(this, [this] { ListView1DblClick(); }); });
     SheetKokyakuItiran = pageWithContent(ListView1, "SheetKokyakuItiran");
 
     PageControlMain = new QTabWidget(this);
@@ -270,29 +272,21 @@ void TfmMain::createContextMenus() {
             [this](QPoint at) { PopupMenuUserItiran->popup(ListView1->mapToGlobal(at)); });
 }
 
-QString TfmMain::userFilePath() const {
-    return recordFilePath(appDir_, UserFileName);
-}
-
-QString TfmMain::yoyakuFilePath() const {
-    return recordFilePath(appDir_, YoyakuFileName);
-}
-
 void TfmMain::FormCreate() {
     // A restore cut off is completed before anything reads the record files.
-    ui::runGuarded(this, [this] { records::backup::finishInterruptedRestore(appDir_); });
+    widgets::runGuarded(this, [this] { records::backup::finishInterruptedRestore(appDir_); });
     const std::function<void()> steps[] = {
-        [this] { setWindowTitle(ui::ApplicationTitle); },
+        [this] { setWindowTitle(widgets::ApplicationTitle); },
         [this] { DataFileCheck(userFilePath()); },
         [this] { DataFileCheck(yoyakuFilePath()); },
         [this] { WeekNow(*Honjitu); },
         [this] { UserListLoad(); },
         [this] { YoyakuFileLoad(); },
         [this] { YoyakuhyouShow(Honjitu->WeekStart); },
-        [this] { ui::FormPositionIni(*this, iniPath_, 'R'); },
+        [this] { mainwindow::FormPositionIni(*this, iniPath_, 'R'); },
     };
     for (const auto& step : steps) {
-        if (!ui::runGuarded(this, step)) {
+        if (!widgets::runGuarded(this, step)) {
             break;
         }
     }
@@ -301,7 +295,7 @@ void TfmMain::FormCreate() {
 }
 
 void TfmMain::FormDestroy() {
-    ui::runGuarded(this, [this] { ui::FormPositionIni(*this, iniPath_, 'W'); });
+    widgets::runGuarded(this, [this] { mainwindow::FormPositionIni(*this, iniPath_, 'W'); });
 }
 
 void TfmMain::showEvent(QShowEvent* event) {
@@ -325,7 +319,7 @@ void TfmMain::closeEvent(QCloseEvent* event) {
 }
 
 void TfmMain::warnBackupFailed(const QString& error) {
-    ui::showMessage(
+    widgets::showMessage(
         this, QMessageBox::Warning, QStringLiteral("バックアップ"),
         QStringLiteral("記録ファイルのバックアップを作れませんでした。"
                        "記録ファイルはそのままです。\nバックアップ先: \"%1\"\n%2")
@@ -333,22 +327,11 @@ void TfmMain::warnBackupFailed(const QString& error) {
 }
 
 void TfmMain::YoyakuFileLoad() {
-    yoyakuListLoaded_ = false;
-    if (auto read = startUpReads_ ? startUpReads_->reservations.take() : std::nullopt) {
-        Honjitu->YoyakuList = std::move(read->lines);
-        Honjitu->YoyakuTail = std::move(read->unreadTail);
-        yoyakuIndex_ = std::move(read->index);
-        yoyakuListLoaded_ = true;
-        return;
-    }
-    yoyakuIndex_ = {};
-    const auto indexLine = [this](const QByteArray& line) { yoyakuIndex_.append(line); };
-    const bool found = ::YoyakuFileLoad(yoyakuFilePath(), *Honjitu, indexLine);
-    yoyakuListLoaded_ = true;
-    if (!found) {
-        ui::showMessage(this, QMessageBox::Warning, YoyakuLoadErrorCaption,
-                        QStringLiteral("カット予約ファイルがありません。\n\"%1\" 読込失敗")
-                            .arg(QDir::toNativeSeparators(yoyakuFilePath())));
+    if (!recordLists_.YoyakuFileLoad(startUpReads_ ? startUpReads_->reservations.take()
+                                                   : std::nullopt)) {
+        widgets::showMessage(this, QMessageBox::Warning, YoyakuLoadErrorCaption,
+                             QStringLiteral("カット予約ファイルがありません。\n\"%1\" 読込失敗")
+                                 .arg(QDir::toNativeSeparators(yoyakuFilePath())));
     }
 }
 
@@ -357,22 +340,22 @@ void TfmMain::ensureYoyakuListLoaded() {
     // file that could not be read leaves the list empty while the file may hold reservations: a
     // rewrite from it would erase them, and the table would hide them. The file is read first;
     // while it cannot be, the command ends with that error and writes nothing.
-    if (!yoyakuListLoaded_) {
+    if (!recordLists_.isYoyakuListLoaded()) {
         YoyakuFileLoad();
     }
 }
 
 void TfmMain::YoyakuhyouShow(const QDateTime& weekStart) {
-    using Grid = ui::TYoyakuGrid;
+    using Grid = mainwindow::TYoyakuGrid;
     shownWeekStart_ = weekStart.date();
     StringGridYoyaku->clearCells();
     for (int column = 1; column < Grid::ColumnCount; ++column) {
         StringGridYoyaku->setCellText(column, 0,
-                                      ui::dayHeader(shownWeekStart_.addDays(column - 1)));
+                                      mainwindow::dayHeader(shownWeekStart_.addDays(column - 1)));
     }
-    StringGridYoyaku->setCellText(0, 0, ui::monthHeader(Honjitu->Kijunbi.date()));
+    StringGridYoyaku->setCellText(0, 0, mainwindow::monthHeader(Honjitu->Kijunbi.date()));
     for (int row = 1; row < Grid::RowCount; ++row) {
-        StringGridYoyaku->setCellText(0, row, ui::hourLabel(row + HourOfFirstRow));
+        StringGridYoyaku->setCellText(0, row, mainwindow::hourLabel(row + HourOfFirstRow));
     }
     StringGridYoyaku->setTodayColumn(Honjitu->Youbi);
     StringGridYoyaku->selectCell(Honjitu->Youbi, Honjitu->Jikan - HourOfFirstRow);
@@ -381,25 +364,25 @@ void TfmMain::YoyakuhyouShow(const QDateTime& weekStart) {
 }
 
 void TfmMain::YoyakuhyouFill() {
-    const QDate today = clock_source::now().date();
-    yoyakuIndex_.sync(Honjitu->YoyakuList);
-    const QList<qsizetype> booked =
-        yoyakuIndex_.bookedBetween(shownWeekStart_, shownWeekStart_.addDays(6), today);
+    const QDate today = records::clock_source::now().date();
+    const QList<qsizetype> booked = recordLists_.yoyakuIndex().bookedBetween(
+        shownWeekStart_, shownWeekStart_.addDays(6), today);
     for (const qsizetype position : booked) {
         YoyakuCellSet(position, today);
     }
 }
 
 void TfmMain::YoyakuCellSet(qsizetype position, const QDate& today) {
+    const records::ReservationIndex& index = recordLists_.yoyakuIndex();
     // Hours without a row (before 8, after 24, not a number) are left out of the table.
-    const int row = yoyakuIndex_.bookedHour(position) - HourOfFirstRow;
-    if (row < 1 || row >= ui::TYoyakuGrid::RowCount) {
+    const int row = index.bookedHour(position) - HourOfFirstRow;
+    if (row < 1 || row >= mainwindow::TYoyakuGrid::RowCount) {
         return;
     }
     const int column =
-        static_cast<int>(shownWeekStart_.daysTo(yoyakuIndex_.bookedDate(position, today))) + 1;
+        static_cast<int>(shownWeekStart_.daysTo(index.bookedDate(position, today))) + 1;
     StringGridYoyaku->appendCellLine(column, row,
-                                     sjis::toUnicode(yoyakuIndex_.tableEntry(position)));
+                                     records::sjis::toUnicode(index.tableEntry(position)));
 }
 
 void TfmMain::actYoyakuDialogShowExecute() {
@@ -411,7 +394,7 @@ void TfmMain::actYoyakuDialogShowExecute() {
         StringGridYoyaku->currentRow() > 0) {
         cell = QPoint(StringGridYoyaku->currentColumn(), StringGridYoyaku->currentRow());
     }
-    reservation::runCutYoyaku(this, *Honjitu, yoyakuFilePath(), cell);
+    reservation::runCutYoyaku(this, recordLists_, cell);
 }
 
 void TfmMain::actUserTourokuExecute() {
@@ -426,8 +409,12 @@ void TfmMain::ListView1DblClick() {
 }
 
 void TfmMain::KokyakuTourokuDialogShow(int n) {
-    if (customer::runKokyakuTouroku(this, *Honjitu, userFilePath(), n)) {
+    if (customer::runKokyakuTouroku(this, recordLists_, n)) {
         UserListLoad();
+        // A changed customer moved to the end; a new one is not selected.
+        if (n > 0) {
+            ListView1->selectIndex(ListView1->model()->rowCount() - 1);
+        }
     }
 }
 
@@ -450,22 +437,24 @@ void TfmMain::UserListLoad() {
     });
     do {
         userListReloadPending_ = false;
-        ui::UserListModel* model = ListView1->model();
+        mainwindow::UserListModel* model = ListView1->model();
         model->clear();
-        // The page takes the lines read so far whenever events are let through, so that the views
-        // take them in batches and item i is customer line i whenever anything else can run.
-        const auto hand = [this, model] {
-            model->appendFrom(Honjitu->UserList, model->rowCount());
-        };
-        const auto handOver = qScopeGuard(hand);
-        ::UserListLoad(
-            userFilePath(), *Honjitu,
-            [&hand] {
-                hand();
-                QCoreApplication::processEvents();
-            },
-            startUpReads_ ? startUpReads_->users.take() : std::nullopt);
+        // The page shows the items taken so far whenever events are let through, so that item i
+        // is customer line i whenever anything else can run.
+        const auto showAdded = qScopeGuard([model] { model->showAdded(); });
+        recordLists_.UserListLoad([this](const QByteArray& line) { UserItemAdd(line); },
+                                  [model] {
+                                      model->showAdded();
+                                      QCoreApplication::processEvents();
+                                  },
+                                  startUpReads_ ? startUpReads_->users.take() : std::nullopt);
     } while (userListReloadPending_);
+    // The rows hold other customers now: no highlight may stay on a row number.
+    ListView1->selectIndex(-1);
+}
+
+void TfmMain::UserItemAdd(const QByteArray& line) {
+    ListView1->model()->addItem(line);
 }
 
 void TfmMain::ListView1KeyDown() {
@@ -477,22 +466,20 @@ void TfmMain::ListView1KeyDown() {
         return;
     }
     const auto answer =
-        ui::showMessage(this, QMessageBox::Question, UserDeleteCaption,
-                        QStringLiteral("１つのお客様データを削除します。\nよろしいですか？"),
-                        QMessageBox::Yes | QMessageBox::No);
+        widgets::showMessage(this, QMessageBox::Question, UserDeleteCaption,
+                             QStringLiteral("１つのお客様データを削除します。\nよろしいですか？"),
+                             QMessageBox::Yes | QMessageBox::No);
     if (answer != QMessageBox::Yes) {
-        ui::showMessage(this, QMessageBox::Warning, UserDeleteCaption,
-                        QStringLiteral("１つのお客様データの削除取り消しました。"));
+        widgets::showMessage(this, QMessageBox::Warning, UserDeleteCaption,
+                             QStringLiteral("１つのお客様データの削除取り消しました。"));
         return;
     }
-    // The list changes only once the file holds the change, so a failed write leaves both as
-    // they were.
     QByteArrayList remaining = Honjitu->UserList;
     remaining.removeAt(index);
-    rewriteRecordFile(userFilePath(), remaining, Honjitu->UserTail);
+    recordLists_.replaceUserList(std::move(remaining));
     UserListLoad();
-    ui::showMessage(this, QMessageBox::Information, UserDeleteCaption,
-                    QStringLiteral("１つのお客様データの削除しました。"));
+    widgets::showMessage(this, QMessageBox::Information, UserDeleteCaption,
+                         QStringLiteral("１つのお客様データの削除しました。"));
 }
 
 void TfmMain::bringToFront() {
@@ -525,15 +512,15 @@ void TfmMain::actUserReportExecute() {
 }
 
 void TfmMain::actAboutExecute() {
-    ui::showAboutBox(this);
+    mainwindow::showAboutBox(this);
 }
 
 void TfmMain::actKanvoHomepageLinkExecute() {
-    ui::openWebLink(ui::HomepageUrl);
+    mainwindow::openWebLink(mainwindow::HomepageUrl);
 }
 
 void TfmMain::actKanvoBBSLinkExecute() {
-    ui::openWebLink(ui::BbsUrl);
+    mainwindow::openWebLink(mainwindow::BbsUrl);
 }
 
 void TfmMain::actYoyakuWeekNextExecute() {
@@ -552,7 +539,7 @@ void TfmMain::actFukugenExecute() {
     TfmFukugen fmFukugen(appDir_, this);
     fmFukugen.exec();
     const std::optional<records::backup::Entry> chosen = fmFukugen.chosen();
-    if (!chosen || ui::showMessage(
+    if (!chosen || widgets::showMessage(
                        this, QMessageBox::Question, FukugenCaption,
                        QStringLiteral("%1 のバックアップから復元します。\n"
                                       "今のお客様と予約のデータは、先にバックアップしてから置き換え"
@@ -586,10 +573,10 @@ void TfmMain::actYoyakuWeekNowExecute() {
 
 QDate TfmMain::selectedDay() const {
     const int column = StringGridYoyaku->currentColumn();
-    if (column >= 1 && column < ui::TYoyakuGrid::ColumnCount) {
+    if (column >= 1 && column < mainwindow::TYoyakuGrid::ColumnCount) {
         return shownWeekStart_.addDays(column - 1);
     }
-    return clock_source::now().date();
+    return records::clock_source::now().date();
 }
 
 QStringList TfmMain::recordFiles() const {
@@ -599,14 +586,14 @@ QStringList TfmMain::recordFiles() const {
 namespace {
 
 printing::WeekSheet weekSheetOf(const QByteArrayList& lines, const QDate& weekStart) {
-    const QDateTime now = clock_source::now();
+    const QDateTime now = records::clock_source::now();
     return printing::WeekSheet(
         weekStart, now,
         records::sheets::bookingsBetween(lines, weekStart, weekStart.addDays(6), now.date()));
 }
 
 printing::DaySheet daySheetOf(const QByteArrayList& lines, const QDate& day) {
-    const QDateTime now = clock_source::now();
+    const QDateTime now = records::clock_source::now();
     return printing::DaySheet(day, now,
                               records::sheets::bookingsBetween(lines, day, day, now.date()));
 }
@@ -622,17 +609,17 @@ QString datedName(const QString& stem, const QDate& date, const QString& extensi
 
 void TfmMain::actPrintWeekExecute() {
     ensureYoyakuListLoaded();
-    ui::previewSheet(this, weekSheetOf(Honjitu->YoyakuList, shownWeekStart_));
+    mainwindow::previewSheet(this, weekSheetOf(Honjitu->YoyakuList, shownWeekStart_));
 }
 
 void TfmMain::actPrintDayExecute() {
     ensureYoyakuListLoaded();
-    ui::previewSheet(this, daySheetOf(Honjitu->YoyakuList, selectedDay()));
+    mainwindow::previewSheet(this, daySheetOf(Honjitu->YoyakuList, selectedDay()));
 }
 
 void TfmMain::actPdfWeekExecute() {
     ensureYoyakuListLoaded();
-    ui::saveExport(this, actPdfWeek->toolTip(),
+    mainwindow::saveExport(this, actPdfWeek->toolTip(),
                    datedName(QStringLiteral("予約表"), shownWeekStart_, QStringLiteral(".pdf")),
                    PdfFilter, recordFiles(), [this] {
                        return printing::pdfOf(weekSheetOf(Honjitu->YoyakuList, shownWeekStart_));
@@ -642,7 +629,7 @@ void TfmMain::actPdfWeekExecute() {
 void TfmMain::actPdfDayExecute() {
     ensureYoyakuListLoaded();
     const QDate day = selectedDay();
-    ui::saveExport(this, actPdfDay->toolTip(),
+    mainwindow::saveExport(this, actPdfDay->toolTip(),
                    datedName(QStringLiteral("日の予約表"), day, QStringLiteral(".pdf")), PdfFilter,
                    recordFiles(),
                    [this, day] { return printing::pdfOf(daySheetOf(Honjitu->YoyakuList, day)); });
@@ -652,16 +639,16 @@ void TfmMain::actExportCustomersExecute() {
     if (userListLoading_) {
         return;
     }
-    const QDate today = clock_source::now().date();
-    ui::saveExport(this, actExportCustomers->toolTip(),
+    const QDate today = records::clock_source::now().date();
+    mainwindow::saveExport(this, actExportCustomers->toolTip(),
                    datedName(QStringLiteral("お客様"), today, QStringLiteral(".csv")), CsvFilter,
                    recordFiles(), [this] { return records::csv::customersCsv(Honjitu->UserList); });
 }
 
 void TfmMain::actExportReservationsExecute() {
     ensureYoyakuListLoaded();
-    const QDate today = clock_source::now().date();
-    ui::saveExport(
+    const QDate today = records::clock_source::now().date();
+    mainwindow::saveExport(
         this, actExportReservations->toolTip(),
         datedName(QStringLiteral("予約"), today, QStringLiteral(".csv")), CsvFilter, recordFiles(),
         [this, today] { return records::csv::reservationsCsv(Honjitu->YoyakuList, today); });

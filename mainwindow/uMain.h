@@ -1,6 +1,6 @@
 #pragma once
 
-#include "records/ReservationIndex.h"
+#include "records/RecordLists.h"
 #include "records/uLib.h"
 
 #include <QDateTime>
@@ -21,11 +21,10 @@ namespace records::backup {
 class AutoBackup;
 }
 
-namespace ui {
+namespace mainwindow {
 class TYoyakuGrid;
 class TUserListView;
-struct StartUpReads;
-}  // namespace ui
+}  // namespace mainwindow
 
 // Where the main window keeps its records and its placement.
 struct MainWindowOptions {
@@ -33,7 +32,7 @@ struct MainWindowOptions {
     QString iniPath;  // window placement file
     // The record files of appDir already being read ahead; when none are given, the window starts
     // reading them itself as it is created.
-    std::shared_ptr<ui::StartUpReads> readAhead = {};
+    std::shared_ptr<records::StartUpReads> readAhead = {};
     // Back up the record files once the window is shown and, when one was written, at close.
     bool keepBackups = false;
 
@@ -55,16 +54,19 @@ public:
     // Clears the customer list page and UserList and refills both from the customer file. Events
     // are let through while it reads; the commands that change customers are held off meanwhile.
     void UserListLoad();
+    // Adds the item of one customer line to the customer list page.
+    void UserItemAdd(const QByteArray& line);
     bool isUserListLoading() const { return userListLoading_; }
 
-    THonjitu& honjitu() { return *Honjitu; }
+    const THonjitu& honjitu() const { return *Honjitu; }
+    records::RecordLists& recordLists() { return recordLists_; }
     QString AppDir() const { return appDir_; }
-    QString userFilePath() const;
-    QString yoyakuFilePath() const;
+    QString userFilePath() const { return recordLists_.userFilePath(); }
+    QString yoyakuFilePath() const { return recordLists_.yoyakuFilePath(); }
     QString iniFilePath() const { return iniPath_; }
 
-    ui::TYoyakuGrid* yoyakuGrid() const { return StringGridYoyaku; }
-    ui::TUserListView* userListView() const { return ListView1; }
+    mainwindow::TYoyakuGrid* yoyakuGrid() const { return StringGridYoyaku; }
+    mainwindow::TUserListView* userListView() const { return ListView1; }
 
     // Restores the window when minimized and brings it to the front.
     void bringToFront();
@@ -144,13 +146,10 @@ private:
     QString appDir_;
     QString iniPath_;
     THonjitu* Honjitu;
-    records::ReservationIndex yoyakuIndex_;
+    records::RecordLists recordLists_;
     // The record files read ahead while the window is being built; gone once it is.
-    std::shared_ptr<ui::StartUpReads> startUpReads_;
+    std::shared_ptr<records::StartUpReads> startUpReads_;
     QDate shownWeekStart_;
-    // YoyakuList is the working copy of the reservation file only once the file was read (or
-    // found missing); until then nothing may write the file from it.
-    bool yoyakuListLoaded_ = false;
     bool userListLoading_ = false;
     bool userListReloadPending_ = false;
     bool keepBackups_;
@@ -161,9 +160,9 @@ private:
     QTabWidget* PageControlMain;
     QWidget* SheetYoyaku;
     QFrame* pnlYoyaku;
-    ui::TYoyakuGrid* StringGridYoyaku;
+    mainwindow::TYoyakuGrid* StringGridYoyaku;
     QWidget* SheetKokyakuItiran;
-    ui::TUserListView* ListView1;
+    mainwindow::TUserListView* ListView1;
     QStatusBar* StatusBarMain;
     QMenu* PopupMenuYoyaku;
     QMenu* PopupMenuUserItiran;

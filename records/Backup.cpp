@@ -219,7 +219,7 @@ void clearLeftovers(const QString& root) {
 // (two backups within one second, at start-up and just before a restore; a clock set back). So
 // the newest backup is always the one whose name sorts last.
 QString nameAfterNewest(const QString& root) {
-    const QDateTime now = clock_source::now();
+    const QDateTime now = records::clock_source::now();
     const QStringList names = backupNames(root);
     const QDateTime newest =
         names.isEmpty() ? QDateTime() : QDateTime::fromString(names.first(), NameFormat);
@@ -284,7 +284,7 @@ void rotate(const QString& root) {
         moments.append(QDateTime::fromString(name, NameFormat));
         byMoment[moments.last()] = name;
     }
-    for (const QDateTime& moment : expiredBackups(moments, clock_source::now())) {
+    for (const QDateTime& moment : expiredBackups(moments, records::clock_source::now())) {
         const QString name = byMoment[moment];
         const QString hidden = ExpiredPrefix + name;
         if (QDir(root).rename(name, hidden)) {

@@ -1,6 +1,6 @@
 #include "records/Clock.h"
 
-namespace clock_source {
+namespace records::clock_source {
 namespace {
 std::function<QDateTime()>& source() {
     static std::function<QDateTime()> current;
@@ -16,4 +16,4 @@ void set(std::function<QDateTime()> replacement) {
     source() = std::move(replacement);
 }
 
-}  // namespace clock_source
+}  // namespace records::clock_source

@@ -54,13 +54,13 @@ void appendRow(QByteArray& csv, const QByteArrayList& fields, int count,
         if (hasLeading || position > 0) {
             csv.append(',');
         }
-        appendQuoted(csv, sjis::toUtf8(EmptyMarkDelete(fieldAt(fields, position))));
+        appendQuoted(csv, records::sjis::toUtf8(EmptyMarkDelete(fieldAt(fields, position))));
     }
     csv.append("\r\n");
 }
 
 QByteArray isoDate(const QByteArrayList& fields, const QDate& today) {
-    using namespace reservation;
+    using namespace reservation_record;
     const auto date = validBookedDate(fieldAt(fields, YoyakuNen), fieldAt(fields, YoyakuTuki),
                                       fieldAt(fields, YoyakuNiti), today);
     return date ? date->toString(Qt::ISODate).toLatin1() : QByteArray();
@@ -83,7 +83,7 @@ QByteArray csvRow(const QStringList& fields) {
 QByteArray customersCsv(const QByteArrayList& customerLines) {
     QByteArray csv = ByteOrderMark + csvRow(CustomerHeader);
     for (const QByteArray& line : customerLines) {
-        appendRow(csv, splitFields(line), customer::FieldCount);
+        appendRow(csv, splitFields(line), customer_record::FieldCount);
     }
     return csv;
 }
@@ -92,7 +92,7 @@ QByteArray reservationsCsv(const QByteArrayList& reservationLines, const QDate& 
     QByteArray csv = ByteOrderMark + csvRow(ReservationHeader);
     for (const QByteArray& line : reservationLines) {
         const QByteArrayList fields = splitFields(line);
-        appendRow(csv, fields, reservation::FieldCount, isoDate(fields, today), true);
+        appendRow(csv, fields, reservation_record::FieldCount, isoDate(fields, today), true);
     }
     return csv;
 }

@@ -2,7 +2,7 @@
 
 #include "records/RecordFormat.h"
 
-namespace records::customer {
+namespace records::customer_record {
 
 QByteArray buildLine(const QByteArrayList& values) {
     QByteArrayList fields;
@@ -13,4 +13,4 @@ QByteArray buildLine(const QByteArrayList& values) {
     return fields.join(FieldSeparator);
 }
 
-}  // namespace records::customer
+}  // namespace records::customer_record

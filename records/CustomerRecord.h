@@ -4,7 +4,7 @@
 #include <QByteArrayList>
 
 // The customer line: ten TAB-separated fields, pet first, owner after.
-namespace records::customer {
+namespace records::customer_record {
 
 enum Field : int {
     PetName,
@@ -24,4 +24,4 @@ enum Field : int {
 // chosen kind's caption, or empty when none is chosen (stored as the mark).
 QByteArray buildLine(const QByteArrayList& values);
 
-}  // namespace records::customer
+}  // namespace records::customer_record

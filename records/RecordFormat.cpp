@@ -177,4 +177,8 @@ bool removeFirstEqual(QByteArrayList& lines, const QByteArray& line) {
     return true;
 }
 
+QString twoDigits(int number) {
+    return QStringLiteral("%1").arg(number, 2, 10, QLatin1Char('0'));
+}
+
 }  // namespace records

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QByteArrayList>
 #include <QByteArrayView>
+#include <QString>
 
 #include <array>
 
@@ -73,6 +74,9 @@ private:
 inline QByteArray fieldAt(const QByteArrayList& fields, int position) {
     return position >= 0 && position < fields.size() ? fields.at(position) : QByteArray();
 }
+
+// A month, day, hour or minute as the records and the windows write it: at least two digits.
+QString twoDigits(int number);
 
 // Removes the first line equal to `line`; false when there is none.
 bool removeFirstEqual(QByteArrayList& lines, const QByteArray& line);

@@ -15,15 +15,15 @@ bool sameLine(const QByteArray& a, const QByteArray& b) {
 }  // namespace
 
 ReservationIndex::Day ReservationIndex::dayOf(const QByteArray& line) {
-    using namespace reservation;
+    using namespace reservation_record;
     const LeadingFields fields(line, YoyakuNiti + 1);
     // A year of more than two digits does not depend on today; then only a result equal to the
     // stand-in day can still be an invalid date, which a second stand-in tells apart.
     const QDate standInA(2000, 1, 1);
     const QDate standInB(2150, 6, 15);
-    const QDate a = reservation::bookedDate(fields, standInA);
+    const QDate a = reservation_record::bookedDate(fields, standInA);
     const bool fixed = fields.at(YoyakuNen).size() > 2 &&
-                       (a != standInA || reservation::bookedDate(fields, standInB) == a);
+                       (a != standInA || reservation_record::bookedDate(fields, standInB) == a);
     return fixed ? static_cast<Day>(a.toJulianDay()) : DependsOnToday;
 }
 
@@ -82,16 +82,17 @@ QList<qsizetype> ReservationIndex::bookedBetween(const QDate& first, const QDate
 QDate ReservationIndex::bookedDate(qsizetype position, const QDate& today) const {
     const Day day = days_.at(position);
     return day == DependsOnToday
-               ? reservation::bookedDate(LeadingFields(lines_.at(position)), today)
+               ? reservation_record::bookedDate(LeadingFields(lines_.at(position)), today)
                : QDate::fromJulianDay(day);
 }
 
 int ReservationIndex::bookedHour(qsizetype position) const {
-    return reservation::bookedHour(LeadingFields(lines_.at(position)).at(reservation::YoyakuJikan));
+    return reservation_record::bookedHour(
+        LeadingFields(lines_.at(position)).at(reservation_record::YoyakuJikan));
 }
 
 QByteArray ReservationIndex::tableEntry(qsizetype position) const {
-    return reservation::tableEntry(splitFields(lines_.at(position)));
+    return reservation_record::tableEntry(splitFields(lines_.at(position)));
 }
 
 }  // namespace records

@@ -4,7 +4,7 @@
 
 #include <charconv>
 
-namespace records::reservation {
+namespace records::reservation_record {
 namespace {
 
 // A whole text of ASCII digits with an optional sign, as a number; nothing otherwise.
@@ -90,4 +90,4 @@ QByteArray tableEntry(const QByteArrayList& fields) {
     return fieldAt(fields, Shimei) + '/' + fieldAt(fields, PetName);
 }
 
-}  // namespace records::reservation
+}  // namespace records::reservation_record

@@ -13,7 +13,7 @@ class LeadingFields;
 
 // The reservation line: twenty TAB-separated fields, time slot first, then owner, pet and the
 // services chosen.
-namespace records::reservation {
+namespace records::reservation_record {
 
 enum Field : int {
     YoyakuNen,
@@ -68,4 +68,4 @@ int bookedHour(QByteArrayView jikan);
 // "Shimei/PetName" as stored, marks included: what the weekly table shows for a reservation.
 QByteArray tableEntry(const QByteArrayList& fields);
 
-}  // namespace records::reservation
+}  // namespace records::reservation_record

@@ -11,7 +11,7 @@ namespace records::sheets {
 namespace {
 
 QString shown(const QByteArrayList& fields, int position) {
-    return sjis::toUnicode(EmptyMarkDelete(fieldAt(fields, position)));
+    return records::sjis::toUnicode(EmptyMarkDelete(fieldAt(fields, position)));
 }
 
 // A number of one digit gets its leading zero; any other text stays as stored.
@@ -21,7 +21,7 @@ QString twoDigitText(const QString& text) {
 
 int minuteOf(const QByteArrayList& fields) {
     bool isNumber = false;
-    const int minute = fieldAt(fields, reservation::YoyakuHun).toInt(&isNumber);
+    const int minute = fieldAt(fields, reservation_record::YoyakuHun).toInt(&isNumber);
     return isNumber ? minute : 0;
 }
 
@@ -31,7 +31,7 @@ struct Sortable {
 };
 
 Booking bookingOf(const QByteArrayList& fields, const QDate& date) {
-    using namespace reservation;
+    using namespace reservation_record;
     Booking booking;
     booking.date = date;
     booking.hour = bookedHour(fields);
@@ -65,7 +65,7 @@ QList<Booking> bookingsBetween(const QByteArrayList& reservationLines, const QDa
     QList<Sortable> found;
     for (const QByteArray& line : reservationLines) {
         // Only the few lines of the days asked for are split whole.
-        const QDate date = reservation::bookedDate(LeadingFields(line, 3), today);
+        const QDate date = reservation_record::bookedDate(LeadingFields(line, 3), today);
         if (date < first || date > last) {
             continue;
         }

@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <cstring>
 
-namespace sjis {
+namespace records::sjis {
 
 qsizetype indexOf(const QByteArray& haystack, const QByteArray& needle, qsizetype from) {
     const qsizetype size = haystack.size();
@@ -141,4 +141,4 @@ std::optional<QByteArray> fromUnicode(const QString& text) {
     return result;
 }
 
-}  // namespace sjis
+}  // namespace records::sjis

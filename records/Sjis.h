@@ -7,7 +7,7 @@
 // Shift-JIS (code page 932) text as bytes: walking it character by character, searching and
 // replacing without ever matching inside a double-byte character, and converting to and from
 // Unicode at the widget boundary.
-namespace sjis {
+namespace records::sjis {
 
 // A byte 0x81-0x9F or 0xE0-0xFC begins a double-byte character.
 constexpr bool isLeadByte(unsigned char byte) {
@@ -42,8 +42,14 @@ QByteArray toUtf8(const QByteArray& bytes);
 // Unicode to CP932 bytes; nothing when the text holds a character that CP932 cannot store.
 std::optional<QByteArray> fromUnicode(const QString& text);
 
+// Unicode to CP932 bytes, or an empty text when CP932 cannot store it: for texts the program
+// itself chose, or that passed isEncodable.
+inline QByteArray bytesOf(const QString& text) {
+    return fromUnicode(text).value_or(QByteArray());
+}
+
 inline bool isEncodable(const QString& text) {
     return fromUnicode(text).has_value();
 }
 
-}  // namespace sjis
+}  // namespace records::sjis

@@ -3,7 +3,6 @@
 #include "records/Clock.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 
@@ -117,7 +116,7 @@ QByteArray readRecordFile(const QString& path) {
 FileError::FileError(const QString& message) : std::runtime_error(message.toStdString()) {}
 
 THonjitu::THonjitu(QObject* owner) : QObject(owner) {
-    const QDateTime now = clock_source::now();
+    const QDateTime now = records::clock_source::now();
     Jikan = 1;
     Kijunbi = now;
     Youbi = weekdayNumber(now.date());
@@ -133,7 +132,7 @@ int weekdayNumber(const QDate& date) {
 }
 
 void WeekNow(THonjitu& honjitu) {
-    const QDateTime now = clock_source::now();
+    const QDateTime now = records::clock_source::now();
     honjitu.Youbi = weekdayNumber(now.date());
     honjitu.Kijunbi = now;
     honjitu.Jikan = now.time().hour();
@@ -274,25 +273,6 @@ void replaceRecordFile(const QString& path, const QByteArray& content) {
 }
 
 namespace {
-void saveRecordFile(const QString& path, const QByteArray& line, char mode, QByteArrayList& list,
-                    const QByteArray& unreadTail) {
-    if (mode == 'A') {
-        appendRecordLine(path, line, list, unreadTail);
-    } else if (mode == 'R') {
-        rewriteRecordFile(path, list, unreadTail);
-    }
-}
-}  // namespace
-
-void YoyakuFileSave(const QString& path, const QByteArray& line, char mode, THonjitu& honjitu) {
-    saveRecordFile(path, line, mode, honjitu.YoyakuList, honjitu.YoyakuTail);
-}
-
-void UserFileSave(const QString& path, const QByteArray& line, char mode, THonjitu& honjitu) {
-    saveRecordFile(path, line, mode, honjitu.UserList, honjitu.UserTail);
-}
-
-namespace {
 
 // One line of the content, with bytes of its own.
 QByteArray sharedLine(const QByteArray& content, qsizetype from, qsizetype length) {
@@ -392,43 +372,4 @@ RecordFileRead readReservationFile(const QByteArray& content,
 RecordFileRead readCustomerFile(const QByteArray& content) {
     const qsizetype end = endOfText(content, '\x1A');
     return {customerLines(content, end), content.sliced(end)};
-}
-
-bool YoyakuFileLoad(const QString& path, THonjitu& honjitu,
-                    const std::function<void(const QByteArray&)>& addLine) {
-    honjitu.YoyakuList.clear();
-    honjitu.YoyakuTail.clear();
-    // A folder in the file's place reads as no file: start-up reports it by name and goes on.
-    if (!QFileInfo(path).isFile()) {
-        return false;
-    }
-    RecordFileRead read = readReservationFile(readRecordFile(path), addLine);
-    honjitu.YoyakuList = std::move(read.lines);
-    honjitu.YoyakuTail = std::move(read.unreadTail);
-    return true;
-}
-
-void UserListLoad(const QString& path, THonjitu& honjitu,
-                  const std::function<void()>& letEventsThrough,
-                  std::optional<RecordFileRead> readAhead) {
-    constexpr qint64 EventIntervalMs = 8;
-    honjitu.UserList.clear();
-    honjitu.UserTail.clear();
-    RecordFileRead read =
-        readAhead ? std::move(*readAhead) : readCustomerFile(readRecordFile(path));
-    honjitu.UserTail = std::move(read.unreadTail);
-    const QByteArrayList lines = std::move(read.lines);
-    honjitu.UserList.reserve(lines.size());
-    QElapsedTimer sinceEvents;
-    if (letEventsThrough) {
-        letEventsThrough();
-    }
-    sinceEvents.start();
-    for (const QByteArray& line : lines) {
-        if (letEventsThrough && sinceEvents.elapsed() >= EventIntervalMs) {
-            letEventsThrough();
-            sinceEvents.restart();
-        }
-        honjitu.UserList.append(line);
-    }
 }

@@ -5,7 +5,6 @@
 #include <QObject>
 #include <QString>
 #include <functional>
-#include <optional>
 #include <stdexcept>
 
 // The calendar with the week on show, the two in-memory record lists, and the file routines that
@@ -29,10 +28,6 @@ public:
     QByteArrayList YoyakuList;  // reservation lines in file order
     QByteArrayList UserList;    // customer lines in file order
     QDateTime WeekStart;        // Sunday of the week shown, with Kijunbi's time of day
-    // Each file from its end mark (NUL, 0x1A) on: bytes the lists do not show, which every write
-    // keeps after the lines so that none of them is lost.
-    QByteArray YoyakuTail;
-    QByteArray UserTail;
 };
 
 // File names of the two record files inside the record folder.
@@ -50,15 +45,9 @@ void WeekBack(THonjitu& honjitu);
 // Creates an empty file (owner-only) when none is at `path`; true when a file already existed.
 bool DataFileCheck(const QString& path);
 
-// Mode 'A' appends `line` to the file and then to the list; mode 'R' replaces the file with the
-// list's lines (the line is ignored). Both keep the file's unread tail after the lines. Throws
-// FileError; on failure the old file stays whole.
-void YoyakuFileSave(const QString& path, const QByteArray& line, char mode, THonjitu& honjitu);
-void UserFileSave(const QString& path, const QByteArray& line, char mode, THonjitu& honjitu);
-
-// The same two writes on any list, for callers that keep their own copy. `unreadTail` is written
-// after the lines; while there is one, an append rewrites the file from `list` so that the new
-// line comes before the tail, where it will be read.
+// The two writes of a record file. `unreadTail` is written after the lines; while there is one,
+// an append rewrites the file from `list` so that the new line comes before the tail, where it
+// will be read. Throws FileError; on failure the old file stays whole and `list` unchanged.
 void appendRecordLine(const QString& path, const QByteArray& line, QByteArrayList& list,
                       const QByteArray& unreadTail = {});
 void rewriteRecordFile(const QString& path, const QByteArrayList& lines,
@@ -88,19 +77,3 @@ RecordFileRead readCustomerFile(const QByteArray& content);
 
 // The whole content of a record file. Throws FileError when it cannot be opened or read.
 QByteArray readRecordFile(const QString& path);
-
-// Clears YoyakuList and reads the reservation file into it (the rest from a NUL on into
-// YoyakuTail), handing every line to `addLine` as it is taken; false (list left empty) when there
-// is no file at `path` (nothing, or a folder). Throws FileError when it exists
-// but cannot be read.
-bool YoyakuFileLoad(const QString& path, THonjitu& honjitu,
-                    const std::function<void(const QByteArray&)>& addLine = {});
-
-// Clears UserList and reads the customer file into it (the rest from a 0x1A on into UserTail).
-// `letEventsThrough` runs before the first line and then every few milliseconds, so the window
-// stays responsive on a long file (and the list page can take the lines read so far). `readAhead`,
-// when given, is readCustomerFile of the file's current content, and the file is not read again.
-// Throws FileError when the file cannot be read; the lines taken before stay.
-void UserListLoad(const QString& path, THonjitu& honjitu,
-                  const std::function<void()>& letEventsThrough = {},
-                  std::optional<RecordFileRead> readAhead = std::nullopt);

@@ -7,27 +7,26 @@ namespace reservation {
 namespace {
 
 // An update replaces the shown reservation by the new line at the end of the file in one
-// atomic rewrite, so a failed write can never lose the reservation; the list follows only
-// once the file holds the new content.
-void saveUpdate(const TfmCutYoyaku& dialog, THonjitu& honjitu, const QString& path) {
+// atomic rewrite, so a failed write can never lose the reservation.
+void saveUpdate(const TfmCutYoyaku& dialog, records::RecordLists& lists) {
     QByteArrayList lines;
     dialog.getZenyoyakuList(lines);
     lines.append(dialog.GetYoyakuKoumoku());
-    rewriteRecordFile(path, lines, honjitu.YoyakuTail);
-    honjitu.YoyakuList = lines;
+    lists.replaceYoyakuList(std::move(lines));
 }
 
 }  // namespace
 
-void runCutYoyaku(QWidget* owner, THonjitu& honjitu, const QString& yoyakuFilePath,
+void runCutYoyaku(QWidget* owner, records::RecordLists& lists,
                   std::optional<QPoint> focusedTableCell) {
+    const THonjitu& honjitu = lists.honjitu();
     TfmCutYoyaku dialog(owner);
     dialog.setZenUserList(honjitu.UserList);
     if (focusedTableCell) {
         dialog.YoyakuEdit(focusedTableCell->x(), focusedTableCell->y(), honjitu.WeekStart,
                           honjitu.YoyakuList);
     } else {
-        dialog.YoyakuEdit(0, 0, clock_source::now(), honjitu.YoyakuList);
+        dialog.YoyakuEdit(0, 0, records::clock_source::now(), honjitu.YoyakuList);
     }
     dialog.setZenyoyakuList(honjitu.YoyakuList);
 
@@ -35,12 +34,11 @@ void runCutYoyaku(QWidget* owner, THonjitu& honjitu, const QString& yoyakuFilePa
         // Pages deleted in the dialog leave the list only once the file is without them too.
         QByteArrayList kept;
         dialog.getZenyoyakuList(kept);
-        rewriteRecordFile(yoyakuFilePath, kept, honjitu.YoyakuTail);
-        honjitu.YoyakuList = std::move(kept);
+        lists.replaceYoyakuList(std::move(kept));
     } else if (dialog.isUpdatingPage()) {
-        saveUpdate(dialog, honjitu, yoyakuFilePath);
+        saveUpdate(dialog, lists);
     } else {
-        YoyakuFileSave(yoyakuFilePath, dialog.GetYoyakuKoumoku(), 'A', honjitu);
+        lists.YoyakuFileSave(dialog.GetYoyakuKoumoku(), 'A');
     }
 }
 

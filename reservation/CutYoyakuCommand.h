@@ -1,6 +1,6 @@
 #pragma once
 
-#include "records/uLib.h"
+#include "records/RecordLists.h"
 
 #include <QPoint>
 #include <QString>
@@ -11,9 +11,9 @@ class QWidget;
 namespace reservation {
 
 // Runs the reservation dialog for the weekly table's cell (column, row) when the table has the
-// keyboard focus, otherwise for now; writes the reservation file and honjitu.YoyakuList to match
-// what the user did. Throws FileError when the file cannot be written.
-void runCutYoyaku(QWidget* owner, THonjitu& honjitu, const QString& yoyakuFilePath,
+// keyboard focus, otherwise for now; writes the reservation file and YoyakuList to match what
+// the user did. Throws FileError when the file cannot be written.
+void runCutYoyaku(QWidget* owner, records::RecordLists& lists,
                   std::optional<QPoint> focusedTableCell);  // QPoint(x = column, y = row)
 
 }  // namespace reservation

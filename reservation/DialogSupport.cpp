@@ -1,7 +1,6 @@
 #include "reservation/DialogSupport.h"
 
 #include <QGuiApplication>
-#include <QKeyEvent>
 #include <QScreen>
 #include <QWidget>
 
@@ -21,11 +20,7 @@ void centreOnScreen(QWidget* window) {
     window->move(frame.topLeft());
 }
 
-bool isEnterPress(const QEvent* event) {
-    if (event->type() != QEvent::KeyPress) {
-        return false;
-    }
-    const int key = static_cast<const QKeyEvent*>(event)->key();
+bool isEnterKey(int key) {
     return key == Qt::Key_Return || key == Qt::Key_Enter;
 }
 

@@ -9,7 +9,7 @@ namespace reservation {
 // Places a top-level window of fixed size in the middle of its screen's available area.
 void centreOnScreen(QWidget* window);
 
-// A press of Return or of the keypad's Enter, whatever modifiers are held.
-bool isEnterPress(const QEvent* event);
+// Return or the keypad's Enter.
+bool isEnterKey(int key);
 
 }  // namespace reservation

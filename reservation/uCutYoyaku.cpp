@@ -1,19 +1,20 @@
 #include "reservation/uCutYoyaku.h"
 
-#include "mainwindow/Appearance.h"
-#include "mainwindow/MessageBox.h"
 #include "records/Clock.h"
 #include "records/CustomerRecord.h"
 #include "records/RecordFormat.h"
 #include "records/Sjis.h"
 #include "reservation/DialogSupport.h"
 #include "reservation/uUserListDialog.h"
+#include "widgets/Appearance.h"
+#include "widgets/MessageBox.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -21,8 +22,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-namespace rsv = records::reservation;
-namespace customer = records::customer;
+namespace reservation_record = records::reservation_record;
+namespace customer_record = records::customer_record;
 
 namespace {
 
@@ -36,23 +37,14 @@ const QString SearchHint = QStringLiteral("「Enter」でお客様検索しま�
 // Twenty empty-field marks, each followed by a TAB: shows as a completely empty form.
 QByteArray blankReservationLine() {
     QByteArray line;
-    for (int field = 0; field < rsv::FieldCount; ++field) {
+    for (int field = 0; field < reservation_record::FieldCount; ++field) {
         line += records::EmptyMark + records::FieldSeparator;
     }
     return line;
 }
 
-QString twoDigits(int number) {
-    return QStringLiteral("%1").arg(number, 2, 10, QLatin1Char('0'));
-}
-
-// Only called for texts that passed the encoding check, or for texts the dialog set itself.
-QByteArray sjisBytes(const QString& text) {
-    return sjis::fromUnicode(text).value_or(QByteArray());
-}
-
 QString shownField(const QByteArrayList& fields, int position) {
-    return sjis::toUnicode(records::EmptyMarkDelete(records::fieldAt(fields, position)));
+    return records::sjis::toUnicode(records::EmptyMarkDelete(records::fieldAt(fields, position)));
 }
 
 template <typename Widget>
@@ -144,7 +136,7 @@ TfmCutYoyaku::TfmCutYoyaku(QWidget* owner)
                          Qt::WindowCloseButtonHint) {
     setObjectName(QStringLiteral("fmCutYoyaku"));
     setWindowTitle(Title);
-    ui::applyFormLook(*this);
+    widgets::applyFormLook(*this);
 
     buildControls();
     describeFields();
@@ -325,32 +317,36 @@ QWidget* TfmCutYoyaku::buildBottomBar() {
 }
 
 void TfmCutYoyaku::describeFields() {
-    textFields = {
-        {rsv::YoyakuNen, cbYoyakuNen, gbYoyaku, QStringLiteral("年")},
-        {rsv::YoyakuTuki, cbYoyakuTuki, gbYoyaku, QStringLiteral("月")},
-        {rsv::YoyakuNiti, cbYoyakuNiti, gbYoyaku, QStringLiteral("日")},
-        {rsv::YoyakuJikan, cbYoyakuJikan, gbYoyaku, QStringLiteral("時")},
-        {rsv::YoyakuHun, edtYoyakuHun, gbYoyaku, QStringLiteral("分")},
-        {rsv::Furigana, edtFurigana, gbKainushiJyouhou, QStringLiteral("ふりがな")},
-        {rsv::Shimei, edtShimei, gbKainushiJyouhou, QStringLiteral("お名前")},
-        {rsv::Yubin, edtYubin, gbKainushiJyouhou, QStringLiteral("〒")},
-        {rsv::Jyusho, edtJyusho, gbKainushiJyouhou, QStringLiteral("住所")},
-        {rsv::JyushoTuzuki, edtJyushoTuzuki, gbKainushiJyouhou, QStringLiteral("住所")},
-        {rsv::TelephoneNo, edtTelephoneNo, gbKainushiJyouhou, QStringLiteral("電話番号")},
-        {rsv::MobilPhoneNo, edtMobilPhoneNo, gbKainushiJyouhou, QStringLiteral("携帯電話")},
-        {rsv::PetName, edtPetName, gbPetJyouhou, QStringLiteral("ペット名")},
-        {rsv::ShuNado, edtShuNado, gbPetJyouhou, QStringLiteral("種 等")},
-        {rsv::SonotaBikou, memoSonotaBikou, gbSonota, QStringLiteral("備考")},
+    textFields_ = {
+        {reservation_record::YoyakuNen, cbYoyakuNen, gbYoyaku, QStringLiteral("年")},
+        {reservation_record::YoyakuTuki, cbYoyakuTuki, gbYoyaku, QStringLiteral("月")},
+        {reservation_record::YoyakuNiti, cbYoyakuNiti, gbYoyaku, QStringLiteral("日")},
+        {reservation_record::YoyakuJikan, cbYoyakuJikan, gbYoyaku, QStringLiteral("時")},
+        {reservation_record::YoyakuHun, edtYoyakuHun, gbYoyaku, QStringLiteral("分")},
+        {reservation_record::Furigana, edtFurigana, gbKainushiJyouhou, QStringLiteral("ふりがな")},
+        {reservation_record::Shimei, edtShimei, gbKainushiJyouhou, QStringLiteral("お名前")},
+        {reservation_record::Yubin, edtYubin, gbKainushiJyouhou, QStringLiteral("〒")},
+        {reservation_record::Jyusho, edtJyusho, gbKainushiJyouhou, QStringLiteral("住所")},
+        {reservation_record::JyushoTuzuki, edtJyushoTuzuki, gbKainushiJyouhou,
+         QStringLiteral("住所")},
+        {reservation_record::TelephoneNo, edtTelephoneNo, gbKainushiJyouhou,
+         QStringLiteral("電話番号")},
+        {reservation_record::MobilPhoneNo, edtMobilPhoneNo, gbKainushiJyouhou,
+         QStringLiteral("携帯電話")},
+        {reservation_record::PetName, edtPetName, gbPetJyouhou, QStringLiteral("ペット名")},
+        {reservation_record::ShuNado, edtShuNado, gbPetJyouhou, QStringLiteral("種 等")},
+        {reservation_record::SonotaBikou, memoSonotaBikou, gbSonota, QStringLiteral("備考")},
     };
-    choiceGroups = {
-        {rsv::Shu, {rdoDog, rdoCat}, rdoSonota},
-        {rsv::Shamp, {rdoShamMotikomi, rdoShamRegyura}, rdoShamSonota},
-        {rsv::Style, {rdoStyleBarikan, rdoStylePoohDol, rdoStyleMonpe}, rdoStyleSonota},
+    choiceGroups_ = {
+        {reservation_record::Shu, {rdoDog, rdoCat}, rdoSonota},
+        {reservation_record::Shamp, {rdoShamMotikomi, rdoShamRegyura}, rdoShamSonota},
+        {reservation_record::Style,
+         {rdoStyleBarikan, rdoStylePoohDol, rdoStyleMonpe},
+         rdoStyleSonota},
     };
-    checkFields = {{rsv::SonotaHigeCut, chbSonotaHigeCut},
-                   {rsv::SonotaTumekiri, chbSonotaTumekiri}};
-    searchFields = {edtFurigana, edtShimei, edtTelephoneNo, edtPetName};
-    for (QLineEdit* field : searchFields) {
+    checkFields_ = {{reservation_record::SonotaHigeCut, chbSonotaHigeCut},
+                    {reservation_record::SonotaTumekiri, chbSonotaTumekiri}};
+    for (QLineEdit* field : {edtFurigana, edtShimei, edtTelephoneNo, edtPetName}) {
         field->setToolTip(SearchHint);
         field->installEventFilter(this);
     }
@@ -371,18 +367,18 @@ void TfmCutYoyaku::arrangeTabOrder() {
 }
 
 void TfmCutYoyaku::fillComboItems() {
-    const int thisYear = clock_source::now().date().year();
+    const int thisYear = records::clock_source::now().date().year();
     for (int i = 0; i < 3; ++i) {
         cbYoyakuNen->addItem(QString::number(thisYear + i));
     }
     for (int month = 1; month <= 12; ++month) {
-        cbYoyakuTuki->addItem(twoDigits(month));
+        cbYoyakuTuki->addItem(records::twoDigits(month));
     }
     for (int day = 1; day <= 31; ++day) {
-        cbYoyakuNiti->addItem(twoDigits(day));
+        cbYoyakuNiti->addItem(records::twoDigits(day));
     }
     for (int hour = 1; hour <= 24; ++hour) {
-        cbYoyakuJikan->addItem(twoDigits(hour));
+        cbYoyakuJikan->addItem(records::twoDigits(hour));
     }
     for (QComboBox* combo : {cbYoyakuNen, cbYoyakuTuki, cbYoyakuNiti, cbYoyakuJikan}) {
         combo->setCurrentIndex(-1);
@@ -397,7 +393,7 @@ void TfmCutYoyaku::YoyakuEdit(int column, int row, const QDateTime& date,
                               const QByteArrayList& list) {
     const QDateTime slotDate = column != 0 ? date.addDays(column - 1) : date;
     const int hour = row != 0 ? row + 7 : slotDate.time().hour();
-    cbYoyakuJikan->setCurrentText(twoDigits(hour));
+    cbYoyakuJikan->setCurrentText(records::twoDigits(hour));
     cbYoyakuNen->setCurrentText(slotDate.toString(QStringLiteral("yyyy")));
     cbYoyakuTuki->setCurrentText(slotDate.toString(QStringLiteral("MM")));
     cbYoyakuNiti->setCurrentText(slotDate.toString(QStringLiteral("dd")));
@@ -413,35 +409,39 @@ void TfmCutYoyaku::getZenyoyakuList(QByteArrayList& list) const {
 }
 
 QByteArray TfmCutYoyaku::GetYoyakuKoumoku() const {
-    QByteArrayList values(rsv::FieldCount);
-    for (const TextField& text : textFields) {
-        values[text.field] = sjisBytes(textOf(text.control));
+    QByteArrayList values(reservation_record::FieldCount);
+    for (const TextField& text : textFields_) {
+        values[text.field] = records::sjis::bytesOf(textOf(text.control));
     }
-    for (const ChoiceGroup& choice : choiceGroups) {
-        values[choice.field] = sjisBytes(checkedCaption(choice.buttons, choice.fallback));
+    for (const ChoiceGroup& choice : choiceGroups_) {
+        values[choice.field] =
+            records::sjis::bytesOf(checkedCaption(choice.buttons, choice.fallback));
     }
-    for (const CheckField& check : checkFields) {
-        values[check.field] = check.box->isChecked() ? sjisBytes(check.box->text()) : QByteArray();
+    for (const CheckField& check : checkFields_) {
+        values[check.field] =
+            check.box->isChecked() ? records::sjis::bytesOf(check.box->text()) : QByteArray();
     }
-    return rsv::buildLine(values);
+    return reservation_record::buildLine(values);
 }
 
 bool TfmCutYoyaku::isUpdatingPage() const {
     return Button1->text() == UpdateCaption;
 }
 
-rsv::TimeSlot TfmCutYoyaku::shownSlot() const {
-    return {sjisBytes(cbYoyakuNen->currentText()), sjisBytes(cbYoyakuTuki->currentText()),
-            sjisBytes(cbYoyakuNiti->currentText()), sjisBytes(cbYoyakuJikan->currentText())};
+reservation_record::TimeSlot TfmCutYoyaku::shownSlot() const {
+    return {records::sjis::bytesOf(cbYoyakuNen->currentText()),
+            records::sjis::bytesOf(cbYoyakuTuki->currentText()),
+            records::sjis::bytesOf(cbYoyakuNiti->currentText()),
+            records::sjis::bytesOf(cbYoyakuJikan->currentText())};
 }
 
 void TfmCutYoyaku::MakePageList(const QByteArrayList& list) {
     if (list.isEmpty()) {
         return;
     }
-    const rsv::TimeSlot slot = shownSlot();
+    const reservation_record::TimeSlot slot = shownSlot();
     for (const QByteArray& line : list) {
-        if (rsv::isInSlot(line, slot)) {
+        if (reservation_record::isInSlot(line, slot)) {
             PageList.append(line);
         }
     }
@@ -473,13 +473,13 @@ void TfmCutYoyaku::showPage(int index) {
 
 void TfmCutYoyaku::SetYoyakuKoumoku(const QByteArray& line) {
     const QByteArrayList fields = records::splitFields(line);
-    for (const TextField& text : textFields) {
+    for (const TextField& text : textFields_) {
         setTextOf(text.control, shownField(fields, text.field));
     }
-    for (const ChoiceGroup& choice : choiceGroups) {
+    for (const ChoiceGroup& choice : choiceGroups_) {
         checkMatchingCaption(choice.buttons, choice.fallback, shownField(fields, choice.field));
     }
-    for (const CheckField& check : checkFields) {
+    for (const CheckField& check : checkFields_) {
         check.box->setChecked(shownField(fields, check.field) == check.box->text());
     }
 }
@@ -505,7 +505,7 @@ void TfmCutYoyaku::btnBackPageClick() {
 // Shows why the fields cannot be accepted as they are; false when they can.
 bool TfmCutYoyaku::refusedInput() {
     const auto refuse = [this](const QString& text) {
-        ui::showMessage(this, QMessageBox::Warning, RefusedTitle, text);
+        widgets::showMessage(this, QMessageBox::Warning, RefusedTitle, text);
         return true;
     };
     for (const QWidget* timeField : std::initializer_list<const QWidget*>{
@@ -518,8 +518,8 @@ bool TfmCutYoyaku::refusedInput() {
         return refuse(QLatin1Char('"') + gbKainushiJyouhou->title() + QStringLiteral("\"と、\"") +
                       gbPetJyouhou->title() + QStringLiteral("\"を入力してください。"));
     }
-    for (const TextField& text : textFields) {
-        if (!sjis::isEncodable(textOf(text.control))) {
+    for (const TextField& text : textFields_) {
+        if (!records::sjis::isEncodable(textOf(text.control))) {
             return refuse(QStringLiteral("「%1」の「%2」に保存できない文字が含まれています。")
                               .arg(text.group->title(), text.label));
         }
@@ -539,30 +539,60 @@ void TfmCutYoyaku::Button1Click() {
 
 void TfmCutYoyaku::btnDeletePageClick() {
     const auto answer =
-        ui::showMessage(this, QMessageBox::Question, DeleteTitle,
-                        QStringLiteral("１つのお客様データを削除します。\nよろしいですか？"),
-                        QMessageBox::Yes | QMessageBox::No);
+        widgets::showMessage(this, QMessageBox::Question, DeleteTitle,
+                             QStringLiteral("１つのお客様データを削除します。\nよろしいですか？"),
+                             QMessageBox::Yes | QMessageBox::No);
     if (answer != QMessageBox::Yes) {
-        ui::showMessage(this, QMessageBox::Warning, DeleteTitle,
-                        QStringLiteral("１つの予約データの削除取り消しました。"));
+        widgets::showMessage(this, QMessageBox::Warning, DeleteTitle,
+                             QStringLiteral("１つの予約データの削除取り消しました。"));
         return;
     }
     DeleteZenyoyakuLine(PageList.at(PageIndex));
     // The dialog stays on the screen until the user has seen that the deletion is done.
-    ui::showMessage(this, QMessageBox::Information, DeleteTitle,
-                    QStringLiteral("１つの予約データの削除しました。"));
+    widgets::showMessage(this, QMessageBox::Information, DeleteTitle,
+                         QStringLiteral("１つの予約データの削除しました。"));
     reject();
 }
 
 bool TfmCutYoyaku::eventFilter(QObject* watched, QEvent* event) {
-    if (reservation::isEnterPress(event)) {
-        auto* field = qobject_cast<QLineEdit*>(watched);
-        if (field != nullptr && searchFields.contains(field)) {
-            UserSearch(field->text());
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<const QKeyEvent*>(event)->key();
+        if (watched == edtFurigana) {
+            edtFuriganaKeyDown(key);
+        } else if (watched == edtShimei) {
+            edtShimeiKeyDown(key);
+        } else if (watched == edtTelephoneNo) {
+            edtTelephoneNoKeyDown(key);
+        } else if (watched == edtPetName) {
+            edtPetNameKeyDown(key);
         }
     }
     // The key goes on to the field as usual.
     return QDialog::eventFilter(watched, event);
+}
+
+void TfmCutYoyaku::edtFuriganaKeyDown(int key) {
+    if (reservation::isEnterKey(key)) {
+        UserSearch(edtFurigana->text());
+    }
+}
+
+void TfmCutYoyaku::edtShimeiKeyDown(int key) {
+    if (reservation::isEnterKey(key)) {
+        UserSearch(edtShimei->text());
+    }
+}
+
+void TfmCutYoyaku::edtTelephoneNoKeyDown(int key) {
+    if (reservation::isEnterKey(key)) {
+        UserSearch(edtTelephoneNo->text());
+    }
+}
+
+void TfmCutYoyaku::edtPetNameKeyDown(int key) {
+    if (reservation::isEnterKey(key)) {
+        UserSearch(edtPetName->text());
+    }
 }
 
 void TfmCutYoyaku::UserSearch(const QString& text) {
@@ -571,9 +601,9 @@ void TfmCutYoyaku::UserSearch(const QString& text) {
     }
     TfmUserListDialog picker(this);
     // A text that Shift-JIS cannot hold occurs in no stored line.
-    if (const std::optional<QByteArray> needle = sjis::fromUnicode(text)) {
+    if (const std::optional<QByteArray> needle = records::sjis::fromUnicode(text)) {
         for (const QByteArray& line : ZenUserList) {
-            if (sjis::contains(line, *needle)) {
+            if (records::sjis::contains(line, *needle)) {
                 picker.addUser(line);
             }
         }
@@ -587,19 +617,19 @@ void TfmCutYoyaku::UserSearch(const QString& text) {
 
 void TfmCutYoyaku::SetUserKoumoku(const QByteArray& line) {
     const QByteArrayList fields = records::splitFields(line);
-    const QList<std::pair<customer::Field, QLineEdit*>> copied = {
-        {customer::PetName, edtPetName},
-        {customer::ShuNado, edtShuNado},
-        {customer::Furigana, edtFurigana},
-        {customer::Shimei, edtShimei},
-        {customer::Yubin, edtYubin},
-        {customer::Jyusho, edtJyusho},
-        {customer::JyushoTuzuki, edtJyushoTuzuki},
-        {customer::TelephoneNo, edtTelephoneNo},
-        {customer::MobilPhoneNo, edtMobilPhoneNo}};
+    const QList<std::pair<customer_record::Field, QLineEdit*>> copied = {
+        {customer_record::PetName, edtPetName},
+        {customer_record::ShuNado, edtShuNado},
+        {customer_record::Furigana, edtFurigana},
+        {customer_record::Shimei, edtShimei},
+        {customer_record::Yubin, edtYubin},
+        {customer_record::Jyusho, edtJyusho},
+        {customer_record::JyushoTuzuki, edtJyushoTuzuki},
+        {customer_record::TelephoneNo, edtTelephoneNo},
+        {customer_record::MobilPhoneNo, edtMobilPhoneNo}};
     for (const auto& [position, edit] : copied) {
         edit->setText(shownField(fields, position));
     }
-    const ChoiceGroup& kind = choiceGroups.first();
-    checkMatchingCaption(kind.buttons, kind.fallback, shownField(fields, customer::Shu));
+    const ChoiceGroup& kind = choiceGroups_.first();
+    checkMatchingCaption(kind.buttons, kind.fallback, shownField(fields, customer_record::Shu));
 }

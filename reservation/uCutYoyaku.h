@@ -42,19 +42,19 @@ protected:
 private:
     // A free-text field with what the user is told when it cannot be stored.
     struct TextField {
-        records::reservation::Field field;
+        records::reservation_record::Field field;
         QWidget* control;
         QGroupBox* group;
         QString label;
     };
     // A radio group stores the checked button's caption; `fallback` stands for every other value.
     struct ChoiceGroup {
-        records::reservation::Field field;
+        records::reservation_record::Field field;
         QList<QRadioButton*> buttons;
         QRadioButton* fallback;
     };
     struct CheckField {
-        records::reservation::Field field;
+        records::reservation_record::Field field;
         QCheckBox* box;
     };
 
@@ -70,7 +70,7 @@ private:
     void SetYoyakuKoumoku(const QByteArray& line);
     void DeleteZenyoyakuLine(const QByteArray& line);
     void showPage(int index);
-    records::reservation::TimeSlot shownSlot() const;
+    records::reservation_record::TimeSlot shownSlot() const;
     bool refusedInput();
 
     void Button1Click();
@@ -78,6 +78,11 @@ private:
     void btnNextPageClick();
     void btnDeletePageClick();
 
+    // On Enter each searches the customers for its own edit's text; the key goes on as usual.
+    void edtFuriganaKeyDown(int key);
+    void edtShimeiKeyDown(int key);
+    void edtTelephoneNoKeyDown(int key);
+    void edtPetNameKeyDown(int key);
     void UserSearch(const QString& text);
     void SetUserKoumoku(const QByteArray& line);
 
@@ -127,8 +132,7 @@ private:
     QPushButton* Button2;
     QPushButton* Button3;
 
-    QList<TextField> textFields;
-    QList<ChoiceGroup> choiceGroups;
-    QList<CheckField> checkFields;
-    QList<QLineEdit*> searchFields;
+    QList<TextField> textFields_;
+    QList<ChoiceGroup> choiceGroups_;
+    QList<CheckField> checkFields_;
 };

@@ -1,10 +1,11 @@
 #include "reservation/uUserListDialog.h"
 
-#include "mainwindow/Appearance.h"
 #include "records/Sjis.h"
 #include "reservation/DialogSupport.h"
+#include "widgets/Appearance.h"
 
 #include <QEvent>
+#include <QKeyEvent>
 #include <QListWidget>
 #include <QStyledItemDelegate>
 #include <QVBoxLayout>
@@ -47,7 +48,7 @@ TfmUserListDialog::TfmUserListDialog(QWidget* owner)
       ListBoxUserList(new UnhighlightedListBox(this)) {
     setObjectName(QStringLiteral("fmUserListDialog"));
     setWindowTitle(QStringLiteral("ダイアログ"));
-    setFont(ui::formFont());
+    setFont(widgets::formFont());
     setFixedSize(345, 133);
 
     ListBoxUserList->setObjectName(QStringLiteral("ListBoxUserList"));
@@ -64,19 +65,38 @@ TfmUserListDialog::TfmUserListDialog(QWidget* owner)
 }
 
 void TfmUserListDialog::addUser(const QByteArray& line) {
-    auto* item = new QListWidgetItem(sjis::toUnicode(line), ListBoxUserList);
+    auto* item = new QListWidgetItem(records::sjis::toUnicode(line), ListBoxUserList);
     item->setData(RawLineRole, line);
 }
 
 bool TfmUserListDialog::eventFilter(QObject* watched, QEvent* event) {
-    const bool enterInList = watched == ListBoxUserList && reservation::isEnterPress(event);
-    const bool doubleClick =
-        watched == ListBoxUserList->viewport() && event->type() == QEvent::MouseButtonDblClick;
-    if (enterInList || doubleClick) {
-        SelectUser();
+    if (watched == ListBoxUserList && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<const QKeyEvent*>(event)->key();
+        FormKeyDown(key);
+        ListBoxUserListKeyDown(key);
+        return !isVisible();  // a key that closed the picker goes no further
+    }
+    if (watched == ListBoxUserList->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+        ListBoxUserListDblClick();
         return true;
     }
     return QDialog::eventFilter(watched, event);
+}
+
+void TfmUserListDialog::FormKeyDown(int key) {
+    if (key == Qt::Key_Escape) {
+        reject();
+    }
+}
+
+void TfmUserListDialog::ListBoxUserListKeyDown(int key) {
+    if (reservation::isEnterKey(key)) {
+        SelectUser();
+    }
+}
+
+void TfmUserListDialog::ListBoxUserListDblClick() {
+    SelectUser();
 }
 
 void TfmUserListDialog::SelectUser() {

@@ -20,6 +20,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Esc closes the picker without a choice; the window sees every key before the list does.
+    void FormKeyDown(int key);
+    // Enter chooses the highlighted line.
+    void ListBoxUserListKeyDown(int key);
+    void ListBoxUserListDblClick();
     void SelectUser();
 
     QListWidget* ListBoxUserList;

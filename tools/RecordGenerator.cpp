@@ -1,6 +1,7 @@
 #include "tools/RecordGenerator.h"
 
 #include "records/CustomerRecord.h"
+#include "records/RecordFormat.h"
 #include "records/ReservationRecord.h"
 #include "records/Sjis.h"
 
@@ -50,7 +51,7 @@ const char* const Shampoos[] = {"持込み", "レギュラー", "その他"};
 const char* const Styles[] = {"バリカン", "プードル", "モンペ", "その他"};
 
 QByteArray sjis(const QString& text) {
-    return sjis::fromUnicode(text).value_or(QByteArray());
+    return records::sjis::bytesOf(text);
 }
 QByteArray sjis(const char* utf8) {
     return sjis(QString::fromUtf8(utf8));
@@ -98,14 +99,14 @@ QByteArrayList customerValues(QRandomGenerator& random) {
 }
 
 QByteArray twoDigits(int value) {
-    return QByteArray::number(value).rightJustified(2, '0');
+    return records::twoDigits(value).toLatin1();
 }
 
 QByteArray reservationLine(QRandomGenerator& random, const QByteArrayList& customer,
                            const QDate& day, int hour) {
-    using namespace records::customer;
+    using namespace records::customer_record;
     const QByteArray shu = customer.at(Shu).isEmpty() ? sjis("その他") : customer.at(Shu);
-    return records::reservation::buildLine(
+    return records::reservation_record::buildLine(
         {QByteArray::number(day.year()),
          twoDigits(day.month()),
          twoDigits(day.day()),
@@ -154,7 +155,7 @@ Records generate(const Options& options) {
     customers.reserve(options.customers);
     for (int i = 0; i < options.customers; ++i) {
         customers.append(customerValues(random));
-        records.customerLines.append(records::customer::buildLine(customers.last()));
+        records.customerLines.append(records::customer_record::buildLine(customers.last()));
     }
     if (customers.isEmpty()) {
         customers.append(customerValues(random));

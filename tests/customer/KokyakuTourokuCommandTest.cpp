@@ -28,13 +28,13 @@ protected:
 
     void store(const QByteArrayList& lines) {
         writeBytes(path(), fileOf(lines));
-        honjitu_.UserList = lines;
+        lists_.UserListLoad();
     }
 
     // Runs the command and hands the dialog to `drive` once it is open.
     bool run(int n, const std::function<void(QWidget*)>& drive) {
         const auto visit = onNextModal(drive);
-        const bool written = customer::runKokyakuTouroku(nullptr, honjitu_, path(), n);
+        const bool written = customer::runKokyakuTouroku(nullptr, lists_, n);
         EXPECT_EQ(visit->objectName, "fmKokyakuTouroku");
         EXPECT_FALSE(visit->closedByWatchdog);
         return written;
@@ -47,6 +47,7 @@ protected:
 
     QTemporaryDir dir_;
     THonjitu honjitu_;
+    records::RecordLists lists_{honjitu_, dir_.path()};
 };
 
 TEST_F(KokyakuTouroku, NewCustomerIsAppendedWithMarksForEmptyFields) {
@@ -229,7 +230,9 @@ TEST_F(KokyakuTouroku, CharactersShiftJisCannotHoldAreRefusedByFieldLabel) {
 
 TEST_F(KokyakuTouroku, FailedWriteLeavesFileAndListAsTheyWere) {
     for (int n : {0, 1}) {
-        honjitu_.UserList = {customerLine({"ポチ"})};
+        QDir(dir_.path()).rmdir(UserFileName);
+        store({customerLine({"ポチ"})});
+        QFile::remove(path());
         QDir(dir_.path()).mkdir(UserFileName);
         EXPECT_THROW(run(n,
                          [](QWidget* dialog) {
@@ -246,7 +249,7 @@ TEST_F(KokyakuTouroku, CustomerOutsideTheListIsAnError) {
     const QByteArrayList lines = {customerLine({"ポチ"})};
     for (int n : {2, -1}) {
         store(lines);
-        EXPECT_THROW(customer::runKokyakuTouroku(nullptr, honjitu_, path(), n), std::runtime_error);
+        EXPECT_THROW(customer::runKokyakuTouroku(nullptr, lists_, n), std::runtime_error);
         expectStored(lines);
     }
 }

@@ -1,6 +1,6 @@
 #include "customer/uKokyakuTouroku.h"
-#include "mainwindow/Appearance.h"
 #include "tests/customer/FormHelpers.h"
+#include "widgets/Appearance.h"
 
 #include <gtest/gtest.h>
 #include <QGroupBox>
@@ -18,8 +18,8 @@ TEST(KokyakuTourokuForm, HasTheControlsCaptionsSizesAndOrderOfTheForm) {
     EXPECT_EQ(dialog.maximumSize(), QSize(373, 335));
     EXPECT_FALSE(dialog.windowFlags() &
                  (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
-    EXPECT_EQ(dialog.palette().color(QPalette::Window), ui::Cream);
-    EXPECT_EQ(dialog.font(), ui::formFont());
+    EXPECT_EQ(dialog.palette().color(QPalette::Window), widgets::Cream);
+    EXPECT_EQ(dialog.font(), widgets::formFont());
 
     EXPECT_EQ(child<QGroupBox>(&dialog, "gbPetJyouhou")->geometry(), QRect(0, 0, 373, 105));
     EXPECT_EQ(child<QGroupBox>(&dialog, "gbKainushiJyouhou")->geometry(), QRect(0, 105, 373, 192));

@@ -4,12 +4,15 @@
 #include "tests/mainwindow/MainWindowFixture.h"
 #include "tests/support/Files.h"
 #include "tests/support/ModalDriver.h"
+#include "tests/support/ToolTips.h"
 
+#include <QAbstractButton>
 #include <QAbstractItemModelTester>
 #include <QAction>
 #include <QContextMenuEvent>
 #include <QElapsedTimer>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QListView>
 #include <QMenu>
 #include <QTimer>
@@ -17,7 +20,7 @@
 #include <QtTest>
 
 using namespace testing_support;
-using ui::UserListModel;
+using mainwindow::UserListModel;
 
 namespace {
 
@@ -91,7 +94,7 @@ TEST(UserItemFrom, RemovesMarksAfterJoiningButComparesTheKindAsStored) {
     const QByteArray line = sjisOf("ポチ") + '\t' + mark + sjisOf("犬") + '\t' + mark + '\t' +
                             mark + '\t' + sjisOf("山田") + '\t' + mark + '\t' + mark + '\t' + mark +
                             '\t' + mark + '\t' + mark;
-    const ui::UserItem item = ui::UserItemFrom(line);
+    const mainwindow::UserItem item = mainwindow::UserItemFrom(line);
     EXPECT_EQ(item.image, 0);
     EXPECT_EQ(item.shimei, QStringLiteral("山田()"));
     EXPECT_EQ(item.address, QString());
@@ -103,7 +106,7 @@ TEST_F(CustomerListTest, SwitchesBetweenIconAndDetailViews) {
     auto window = openWindow();
     window->show();
     window->actUserItiran->trigger();
-    ui::TUserListView& list = *window->userListView();
+    mainwindow::TUserListView& list = *window->userListView();
     EXPECT_FALSE(list.isReport());
     EXPECT_EQ(list.iconView()->viewMode(), QListView::IconMode);
     EXPECT_EQ(list.iconView()->iconSize(), QSize(32, 32));
@@ -163,6 +166,77 @@ TEST_F(CustomerListTest, DeleteAnsweredYesRewritesTheFileWithoutThatCustomer) {
     EXPECT_EQ(window->honjitu().UserList, remaining);
     EXPECT_EQ(window->userListView()->model()->rowCount(), 4);
     EXPECT_EQ(textAt(*window->userListView()->model(), 2, 0), QStringLiteral("ココ"));
+}
+
+// A refill puts other customers at the old row numbers: a highlight left there would make the
+// next Delete remove a customer the user never chose.
+TEST_F(CustomerListTest, AChangedCustomerIsSelectedAtTheEndAndDeleteThenRemovesIt) {
+    const QByteArrayList lines = sampleCustomers();
+    writeUsers(lines);
+    auto window = openWindow();
+    window->show();
+    window->actUserItiran->trigger();
+    auto visit = onNextModal([](QWidget* dialog) {
+        dialog->findChild<QLineEdit*>(QStringLiteral("edtPetName"))
+            ->setText(QStringLiteral("モモ子"));
+        QTest::mouseClick(dialog->findChild<QAbstractButton*>(QStringLiteral("Button1")),
+                          Qt::LeftButton);
+    });
+    doubleClickCustomer(*window->userListView(), 1);
+    ASSERT_TRUE(visit->appeared);
+    ASSERT_EQ(textAt(*window->userListView()->model(), 4, 0), QStringLiteral("モモ子"));
+    EXPECT_EQ(window->userListView()->selectedIndex(), 4);
+
+    const ModalVisits visits = answerMessages({QMessageBox::Yes, QMessageBox::Ok});
+    pressDelete(*window);
+    QByteArrayList remaining = lines;
+    remaining.removeAt(1);
+    EXPECT_EQ(readBytes(userFile()), fileOf(remaining));
+}
+
+TEST_F(CustomerListTest, NothingIsSelectedAfterADeletionOrARefill) {
+    writeUsers(sampleCustomers());
+    auto window = openWindow();
+    window->show();
+    window->actUserItiran->trigger();
+    window->userListView()->selectIndex(2);
+    const ModalVisits visits = answerMessages({QMessageBox::Yes, QMessageBox::Ok});
+    pressDelete(*window);
+    ASSERT_EQ(window->userListView()->model()->rowCount(), 4);
+    EXPECT_EQ(window->userListView()->selectedIndex(), -1);
+    EXPECT_FALSE(window->userListView()->iconView()->currentIndex().isValid());
+
+    window->userListView()->selectIndex(1);
+    window->UserListLoad();
+    EXPECT_EQ(window->userListView()->selectedIndex(), -1);
+    EXPECT_FALSE(window->userListView()->iconView()->currentIndex().isValid());
+}
+
+// What a tooltip request over the item (row, column) of `view` shows; nothing when no tip appears.
+QString toolTipOverItem(QAbstractItemView& view, int row, int column) {
+    return toolTipAt(view.viewport(), view.visualRect(view.model()->index(row, column)).center());
+}
+
+TEST_F(CustomerListTest, AnItemCutShortShowsItsWholeTextAsATooltip) {
+    const QString longAddress =
+        QStringLiteral("東京都杉並区荻窪一丁目二番地三号コーポ桜ヶ丘百一号室");
+    writeUsers({customerLine("ポチ", "犬", "山田", "やまだ", "東京都杉並区荻窪一丁目二番地三号",
+                             "コーポ桜ヶ丘百一号室"),
+                customerLine("チョコレートパフェ・ストロベリー・バニラ", "猫", "佐藤", "さとう")});
+    auto window = openWindow();
+    window->show();
+    window->actUserItiran->trigger();
+    window->actUserReport->trigger();
+    QTreeView& report = *window->userListView()->reportView();
+    EXPECT_EQ(toolTipOverItem(report, 0, UserListModel::AddressColumn), longAddress);
+    EXPECT_EQ(toolTipOverItem(report, 0, UserListModel::PetNameColumn), QString())
+        << "a text that fits shows no tooltip";
+
+    window->actUserIcon->trigger();
+    QListView& icons = *window->userListView()->iconView();
+    EXPECT_EQ(toolTipOverItem(icons, 1, 0),
+              QStringLiteral("チョコレートパフェ・ストロベリー・バニラ"));
+    EXPECT_EQ(toolTipOverItem(icons, 0, 0), QString());
 }
 
 TEST_F(CustomerListTest, DeleteAnsweredNoChangesNothing) {

@@ -45,7 +45,7 @@ TEST_F(DialogCommandsTest, BookingFromTheFocusedTableCellLandsInThatCell) {
     writeReservations({reservationLine("2026", "12", "08", "09", "佐藤", "モモ")});
     auto window = openWindow();
     window->show();
-    ui::TYoyakuGrid* grid = window->yoyakuGrid();
+    mainwindow::TYoyakuGrid* grid = window->yoyakuGrid();
     grid->setFocus();
     QTRY_VERIFY(grid->hasFocus());
     grid->selectCell(3, 2);  // Tuesday the 8th, 9 時

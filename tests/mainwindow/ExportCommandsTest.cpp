@@ -28,7 +28,7 @@ struct ChooserStandIn {
     QStringList captions;
 
     void install() {
-        ui::setSavePathChooser(
+        mainwindow::setSavePathChooser(
             [this](QWidget*, const QString& caption, const QString& suggestion, const QString&) {
                 captions.append(caption);
                 suggested.append(suggestion);
@@ -55,7 +55,7 @@ protected:
         reservationsBefore = readBytes(yoyakuFile());
     }
     void TearDown() override {
-        ui::setSavePathChooser({});
+        mainwindow::setSavePathChooser({});
         MainWindowTest::TearDown();
     }
 

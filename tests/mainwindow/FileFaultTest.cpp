@@ -92,7 +92,7 @@ void open(TfmMain& window, Command command) {
             break;
         case Update: {
             window.actYoteihyouHyouji->trigger();
-            ui::TYoyakuGrid* grid = window.yoyakuGrid();
+            mainwindow::TYoyakuGrid* grid = window.yoyakuGrid();
             // A message box may have taken the activation; the slot comes from the focused table.
             window.activateWindow();
             grid->setFocus();

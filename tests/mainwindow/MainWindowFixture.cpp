@@ -16,7 +16,7 @@ namespace testing_support {
 
 QByteArray reservationLine(const char* nen, const char* tuki, const char* niti, const char* jikan,
                            const char* shimei, const char* petName) {
-    using namespace records::reservation;
+    using namespace records::reservation_record;
     QByteArrayList values(FieldCount);
     values[YoyakuNen] = nen;
     values[YoyakuTuki] = tuki;
@@ -32,7 +32,7 @@ QByteArray reservationLine(const char* nen, const char* tuki, const char* niti, 
 QByteArray customerLine(const char* petName, const char* shu, const char* shimei,
                         const char* furigana, const char* jyusho, const char* tuzuki,
                         const char* telephone, const char* mobil) {
-    using namespace records::customer;
+    using namespace records::customer_record;
     QByteArrayList values(FieldCount);
     values[PetName] = sjisOf(petName);
     values[Shu] = sjisOf(shu);
@@ -53,7 +53,7 @@ QByteArray fileOf(const QByteArrayList& lines) {
     return bytes;
 }
 
-void doubleClickCustomer(ui::TUserListView& list, int index) {
+void doubleClickCustomer(mainwindow::TUserListView& list, int index) {
     QAbstractItemView* view =
         list.isReport() ? static_cast<QAbstractItemView*>(list.reportView()) : list.iconView();
     const QModelIndex item = list.model()->index(index, 0);
@@ -71,8 +71,8 @@ namespace {
 
 QStringList tableOf(TfmMain& window) {
     QStringList cells;
-    for (int row = 0; row < ui::TYoyakuGrid::RowCount; ++row) {
-        for (int column = 0; column < ui::TYoyakuGrid::ColumnCount; ++column) {
+    for (int row = 0; row < mainwindow::TYoyakuGrid::RowCount; ++row) {
+        for (int column = 0; column < mainwindow::TYoyakuGrid::ColumnCount; ++column) {
             cells.append(window.yoyakuGrid()->cellText(column, row));
         }
     }
@@ -80,10 +80,10 @@ QStringList tableOf(TfmMain& window) {
 }
 
 QStringList pageOf(TfmMain& window) {
-    const ui::UserListModel* model = window.userListView()->model();
+    const mainwindow::UserListModel* model = window.userListView()->model();
     QStringList items;
     for (int row = 0; row < model->rowCount(); ++row) {
-        for (int column = 0; column < ui::UserListModel::ColumnCount; ++column) {
+        for (int column = 0; column < mainwindow::UserListModel::ColumnCount; ++column) {
             items.append(model->index(row, column).data().toString());
         }
     }
@@ -116,11 +116,11 @@ void MainWindowTest::SetUp() {
 }
 
 void MainWindowTest::TearDown() {
-    clock_source::set({});
+    records::clock_source::set({});
 }
 
 void MainWindowTest::setNow(const QDateTime& now) {
-    clock_source::set([now] { return now; });
+    records::clock_source::set([now] { return now; });
 }
 
 QString MainWindowTest::userFile() const {

@@ -22,7 +22,7 @@ QByteArray customerLine(const char* petName, const char* shu, const char* shimei
 QByteArray fileOf(const QByteArrayList& lines);
 
 // Clicks the customer at `index` of the list page, scrolled into view, and double-clicks it.
-void doubleClickCustomer(ui::TUserListView& list, int index);
+void doubleClickCustomer(mainwindow::TUserListView& list, int index);
 
 // The file's bytes, or "(no file)".
 QByteArray bytesOf(const QString& path);

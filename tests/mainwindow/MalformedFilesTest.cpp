@@ -144,7 +144,7 @@ constexpr int FreeColumn = 7;
 constexpr int FreeRow = 13;
 
 std::shared_ptr<ModalVisit> onFreeSlot(TfmMain& window, std::function<void(QWidget*)> drive) {
-    ui::TYoyakuGrid* grid = window.yoyakuGrid();
+    mainwindow::TYoyakuGrid* grid = window.yoyakuGrid();
     window.activateWindow();
     grid->setFocus();
     if (!QTest::qWaitFor([grid] { return grid->hasFocus(); })) {
@@ -157,7 +157,7 @@ std::shared_ptr<ModalVisit> onFreeSlot(TfmMain& window, std::function<void(QWidg
 }
 
 std::shared_ptr<ModalVisit> onLastCustomer(TfmMain& window, std::function<void(QWidget*)> drive) {
-    ui::TUserListView* list = window.userListView();
+    mainwindow::TUserListView* list = window.userListView();
     QListView* view = list->iconView();
     const QModelIndex last = list->model()->index(list->model()->rowCount() - 1, 0);
     view->scrollTo(last);

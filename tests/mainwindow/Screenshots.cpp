@@ -1,12 +1,12 @@
 // Renders one picture of each page of the main window, filled with generated records, into the
 // folder given on the command line.
 
-#include "mainwindow/Appearance.h"
 #include "mainwindow/StartUp.h"
 #include "mainwindow/UserListView.h"
 #include "mainwindow/uMain.h"
 #include "records/Clock.h"
 #include "tools/RecordGenerator.h"
+#include "widgets/Appearance.h"
 
 #include <QApplication>
 #include <QDir>
@@ -21,10 +21,10 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "usage: mainwindow-screenshots FOLDER\n");
         return 2;
     }
-    ui::installJapaneseTranslation(application);
-    ui::installFontSubstitutes();
+    mainwindow::installJapaneseTranslation(application);
+    widgets::installFontSubstitutes();
     const QDateTime now(QDate(2026, 12, 9), QTime(10, 30));
-    clock_source::set([now] { return now; });
+    records::clock_source::set([now] { return now; });
 
     QTemporaryDir records;
     generator::Options options;

@@ -29,11 +29,11 @@
 #include <cstdio>
 
 using namespace testing_support;
-using ui::TYoyakuGrid;
+using mainwindow::TYoyakuGrid;
 
 namespace {
 
-namespace rsv = records::reservation;
+namespace reservation_record = records::reservation_record;
 
 // What ctest runs: a walk that takes well under a minute in the normal build.
 constexpr int DefaultSteps = 1000;
@@ -380,13 +380,14 @@ void SoakTest::timePasses() {
 // Browses a slot's pages; the page count must be the slot's reservations in YoyakuList.
 void SoakTest::page() {
     runReservationDialog(bookedCell(), [this](QWidget& dialog) {
-        const rsv::TimeSlot slot{sjis::fromUnicode(fieldText(dialog, "cbYoyakuNen")).value(),
-                                 sjis::fromUnicode(fieldText(dialog, "cbYoyakuTuki")).value(),
-                                 sjis::fromUnicode(fieldText(dialog, "cbYoyakuNiti")).value(),
-                                 sjis::fromUnicode(fieldText(dialog, "cbYoyakuJikan")).value()};
+        const reservation_record::TimeSlot slot{
+            records::sjis::fromUnicode(fieldText(dialog, "cbYoyakuNen")).value(),
+            records::sjis::fromUnicode(fieldText(dialog, "cbYoyakuTuki")).value(),
+            records::sjis::fromUnicode(fieldText(dialog, "cbYoyakuNiti")).value(),
+            records::sjis::fromUnicode(fieldText(dialog, "cbYoyakuJikan")).value()};
         const QByteArrayList& lines = window_->honjitu().YoyakuList;
         const auto pages = std::count_if(lines.begin(), lines.end(), [&](const QByteArray& line) {
-            return rsv::isInSlot(line, slot);
+            return reservation_record::isInSlot(line, slot);
         });
         const QString opened = lines.isEmpty() ? QStringLiteral("カット予約")
                                : pages == 0    ? QStringLiteral("カット予約(0/0)")
@@ -464,7 +465,8 @@ void SoakTest::lookUp() {
         QString text = randomWords();
         if (!users.isEmpty() && chance(80)) {
             const QStringList fields =
-                sjis::toUnicode(records::EmptyMarkDelete(users.at(below(int(users.size())))))
+                records::sjis::toUnicode(
+                    records::EmptyMarkDelete(users.at(below(int(users.size())))))
                     .split('\t');
             const QString field = fields.at(below(int(fields.size())));
             const int from = below(int(field.size()) + 1);
@@ -597,7 +599,7 @@ void SoakTest::deleteCustomer() {
     const int index = below(count);
     const bool yes = chance(75);
     detail_ += QStringLiteral("customer %1 %2").arg(index).arg(yes ? "yes" : "no");
-    ui::TUserListView& list = *window_->userListView();
+    mainwindow::TUserListView& list = *window_->userListView();
     list.selectIndex(index);
     auto answers = answerMessages({yes ? QMessageBox::Yes : QMessageBox::No, QMessageBox::Ok});
     QTest::keyClick(list.currentWidget(), Qt::Key_Delete);
@@ -668,25 +670,27 @@ void SoakTest::expectFileHolds(const QString& path, const QByteArrayList& lines,
     ADD_FAILURE() << QFileInfo(path).fileName().toStdString() << " differs from " << list
                   << " from line " << line + 1 << " on (" << lines.size() << " lines listed, "
                   << bytes.count('\n') << " in the file): file \""
-                  << sjis::toUnicode(inFile).toStdString() << "\", list \""
-                  << (line < lines.size() ? sjis::toUnicode(lines[line]).toStdString() : "")
+                  << records::sjis::toUnicode(inFile).toStdString() << "\", list \""
+                  << (line < lines.size() ? records::sjis::toUnicode(lines[line]).toStdString()
+                                          : "")
                   << "\"";
 }
 
 void SoakTest::expectCustomerPage() {
     const QByteArrayList& lines = window_->honjitu().UserList;
-    const ui::UserListModel& model = *window_->userListView()->model();
+    const mainwindow::UserListModel& model = *window_->userListView()->model();
     ASSERT_EQ(model.rowCount(), lines.size()) << "the list page and UserList differ in length";
     for (int row = 0; row < model.rowCount(); ++row) {
-        const ui::UserItem item = ui::UserItemFrom(lines.at(row));
+        const mainwindow::UserItem item = mainwindow::UserItemFrom(lines.at(row));
         const QStringList expected{item.petName, item.shimei, item.address, item.telephone,
                                    item.mobilPhone};
         QStringList shown;
-        for (int column = 0; column < ui::UserListModel::ColumnCount; ++column) {
+        for (int column = 0; column < mainwindow::UserListModel::ColumnCount; ++column) {
             shown.append(model.index(row, column).data().toString());
         }
         ASSERT_EQ(shown, expected) << "list page item " << row;
-        ASSERT_EQ(model.index(row, 0).data(ui::UserListModel::ImageIndexRole).toInt(), item.image)
+        ASSERT_EQ(model.index(row, 0).data(mainwindow::UserListModel::ImageIndexRole).toInt(),
+                  item.image)
             << "list page item " << row;
     }
 }
@@ -697,14 +701,15 @@ void SoakTest::expectWeeklyTable() {
     const THonjitu& honjitu = window_->honjitu();
     const QDate first = honjitu.WeekStart.date();
     QString cells[TYoyakuGrid::ColumnCount][TYoyakuGrid::RowCount];
-    for (const Placed& placed : plainWeek(honjitu.YoyakuList, first, clock_source::now().date())) {
+    for (const Placed& placed :
+         plainWeek(honjitu.YoyakuList, first, records::clock_source::now().date())) {
         const int row = placed.hour - 7;
         if (row < 1 || row >= TYoyakuGrid::RowCount) {
             continue;
         }
         QString& cell = cells[first.daysTo(placed.date) + 1][row];
-        cell +=
-            (cell.isEmpty() ? QString() : QStringLiteral("\r\n")) + sjis::toUnicode(placed.entry);
+        cell += (cell.isEmpty() ? QString() : QStringLiteral("\r\n")) +
+                records::sjis::toUnicode(placed.entry);
     }
     const TYoyakuGrid& grid = *window_->yoyakuGrid();
     QStringList wrong;

@@ -1,6 +1,5 @@
 #include "mainwindow/AboutBox.h"
 #include "mainwindow/FormPlacement.h"
-#include "mainwindow/Pictures.h"
 #include "mainwindow/SingleInstance.h"
 #include "mainwindow/StartUp.h"
 #include "mainwindow/UserListView.h"
@@ -10,6 +9,7 @@
 #include "tests/support/Files.h"
 #include "tests/support/ModalDriver.h"
 #include "tests/support/Unprivileged.h"
+#include "widgets/Pictures.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -80,38 +80,39 @@ TEST_F(StartUpTest, PlacementIsSavedOnCloseAndRestoredOnTheNextStart) {
 TEST_F(StartUpTest, KeysMissingOrNotNumbersOrOffEveryScreenKeepTheDesignValues) {
     struct Case {
         const char* ini;
-        ui::Placement expected;
+        mainwindow::Placement expected;
     };
     const Case cases[] = {
         {"[fmMain]\nWidth=500\n", {177, 251, 500, 292}},
         {"[fmMain]\nTop=10\nLeft=20\nHeight=300\n", {10, 20, 694, 300}},
-        {"[fmMain]\nTop=abc\nLeft=2147483648\nWidth=12x\nHeight=\n", ui::DesignPlacement},
-        {"[other]\nTop=10\n", ui::DesignPlacement},
-        {"[fmMain]\nTop=5000\nLeft=6000\nWidth=694\nHeight=292\n", ui::DesignPlacement},
+        {"[fmMain]\nTop=abc\nLeft=2147483648\nWidth=12x\nHeight=\n", mainwindow::DesignPlacement},
+        {"[other]\nTop=10\n", mainwindow::DesignPlacement},
+        {"[fmMain]\nTop=5000\nLeft=6000\nWidth=694\nHeight=292\n", mainwindow::DesignPlacement},
         {"[fmMain]\nTop=-100\nLeft=-50\nWidth=400\nHeight=300\n", {-100, -50, 400, 300}},
     };
     for (const Case& c : cases) {
         writeBytes(iniFile(), c.ini);
         auto window = openWindow();
-        const ui::Placement shown{window->y(), window->x(), window->width(), window->height()};
+        const mainwindow::Placement shown{window->y(), window->x(), window->width(),
+                                          window->height()};
         EXPECT_EQ(shown, c.expected) << c.ini;
     }
 }
 
 TEST(IniInteger, AcceptsOnlyNumbersInRange) {
-    EXPECT_EQ(ui::iniInteger(QStringLiteral("177")), 177);
-    EXPECT_EQ(ui::iniInteger(QStringLiteral("-5")), -5);
-    EXPECT_EQ(ui::iniInteger(QStringLiteral("2147483647")), 2147483647);
-    EXPECT_EQ(ui::iniInteger(QStringLiteral("2147483648")), std::nullopt);
-    EXPECT_EQ(ui::iniInteger(QStringLiteral("-2147483649")), std::nullopt);
-    EXPECT_EQ(ui::iniInteger(QStringLiteral("1e3")), std::nullopt);
-    EXPECT_EQ(ui::iniInteger(QString()), std::nullopt);
+    EXPECT_EQ(mainwindow::iniInteger(QStringLiteral("177")), 177);
+    EXPECT_EQ(mainwindow::iniInteger(QStringLiteral("-5")), -5);
+    EXPECT_EQ(mainwindow::iniInteger(QStringLiteral("2147483647")), 2147483647);
+    EXPECT_EQ(mainwindow::iniInteger(QStringLiteral("2147483648")), std::nullopt);
+    EXPECT_EQ(mainwindow::iniInteger(QStringLiteral("-2147483649")), std::nullopt);
+    EXPECT_EQ(mainwindow::iniInteger(QStringLiteral("1e3")), std::nullopt);
+    EXPECT_EQ(mainwindow::iniInteger(QString()), std::nullopt);
 }
 
 TEST(PlacementFilePath, AppendsOrReplacesTheExtension) {
-    EXPECT_EQ(ui::placementFilePath(QStringLiteral("/opt/trimbook/trimbook")),
+    EXPECT_EQ(mainwindow::placementFilePath(QStringLiteral("/opt/trimbook/trimbook")),
               QStringLiteral("/opt/trimbook/trimbook.ini"));
-    EXPECT_EQ(ui::placementFilePath(QStringLiteral("/opt/a.b/trimbook.exe")),
+    EXPECT_EQ(mainwindow::placementFilePath(QStringLiteral("/opt/a.b/trimbook.exe")),
               QStringLiteral("/opt/a.b/trimbook.ini"));
 }
 
@@ -167,30 +168,30 @@ TEST_F(StartUpTest, AFailingStepIsReportedAndTheRemainingStepsAreSkipped) {
 
 TEST(SingleInstanceTest, ASecondStartFindsTheFirstAndAsksItToComeToTheFront) {
     const QString identity = uniqueIdentity();
-    auto first = std::make_unique<ui::SingleInstance>(identity);
+    auto first = std::make_unique<mainwindow::SingleInstance>(identity);
     ASSERT_TRUE(first->becomePrimary());
-    QSignalSpy activations(first.get(), &ui::SingleInstance::activationRequested);
+    QSignalSpy activations(first.get(), &mainwindow::SingleInstance::activationRequested);
 
-    ui::SingleInstance second(identity);
+    mainwindow::SingleInstance second(identity);
     EXPECT_FALSE(second.becomePrimary());
     EXPECT_TRUE(activations.wait(2000));
 
-    ui::SingleInstance newer(uniqueIdentity(), {identity});
+    mainwindow::SingleInstance newer(uniqueIdentity(), {identity});
     EXPECT_FALSE(newer.becomePrimary()) << "an older identity is looked for as well";
 
     first.reset();
-    ui::SingleInstance afterwards(identity);
+    mainwindow::SingleInstance afterwards(identity);
     EXPECT_TRUE(afterwards.becomePrimary()) << "nothing is left behind by the first instance";
 }
 
 TEST(SingleInstanceTest, AnotherUsersRequestIsDroppedUnread) {
     const QString identity = uniqueIdentity();
-    ui::SingleInstance first(identity);
+    mainwindow::SingleInstance first(identity);
     ASSERT_TRUE(first.becomePrimary());
-    QSignalSpy activations(&first, &ui::SingleInstance::activationRequested);
+    QSignalSpy activations(&first, &mainwindow::SingleInstance::activationRequested);
 
     // The abstract socket lets any user connect; the other user sends what a second start sends.
-    const QString name = ui::SingleInstance::serverName(identity);
+    const QString name = mainwindow::SingleInstance::serverName(identity);
     QString whyNot;
     const auto delivered = runAsNobody(
         [&name] {
@@ -207,7 +208,7 @@ TEST(SingleInstanceTest, AnotherUsersRequestIsDroppedUnread) {
     ASSERT_TRUE(*delivered) << "the other user's request did not reach the socket";
     EXPECT_FALSE(activations.wait(500));
 
-    ui::SingleInstance sameUser(identity);
+    mainwindow::SingleInstance sameUser(identity);
     EXPECT_FALSE(sameUser.becomePrimary());
     EXPECT_TRUE(activations.wait(2000));
 }
@@ -217,14 +218,14 @@ TEST(SingleInstanceTest, AnInstanceThatDiedLeavesNothingThatBlocksTheNextStart) 
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-        ui::SingleInstance crashed(identity);
+        mainwindow::SingleInstance crashed(identity);
         const bool listening = crashed.becomePrimary();
         ::kill(::getpid(), listening ? SIGKILL : SIGTERM);
     }
     int status = 0;
     ::waitpid(child, &status, 0);
     ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
-    ui::SingleInstance next(identity);
+    mainwindow::SingleInstance next(identity);
     EXPECT_TRUE(next.becomePrimary());
 }
 
@@ -339,7 +340,7 @@ TEST_F(StartUpTest, AboutBoxShowsNameMakerAndVersionWithTheIcon) {
     EXPECT_EQ(text, QStringLiteral("Trimora Light"));
     EXPECT_EQ(informative, QStringLiteral("カンヴォ株式会社\nTrimora Light 1.0.2.14"));
     EXPECT_TRUE(hasIcon);
-    EXPECT_EQ(ui::aboutText(QString()), QString());
+    EXPECT_EQ(mainwindow::aboutText(QString()), QString());
 }
 
 TEST_F(StartUpTest, WebLinksHandTheirAddressesToTheDesktop) {
@@ -356,10 +357,10 @@ TEST_F(StartUpTest, WebLinksHandTheirAddressesToTheDesktop) {
 
 TEST(Pictures, EveryPictureDrawsAtBothSizes) {
     QList<QIcon> icons;
-    for (int index = 0; index < ui::PictureCount; ++index) {
-        icons.append(ui::picture(index));
+    for (int index = 0; index < widgets::PictureCount; ++index) {
+        icons.append(widgets::picture(index));
     }
-    icons.append(ui::applicationIcon());
+    icons.append(widgets::applicationIcon());
     for (qsizetype at = 0; at < icons.size(); ++at) {
         for (const int size : {16, 32}) {
             const QImage image = icons[at].pixmap(size, size).toImage();
@@ -374,11 +375,11 @@ TEST(Pictures, EveryPictureDrawsAtBothSizes) {
             EXPECT_GT(opaque, size * size / 5) << "picture " << at << " at " << size;
         }
     }
-    EXPECT_TRUE(ui::picture(ui::PictureCount).isNull());
+    EXPECT_TRUE(widgets::picture(widgets::PictureCount).isNull());
 }
 
 TEST(JapaneseTranslation, GivesTheStandardButtonsTheirJapaneseTexts) {
-    ASSERT_TRUE(ui::installJapaneseTranslation(*QCoreApplication::instance()));
+    ASSERT_TRUE(mainwindow::installJapaneseTranslation(*QCoreApplication::instance()));
     QMessageBox box(QMessageBox::Question, QStringLiteral("t"), QStringLiteral("t"),
                     QMessageBox::Yes | QMessageBox::No);
     EXPECT_EQ(box.button(QMessageBox::Yes)->text(), QStringLiteral("はい(&Y)"));
@@ -407,6 +408,6 @@ TEST(PlatformChoice, AWaylandSessionUsesX11WhenOfferedAndAChosenPlatformIsKept) 
         for (auto it = test.environment.cbegin(); it != test.environment.cend(); ++it) {
             described += it.key() + '=' + it.value() + ' ';
         }
-        EXPECT_EQ(ui::chosenPlatform(variable), test.expected) << described.toStdString();
+        EXPECT_EQ(mainwindow::chosenPlatform(variable), test.expected) << described.toStdString();
     }
 }

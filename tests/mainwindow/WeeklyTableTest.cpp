@@ -3,6 +3,7 @@
 #include "tests/mainwindow/MainWindowFixture.h"
 #include "tests/support/Files.h"
 #include "tests/support/ModalDriver.h"
+#include "tests/support/ToolTips.h"
 
 #include <QAction>
 #include <QApplication>
@@ -14,7 +15,7 @@
 #include <QtTest>
 
 using namespace testing_support;
-using ui::TYoyakuGrid;
+using mainwindow::TYoyakuGrid;
 
 namespace {
 
@@ -148,10 +149,32 @@ TEST_F(WeeklyTableTest, ReservationsLandInTheirCellsInFileOrderAndGrowTheirRow) 
 TEST_F(WeeklyTableTest, ReservationsBookedLaterInTheRunAppearAfterARebuild) {
     writeReservations({reservationLine("2026", "12", "09", "12", "山田", "ポチ")});
     auto window = openWindow();
-    window->honjitu().YoyakuList.append(reservationLine("2026", "12", "09", "12", "田中", "ハナ"));
-    window->honjitu().YoyakuList.removeFirst();
+    records::RecordLists& lists = window->recordLists();
+    lists.YoyakuFileSave(reservationLine("2026", "12", "09", "12", "田中", "ハナ"), 'A');
+    QByteArrayList later = lists.honjitu().YoyakuList;
+    later.removeFirst();
+    lists.replaceYoyakuList(later);
     window->YoyakuhyouShow(window->honjitu().WeekStart);
     EXPECT_EQ(window->yoyakuGrid()->cellText(4, 5), QStringLiteral("田中/ハナ"));
+}
+
+// What a tooltip request over the day cell (column, row) shows; nothing when no tip appears.
+QString toolTipOverCell(mainwindow::TYoyakuGrid& grid, int column, int row) {
+    return toolTipAt(grid.viewport(),
+                     grid.visualRect(grid.model()->index(row - 1, column - 1)).center());
+}
+
+TEST_F(WeeklyTableTest, ACellCutShortShowsItsWholeTextAsATooltip) {
+    writeReservations(
+        {reservationLine("2026", "12", "09", "12", "山田山田山田山田山田山田", "ポチ"),
+         reservationLine("2026", "12", "09", "12", "A", "B"),
+         reservationLine("2026", "12", "10", "12", "C", "D")});
+    auto window = openWindow();
+    window->show();
+    mainwindow::TYoyakuGrid& grid = *window->yoyakuGrid();
+    EXPECT_EQ(toolTipOverCell(grid, 4, 5), QStringLiteral("山田山田山田山田山田山田/ポチ\r\nA/B"));
+    EXPECT_EQ(toolTipOverCell(grid, 5, 5), QString()) << "a text that fits shows no tooltip";
+    EXPECT_EQ(toolTipOverCell(grid, 6, 5), QString());
 }
 
 TEST_F(WeeklyTableTest, NothingIsSelectedWhenTheCurrentHourHasNoRow) {
@@ -180,18 +203,18 @@ TEST(YoyakuCellColor, FollowsTheColourTable) {
         {7, 0, false, 7, QColor(74, 60, 213)},  {4, 5, false, 3, QColor(255, 251, 240)},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(ui::yoyakuCellColor(c.column, c.row, c.selected, c.today), c.expected)
+        EXPECT_EQ(mainwindow::yoyakuCellColor(c.column, c.row, c.selected, c.today), c.expected)
             << "column " << c.column << " row " << c.row << " selected " << c.selected << " today "
             << c.today;
     }
 }
 
 TEST(YoyakuRowHeight, GrowsOnlyForMoreThanOneLine) {
-    EXPECT_EQ(ui::yoyakuRowHeight({"", ""}, 12), 26);
-    EXPECT_EQ(ui::yoyakuRowHeight({"a/b", ""}, 12), 26);
-    EXPECT_EQ(ui::yoyakuRowHeight({"a/b\r\nc/d", "a/b"}, 12), 38);
-    EXPECT_EQ(ui::yoyakuRowHeight({"a/b\r\nc/d", "1\r\n2\r\n3"}, 12), 50);
-    EXPECT_EQ(ui::yoyakuRowHeight({"a/b\nc/d"}, 12), 26) << "only CR LF breaks a line";
+    EXPECT_EQ(mainwindow::yoyakuRowHeight({"", ""}, 12), 26);
+    EXPECT_EQ(mainwindow::yoyakuRowHeight({"a/b", ""}, 12), 26);
+    EXPECT_EQ(mainwindow::yoyakuRowHeight({"a/b\r\nc/d", "a/b"}, 12), 38);
+    EXPECT_EQ(mainwindow::yoyakuRowHeight({"a/b\r\nc/d", "1\r\n2\r\n3"}, 12), 50);
+    EXPECT_EQ(mainwindow::yoyakuRowHeight({"a/b\nc/d"}, 12), 26) << "only CR LF breaks a line";
 }
 
 TEST_F(WeeklyTableTest, PaintsSundaySaturdayTodayAndTheSelectedCell) {

@@ -30,10 +30,10 @@ protected:
         setNow(Monday);
         writeRecords(Customers, Reservations);
     }
-    void TearDown() override { clock_source::set({}); }
+    void TearDown() override { records::clock_source::set({}); }
 
     void setNow(const QDateTime& now) {
-        clock_source::set([now] { return now; });
+        records::clock_source::set([now] { return now; });
     }
     QString appDir() const { return dir_.path(); }
     QString customers() const { return recordFilePath(appDir(), UserFileName); }

@@ -9,9 +9,9 @@ class Calendar : public ::testing::Test {
 protected:
     void setNow(const QDateTime& now) {
         now_ = now;
-        clock_source::set([this] { return now_; });
+        records::clock_source::set([this] { return now_; });
     }
-    void TearDown() override { clock_source::set({}); }
+    void TearDown() override { records::clock_source::set({}); }
     QDateTime now_;
 };
 

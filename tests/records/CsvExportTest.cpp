@@ -29,20 +29,20 @@ QList<QStringList> parsed(const QByteArray& csv) {
 }
 
 QByteArray reservation(const char* nen, const char* tuki, const char* niti, const char* jikan) {
-    QByteArrayList values(reservation::FieldCount);
-    values[reservation::YoyakuNen] = nen;
-    values[reservation::YoyakuTuki] = tuki;
-    values[reservation::YoyakuNiti] = niti;
-    values[reservation::YoyakuJikan] = jikan;
-    values[reservation::YoyakuHun] = "15";
-    values[reservation::Shimei] = sjisOf("山田 花子");
-    values[reservation::PetName] = sjisOf("モモ");
-    values[reservation::Shu] = sjisOf("犬");
-    values[reservation::Shamp] = sjisOf("レギュラー");
-    values[reservation::Style] = sjisOf("バリカン");
-    values[reservation::SonotaHigeCut] = sjisOf("ヒゲカット");
-    values[reservation::SonotaBikou] = sjisOf("耳掃除\r\n短め");
-    return reservation::buildLine(values);
+    QByteArrayList values(reservation_record::FieldCount);
+    values[reservation_record::YoyakuNen] = nen;
+    values[reservation_record::YoyakuTuki] = tuki;
+    values[reservation_record::YoyakuNiti] = niti;
+    values[reservation_record::YoyakuJikan] = jikan;
+    values[reservation_record::YoyakuHun] = "15";
+    values[reservation_record::Shimei] = sjisOf("山田 花子");
+    values[reservation_record::PetName] = sjisOf("モモ");
+    values[reservation_record::Shu] = sjisOf("犬");
+    values[reservation_record::Shamp] = sjisOf("レギュラー");
+    values[reservation_record::Style] = sjisOf("バリカン");
+    values[reservation_record::SonotaHigeCut] = sjisOf("ヒゲカット");
+    values[reservation_record::SonotaBikou] = sjisOf("耳掃除\r\n短め");
+    return reservation_record::buildLine(values);
 }
 
 TEST(CsvExport, OpensWithByteOrderMarkAndEndsEveryRowWithCrLf) {
@@ -55,15 +55,15 @@ TEST(CsvExport, OpensWithByteOrderMarkAndEndsEveryRowWithCrLf) {
 }
 
 TEST(CsvExport, CustomerRowsEqualTheRecordFieldsWithTheMarksRemoved) {
-    QByteArrayList values(customer::FieldCount);
-    values[customer::PetName] = sjisOf("ポチ");
-    values[customer::Shu] = sjisOf("犬");
-    values[customer::Shimei] = sjisOf("山田 花子");
-    values[customer::TelephoneNo] = "03-1234-5678";
+    QByteArrayList values(customer_record::FieldCount);
+    values[customer_record::PetName] = sjisOf("ポチ");
+    values[customer_record::Shu] = sjisOf("犬");
+    values[customer_record::Shimei] = sjisOf("山田 花子");
+    values[customer_record::TelephoneNo] = "03-1234-5678";
     // A hand-edited line may hold a quoted field with commas, quotes and a TAB in it, and a mark
     // inside a longer text.
     const QByteArray handEdited = sjisOf("\"a,b\"\"c\td\"\tねこ") + Mark + sjisOf("です");
-    const QByteArrayList lines = {customer::buildLine(values), handEdited};
+    const QByteArrayList lines = {customer_record::buildLine(values), handEdited};
 
     const QList<QStringList> rows = parsed(csv::customersCsv(lines));
     ASSERT_EQ(rows.size(), 3);
@@ -95,19 +95,19 @@ TEST(CsvExport, ReservationRowsEqualTheRecordFieldsAfterTheirDate) {
     const QList<QStringList> rows = parsed(csv::reservationsCsv({line}, Today));
     ASSERT_EQ(rows.size(), 2);
     const QByteArrayList fields = splitFields(line);
-    ASSERT_EQ(fields.size(), reservation::FieldCount);
+    ASSERT_EQ(fields.size(), reservation_record::FieldCount);
     QStringList expected = {"2026-12-08"};
     for (const QByteArray& field : fields) {
         expected.append(QString::fromUtf8(field == Mark ? "" : field));
     }
     // The expectation is built from the Shift-JIS bytes by hand for the non-ASCII fields.
-    expected[1 + reservation::Shimei] = "山田　花子";
-    expected[1 + reservation::PetName] = "モモ";
-    expected[1 + reservation::Shu] = "犬";
-    expected[1 + reservation::Shamp] = "レギュラー";
-    expected[1 + reservation::Style] = "バリカン";
-    expected[1 + reservation::SonotaHigeCut] = "ヒゲカット";
-    expected[1 + reservation::SonotaBikou] = "耳掃除短め";
+    expected[1 + reservation_record::Shimei] = "山田　花子";
+    expected[1 + reservation_record::PetName] = "モモ";
+    expected[1 + reservation_record::Shu] = "犬";
+    expected[1 + reservation_record::Shamp] = "レギュラー";
+    expected[1 + reservation_record::Style] = "バリカン";
+    expected[1 + reservation_record::SonotaHigeCut] = "ヒゲカット";
+    expected[1 + reservation_record::SonotaBikou] = "耳掃除短め";
     EXPECT_EQ(rows[1], expected);
 }
 

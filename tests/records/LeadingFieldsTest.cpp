@@ -60,12 +60,12 @@ TEST(LeadingFields, ReadsWhatTheSplitterGivesForRandomLines) {
 
         const LeadingFields slotFields(line);
         for (const QDate& today : todays) {
-            ASSERT_EQ(reservation::bookedDate(slotFields, today),
-                      reservation::bookedDate(split, today))
+            ASSERT_EQ(reservation_record::bookedDate(slotFields, today),
+                      reservation_record::bookedDate(split, today))
                 << line.toHex().data();
         }
-        ASSERT_EQ(reservation::bookedHour(slotFields.at(reservation::YoyakuJikan)),
-                  reservation::bookedHour(split))
+        ASSERT_EQ(reservation_record::bookedHour(slotFields.at(reservation_record::YoyakuJikan)),
+                  reservation_record::bookedHour(split))
             << line.toHex().data();
     }
 }
@@ -88,8 +88,8 @@ TEST(LeadingFields, SlotMatchesWhatThePlainReadingMatches) {
                 texts[changed] += '0';
             }
             const bool plain = split.size() >= 4 && split.mid(0, 4) == texts;
-            const bool fast =
-                reservation::isInSlot(line, {texts.at(0), texts.at(1), texts.at(2), texts.at(3)});
+            const bool fast = reservation_record::isInSlot(
+                line, {texts.at(0), texts.at(1), texts.at(2), texts.at(3)});
             ASSERT_EQ(fast, plain) << line.toHex().data() << " changed " << changed;
             matched += fast ? 1 : 0;
         }

@@ -32,18 +32,20 @@ const Value trickyValues[] = {
 TEST(LineRoundTrip, EveryFieldComesBackSanitizedInItsOwnPlace) {
     for (const Value& value : trickyValues) {
         EXPECT_EQ(sanitizeField(value.typed), value.stored) << value.name;
-        for (int position = 0; position < customer::FieldCount; ++position) {
-            QByteArrayList values(customer::FieldCount, "v");
+        for (int position = 0; position < customer_record::FieldCount; ++position) {
+            QByteArrayList values(customer_record::FieldCount, "v");
             values[position] = value.typed;
-            const QByteArrayList fields = splitFields(customer::buildLine(values));
-            ASSERT_EQ(fields.size(), customer::FieldCount) << value.name << " at " << position;
+            const QByteArrayList fields = splitFields(customer_record::buildLine(values));
+            ASSERT_EQ(fields.size(), customer_record::FieldCount)
+                << value.name << " at " << position;
             EXPECT_EQ(fields.at(position), value.stored) << value.name << " at " << position;
         }
-        for (int position = 0; position < reservation::FieldCount; ++position) {
-            QByteArrayList values(reservation::FieldCount, "v");
+        for (int position = 0; position < reservation_record::FieldCount; ++position) {
+            QByteArrayList values(reservation_record::FieldCount, "v");
             values[position] = value.typed;
-            const QByteArrayList fields = splitFields(reservation::buildLine(values));
-            ASSERT_EQ(fields.size(), reservation::FieldCount) << value.name << " at " << position;
+            const QByteArrayList fields = splitFields(reservation_record::buildLine(values));
+            ASSERT_EQ(fields.size(), reservation_record::FieldCount)
+                << value.name << " at " << position;
             EXPECT_EQ(fields.at(position), value.stored) << value.name << " at " << position;
         }
     }

@@ -1,3 +1,4 @@
+#include "records/RecordLists.h"
 #include "records/uLib.h"
 #include "tests/support/Files.h"
 #include "tests/support/Mounts.h"
@@ -17,12 +18,13 @@ namespace {
 const QByteArray Old = QByteArray("old line\r\n").repeated(3);
 const QByteArrayList OldLines(3, "old line");
 
-bool failsNamingTheFile(const std::function<void()>& work) {
+bool failsNamingTheFile(const std::function<void()>& work,
+                        const QString& fileName = YoyakuFileName) {
     try {
         work();
         return false;
     } catch (const FileError& error) {
-        return error.message().contains(YoyakuFileName);
+        return error.message().contains(fileName);
     }
 }
 
@@ -53,31 +55,32 @@ TEST_F(RecordFileFault, AFullDiskDuringAnAppendLeavesTheOldFileWhole) {
 
 TEST_F(RecordFileFault, ARecordFileThatIsAFolderIsReportedAndKept) {
     QDir(dir_.path()).mkpath(YoyakuFileName + "/inside");
+    QDir(dir_.path()).mkpath(UserFileName + "/inside");
     THonjitu honjitu;
-    honjitu.YoyakuList = OldLines;
-    honjitu.UserList = OldLines;
+    records::RecordLists lists(honjitu, dir_.path());
     // The reservation loader reports it as the missing file, naming it, and start-up goes on.
-    EXPECT_FALSE(YoyakuFileLoad(path(), honjitu));
-    honjitu.YoyakuList = OldLines;
-    EXPECT_TRUE(failsNamingTheFile([&] { UserListLoad(path(), honjitu); }));
-    EXPECT_TRUE(failsNamingTheFile([&] { YoyakuFileSave(path(), "new", 'A', honjitu); }));
-    EXPECT_TRUE(failsNamingTheFile([&] { YoyakuFileSave(path(), "", 'R', honjitu); }));
-    EXPECT_EQ(honjitu.YoyakuList, OldLines);
+    EXPECT_FALSE(lists.YoyakuFileLoad());
+    EXPECT_TRUE(failsNamingTheFile([&] { lists.UserListLoad(); }, UserFileName));
+    EXPECT_TRUE(failsNamingTheFile([&] { lists.YoyakuFileSave("new", 'A'); }));
+    EXPECT_TRUE(failsNamingTheFile([&] { lists.YoyakuFileSave("", 'R'); }));
+    EXPECT_TRUE(failsNamingTheFile([&] { lists.replaceYoyakuList(OldLines); }));
+    EXPECT_TRUE(honjitu.YoyakuList.isEmpty());
     EXPECT_TRUE(QFileInfo(path() + "/inside").isDir());
-    EXPECT_EQ(entries(), QStringList{YoyakuFileName});
+    EXPECT_EQ(entries(), (QStringList{UserFileName, YoyakuFileName}));
 }
 
 TEST_F(RecordFileFault, ARemovedFileIsNotCreatedByAnAppendButARewriteRestoresIt) {
     writeBytes(path(), Old);
     THonjitu honjitu;
-    ASSERT_TRUE(YoyakuFileLoad(path(), honjitu));
+    records::RecordLists lists(honjitu, dir_.path());
+    ASSERT_TRUE(lists.YoyakuFileLoad());
     QFile::remove(path());
 
-    EXPECT_TRUE(failsNamingTheFile([&] { YoyakuFileSave(path(), "new", 'A', honjitu); }));
+    EXPECT_TRUE(failsNamingTheFile([&] { lists.YoyakuFileSave("new", 'A'); }));
     EXPECT_FALSE(QFileInfo::exists(path()));
     EXPECT_EQ(honjitu.YoyakuList, OldLines);
     // The list is the working copy: writing it back recreates the file, owner-only.
-    YoyakuFileSave(path(), "", 'R', honjitu);
+    lists.YoyakuFileSave("", 'R');
     EXPECT_EQ(readBytes(path()), Old);
     EXPECT_EQ(QFile::permissions(path()), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                               QFileDevice::ReadUser | QFileDevice::WriteUser);
@@ -91,14 +94,15 @@ TEST_F(RecordFileFault, AFileMadeReadOnlyWhileInUseRefusesWritesWithoutHarm) {
                                            QFileDevice::ExeOwner | QFileDevice::ReadOther |
                                            QFileDevice::WriteOther | QFileDevice::ExeOther);
     QFile::setPermissions(path(), QFileDevice::ReadOwner | QFileDevice::ReadOther);
-    const QString file = path();
     QString whyNot;
     const auto failed = testing_support::runAsNobody(
         [&] {
             THonjitu honjitu;
-            return YoyakuFileLoad(file, honjitu) && honjitu.YoyakuList == OldLines &&
-                   failsNamingTheFile([&] { YoyakuFileSave(file, "new", 'A', honjitu); }) &&
-                   failsNamingTheFile([&] { YoyakuFileSave(file, "", 'R', honjitu); }) &&
+            records::RecordLists lists(honjitu, dir_.path());
+            return lists.YoyakuFileLoad() && honjitu.YoyakuList == OldLines &&
+                   failsNamingTheFile([&] { lists.YoyakuFileSave("new", 'A'); }) &&
+                   failsNamingTheFile([&] { lists.YoyakuFileSave("", 'R'); }) &&
+                   failsNamingTheFile([&] { lists.replaceYoyakuList({}); }) &&
                    honjitu.YoyakuList == OldLines;
         },
         &whyNot);

@@ -1,3 +1,4 @@
+#include "records/RecordLists.h"
 #include "records/uLib.h"
 #include "tests/support/Files.h"
 #include "tests/support/Mounts.h"
@@ -27,6 +28,7 @@ protected:
     QString path(const QString& name = YoyakuFileName) const { return dir_.filePath(name); }
     QTemporaryDir dir_;
     THonjitu honjitu_;
+    records::RecordLists lists_{honjitu_, dir_.path()};
 };
 
 TEST_F(RecordFile, DataFileCheckCreatesAnOwnerOnlyEmptyFileOnce) {
@@ -47,7 +49,7 @@ TEST_F(RecordFile, DataFileCheckOnAFolderCreatesNothing) {
 
 TEST_F(RecordFile, AppendWritesTheLineWithCrLfAndThenGrowsTheList) {
     writeBytes(path(), "one\r\n");
-    YoyakuFileSave(path(), "two", 'A', honjitu_);
+    lists_.YoyakuFileSave("two", 'A');
     EXPECT_EQ(readBytes(path()), QByteArray("one\r\ntwo\r\n"));
     EXPECT_EQ(honjitu_.YoyakuList, QByteArrayList{"two"});
 }
@@ -70,11 +72,11 @@ TEST_F(RecordFile, AppendEndsACutOffLastLineFirst) {
 }
 
 TEST_F(RecordFile, AppendToAMissingFileFailsAndCreatesNothing) {
-    EXPECT_THROW(YoyakuFileSave(path(), "x", 'A', honjitu_), FileError);
+    EXPECT_THROW(lists_.YoyakuFileSave("x", 'A'), FileError);
     EXPECT_FALSE(QFileInfo::exists(path()));
     EXPECT_TRUE(honjitu_.YoyakuList.isEmpty());
     try {
-        YoyakuFileSave(path(), "x", 'A', honjitu_);
+        lists_.YoyakuFileSave("x", 'A');
     } catch (const FileError& error) {
         EXPECT_TRUE(error.message().contains(YoyakuFileName));
     }
@@ -84,13 +86,14 @@ TEST_F(RecordFile, RewriteReplacesTheFileFromTheListAndKeepsPermissions) {
     writeBytes(path(), "old\r\n");
     QFile::setPermissions(
         path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup);
-    honjitu_.YoyakuList = {"a", "", QByteArray("\x81\x20\xFF", 3), "d"};
-    YoyakuFileSave(path(), "", 'R', honjitu_);
+    lists_.replaceYoyakuList({"a", "", QByteArray("\x81\x20\xFF", 3), "d"});
     EXPECT_EQ(readBytes(path()), QByteArray("a\r\n\r\n\x81\x20\xFF\r\nd\r\n"));
     EXPECT_EQ(modeOf(path()), 0640u);
+    writeBytes(path(), "changed behind the list\r\n");
+    lists_.YoyakuFileSave("", 'R');
+    EXPECT_EQ(readBytes(path()), QByteArray("a\r\n\r\n\x81\x20\xFF\r\nd\r\n"));
 
-    honjitu_.YoyakuList.clear();
-    YoyakuFileSave(path(), "", 'R', honjitu_);
+    lists_.replaceYoyakuList({});
     EXPECT_EQ(readBytes(path()), QByteArray());
 }
 
@@ -225,14 +228,17 @@ TEST_F(RecordFile, LoadersFillTheListsInFileOrder) {
         customers += "customer " + QByteArray::number(i) + "\r\n";
     writeBytes(path(UserFileName), customers);
     int eventRuns = 0;
-    UserListLoad(path(UserFileName), honjitu_, [&] { ++eventRuns; });
+    QByteArrayList taken;
+    lists_.UserListLoad([&](const QByteArray& line) { taken.append(line); }, [&] { ++eventRuns; });
     ASSERT_EQ(honjitu_.UserList.size(), 150);
     EXPECT_EQ(honjitu_.UserList.at(149), QByteArray("customer 149"));
     EXPECT_GE(eventRuns, 1);
+    EXPECT_EQ(taken, honjitu_.UserList);
 
+    writeBytes(path(), "stale\r\n");
+    ASSERT_TRUE(lists_.YoyakuFileLoad());
     writeBytes(path(), "x\ny\r\n");
-    honjitu_.YoyakuList = {"stale"};
-    EXPECT_TRUE(YoyakuFileLoad(path(), honjitu_));
+    EXPECT_TRUE(lists_.YoyakuFileLoad());
     EXPECT_EQ(honjitu_.YoyakuList, (QByteArrayList{"x", "y"}));
 }
 
@@ -248,45 +254,52 @@ TEST_F(RecordFile, ALargeFileLoadsEveryLineAndGoesBackByteIdentical) {
     }
     ASSERT_GT(content.size(), 5 * 1024 * 1024);
     writeBytes(path(), content);
-    ASSERT_TRUE(YoyakuFileLoad(path(), honjitu_));
+    ASSERT_TRUE(lists_.YoyakuFileLoad());
     EXPECT_EQ(honjitu_.YoyakuList, lines);
-    YoyakuFileSave(path(), QByteArray(), 'R', honjitu_);
+    lists_.YoyakuFileSave(QByteArray(), 'R');
     EXPECT_EQ(readBytes(path()), content);
 }
 
 TEST_F(RecordFile, MissingFilesAtLoad) {
-    honjitu_.YoyakuList = {"stale"};
-    EXPECT_FALSE(YoyakuFileLoad(path(), honjitu_));
+    writeBytes(path(), "stale\r\n");
+    ASSERT_TRUE(lists_.YoyakuFileLoad());
+    QFile::remove(path());
+    EXPECT_FALSE(lists_.YoyakuFileLoad());
     EXPECT_TRUE(honjitu_.YoyakuList.isEmpty());
-    EXPECT_THROW(UserListLoad(path(UserFileName), honjitu_), FileError);
+    EXPECT_TRUE(lists_.isYoyakuListLoaded()) << "a missing file is an empty working copy";
+    EXPECT_THROW(lists_.UserListLoad(), FileError);
 }
 
 TEST_F(RecordFile, UntouchedLinesGoBackByteIdentical) {
     const QByteArray content("\x81\x20\t\xF9\xD3\r\n\x83\x5C\xFF\xA0\r\nplain\r\n");
     writeBytes(path(), content);
-    ASSERT_TRUE(YoyakuFileLoad(path(), honjitu_));
-    YoyakuFileSave(path(), "", 'R', honjitu_);
+    ASSERT_TRUE(lists_.YoyakuFileLoad());
+    lists_.YoyakuFileSave("", 'R');
     EXPECT_EQ(readBytes(path()), content);
 }
 
 // The readers stop at an end mark; what follows it is not shown but must survive every write,
 // and a line appended while it is there must land before it, where the next load reads it.
 TEST_F(RecordFile, WritesKeepWhatFollowsTheEndMarkAndAppendBeforeIt) {
-    using Save = void (*)(const QString&, const QByteArray&, char, THonjitu&);
+    using Save = void (records::RecordLists::*)(const QByteArray&, char);
+    using Replace = void (records::RecordLists::*)(QByteArrayList);
     const struct {
         QString name;
         QByteArray mark;
         Save save;
-        QByteArrayList& list;
+        Replace replace;
+        const QByteArrayList& list;
     } files[] = {
-        {YoyakuFileName, QByteArray(1, '\0'), YoyakuFileSave, honjitu_.YoyakuList},
-        {UserFileName, "\x1A", UserFileSave, honjitu_.UserList},
+        {YoyakuFileName, QByteArray(1, '\0'), &records::RecordLists::YoyakuFileSave,
+         &records::RecordLists::replaceYoyakuList, honjitu_.YoyakuList},
+        {UserFileName, "\x1A", &records::RecordLists::UserFileSave,
+         &records::RecordLists::replaceUserList, honjitu_.UserList},
     };
     const auto load = [this](const QString& name) {
         if (name == UserFileName) {
-            UserListLoad(path(name), honjitu_);
+            lists_.UserListLoad();
         } else {
-            YoyakuFileLoad(path(name), honjitu_);
+            lists_.YoyakuFileLoad();
         }
     };
     for (const auto& file : files) {
@@ -297,10 +310,11 @@ TEST_F(RecordFile, WritesKeepWhatFollowsTheEndMarkAndAppendBeforeIt) {
         load(file.name);
         EXPECT_EQ(file.list, (QByteArrayList{"one", "two"}));
 
-        file.save(at, "new", 'A', honjitu_);
+        (lists_.*file.save)("new", 'A');
         EXPECT_EQ(readBytes(at), "one\r\ntwo\r\nnew\r\n" + tail);
-        file.list.removeFirst();
-        file.save(at, "", 'R', honjitu_);
+        (lists_.*file.replace)({"two", "new"});
+        EXPECT_EQ(readBytes(at), "two\r\nnew\r\n" + tail);
+        (lists_.*file.save)("", 'R');
         EXPECT_EQ(readBytes(at), "two\r\nnew\r\n" + tail);
         load(file.name);
         EXPECT_EQ(file.list, (QByteArrayList{"two", "new"}));
@@ -308,9 +322,27 @@ TEST_F(RecordFile, WritesKeepWhatFollowsTheEndMarkAndAppendBeforeIt) {
         // A file loaded without a mark has no tail left over from the one before.
         writeBytes(at, "plain\r\n");
         load(file.name);
-        file.save(at, "", 'R', honjitu_);
+        (lists_.*file.save)("", 'R');
         EXPECT_EQ(readBytes(at), "plain\r\n");
     }
+}
+
+// The day index follows every change of the reservation list, whichever operation made it.
+TEST_F(RecordFile, TheDayIndexFollowsEveryChangeOfTheReservationList) {
+    const QDate today(2026, 12, 9);
+    const auto bookedOnTheNinth = [&] {
+        return lists_.yoyakuIndex().bookedBetween(today, today, today);
+    };
+    writeBytes(path(), "2026\t12\t09\t10\ta\r\n2026\t12\t10\t10\tb\r\n");
+    ASSERT_TRUE(lists_.YoyakuFileLoad());
+    EXPECT_EQ(bookedOnTheNinth(), QList<qsizetype>{0});
+    lists_.YoyakuFileSave("2026\t12\t09\t11\tc", 'A');
+    EXPECT_EQ(bookedOnTheNinth(), (QList<qsizetype>{0, 2}));
+    lists_.replaceYoyakuList({"2026\t12\t10\t10\tb", "2026\t12\t09\t11\tc"});
+    EXPECT_EQ(bookedOnTheNinth(), QList<qsizetype>{1});
+    QFile::remove(path());
+    lists_.YoyakuFileLoad();
+    EXPECT_TRUE(bookedOnTheNinth().isEmpty());
 }
 
 }  // namespace

@@ -92,7 +92,7 @@ TEST(FieldSplitter, MissingFieldsReadAsEmpty) {
 }
 
 TEST(CustomerLine, PetNameOnlyGivesNineMarks) {
-    const QByteArray line = customer::buildLine({sjisOf("ポチ")});
+    const QByteArray line = customer_record::buildLine({sjisOf("ポチ")});
     EXPECT_EQ(line, sjisOf("ポチ") + ("\t" + Mark).repeated(9));
     EXPECT_EQ(splitFields(line).size(), 10);
     EXPECT_FALSE(line.contains(' '));
@@ -103,15 +103,15 @@ TEST(CustomerLine, BuildsTenSanitizedFieldsInRecordOrder) {
         sjisOf("ポチ"),      sjisOf("犬"), sjisOf("柴 犬"),       sjisOf("やまだ"),
         sjisOf("山田 太郎"), "123-4567",   sjisOf("東京都,港区"), "",
         "03 1234",           "\"090\""};
-    const QByteArray line = customer::buildLine(values);
+    const QByteArray line = customer_record::buildLine(values);
     const QByteArrayList fields = splitFields(line);
     ASSERT_EQ(fields.size(), 10);
-    EXPECT_EQ(fields[customer::ShuNado], sjisOf("柴　犬"));
-    EXPECT_EQ(fields[customer::Shimei], sjisOf("山田　太郎"));
-    EXPECT_EQ(fields[customer::Jyusho], sjisOf("東京都，港区"));
-    EXPECT_EQ(fields[customer::JyushoTuzuki], Mark);
-    EXPECT_EQ(fields[customer::MobilPhoneNo], sjisOf("”090”"));
-    EXPECT_EQ(readBack(fields[customer::TelephoneNo]), sjisOf("03　1234"));
+    EXPECT_EQ(fields[customer_record::ShuNado], sjisOf("柴　犬"));
+    EXPECT_EQ(fields[customer_record::Shimei], sjisOf("山田　太郎"));
+    EXPECT_EQ(fields[customer_record::Jyusho], sjisOf("東京都，港区"));
+    EXPECT_EQ(fields[customer_record::JyushoTuzuki], Mark);
+    EXPECT_EQ(fields[customer_record::MobilPhoneNo], sjisOf("”090”"));
+    EXPECT_EQ(readBack(fields[customer_record::TelephoneNo]), sjisOf("03　1234"));
     EXPECT_EQ(line.count('\t'), 9);
 }
 

@@ -1,8 +1,12 @@
 // The crash test's writer: loads a reservation file and changes it for ever with the record
 // routines, one change after another, until it is killed. It reports "S" when it has loaded the
 // file and "." after every change it completed.
-#include "records/uLib.h"
+#include "records/RecordLists.h"
 #include "tests/records/CrashChanges.h"
+
+#include <unistd.h>
+
+#include <QFileInfo>
 
 #include <cstdlib>
 
@@ -13,16 +17,18 @@ int main(int argc, char** argv) {
     const QString path = QString::fromLocal8Bit(argv[1]);
     std::mt19937 random(static_cast<unsigned>(std::strtoul(argv[2], nullptr, 10)));
     THonjitu honjitu;
-    if (!YoyakuFileLoad(path, honjitu)) {
+    records::RecordLists lists(honjitu, QFileInfo(path).path());
+    if (QFileInfo(path).fileName() != YoyakuFileName || !lists.YoyakuFileLoad()) {
         return 2;
     }
     crash_test::report('S');
     for (;;) {
-        const crash_test::Change change = crash_test::drawChange(random, honjitu.YoyakuList);
+        QByteArrayList lines = honjitu.YoyakuList;
+        const crash_test::Change change = crash_test::drawChange(random, lines);
         if (change.append) {
-            YoyakuFileSave(path, change.line, 'A', honjitu);
+            lists.YoyakuFileSave(change.line, 'A');
         } else {
-            YoyakuFileSave(path, QByteArray(), 'R', honjitu);
+            lists.replaceYoyakuList(std::move(lines));
         }
         crash_test::report('.');
     }

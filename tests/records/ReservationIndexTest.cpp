@@ -41,7 +41,7 @@ QByteArray randomLine(QRandomGenerator& random) {
     for (int i = 0; i < 5; ++i)
         fields << EmptyMark;
     fields << ("pet" + QByteArray::number(random.bounded(1000)));
-    return reservation::buildLine(fields);
+    return reservation_record::buildLine(fields);
 }
 
 TEST(ReservationIndex, GivesWhatAPlainReadingGivesThroughRandomChanges) {

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 using namespace records;
-using namespace records::reservation;
+using namespace records::reservation_record;
 using testing_support::sjisOf;
 
 namespace {

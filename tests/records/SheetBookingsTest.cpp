@@ -16,17 +16,17 @@ const QDate Saturday(2026, 12, 12);
 
 QByteArray line(const char* niti, const char* jikan, const char* hun, const char* shimei,
                 const QByteArray& nen = "2026", const QByteArray& tuki = "12") {
-    QByteArrayList values(reservation::FieldCount);
-    values[reservation::YoyakuNen] = nen;
-    values[reservation::YoyakuTuki] = tuki;
-    values[reservation::YoyakuNiti] = niti;
-    values[reservation::YoyakuJikan] = jikan;
-    values[reservation::YoyakuHun] = hun;
-    values[reservation::Shimei] = sjisOf(shimei);
-    values[reservation::PetName] = sjisOf("モモ");
-    values[reservation::Shu] = sjisOf("犬");
-    values[reservation::SonotaBikou] = sjisOf("長い備考");
-    return reservation::buildLine(values);
+    QByteArrayList values(reservation_record::FieldCount);
+    values[reservation_record::YoyakuNen] = nen;
+    values[reservation_record::YoyakuTuki] = tuki;
+    values[reservation_record::YoyakuNiti] = niti;
+    values[reservation_record::YoyakuJikan] = jikan;
+    values[reservation_record::YoyakuHun] = hun;
+    values[reservation_record::Shimei] = sjisOf(shimei);
+    values[reservation_record::PetName] = sjisOf("モモ");
+    values[reservation_record::Shu] = sjisOf("犬");
+    values[reservation_record::SonotaBikou] = sjisOf("長い備考");
+    return reservation_record::buildLine(values);
 }
 
 QStringList owners(const QList<sheets::Booking>& bookings) {

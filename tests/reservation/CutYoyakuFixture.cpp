@@ -15,18 +15,18 @@ QDateTime testNow() {
 QByteArray reservationLine(const char* day, const char* hour, const char* shimei,
                            const char* petName,
                            const std::vector<std::pair<int, const char*>>& overrides) {
-    namespace rsv = records::reservation;
-    QByteArrayList fields(rsv::FieldCount, records::EmptyMark);
-    fields[rsv::YoyakuNen] = "2026";
-    fields[rsv::YoyakuTuki] = "12";
-    fields[rsv::YoyakuNiti] = day;
-    fields[rsv::YoyakuJikan] = hour;
-    fields[rsv::YoyakuHun] = "00";
-    fields[rsv::Shimei] = sjisOf(shimei);
-    fields[rsv::PetName] = sjisOf(petName);
-    fields[rsv::Shu] = sjisOf("犬");
-    fields[rsv::Shamp] = sjisOf("レギュラー");
-    fields[rsv::Style] = sjisOf("バリカン");
+    namespace reservation_record = records::reservation_record;
+    QByteArrayList fields(reservation_record::FieldCount, records::EmptyMark);
+    fields[reservation_record::YoyakuNen] = "2026";
+    fields[reservation_record::YoyakuTuki] = "12";
+    fields[reservation_record::YoyakuNiti] = day;
+    fields[reservation_record::YoyakuJikan] = hour;
+    fields[reservation_record::YoyakuHun] = "00";
+    fields[reservation_record::Shimei] = sjisOf(shimei);
+    fields[reservation_record::PetName] = sjisOf(petName);
+    fields[reservation_record::Shu] = sjisOf("犬");
+    fields[reservation_record::Shamp] = sjisOf("レギュラー");
+    fields[reservation_record::Style] = sjisOf("バリカン");
     for (const auto& [position, text] : overrides) {
         fields[position] = sjisOf(text);
     }
@@ -42,19 +42,24 @@ QByteArray fileOf(const QByteArrayList& lines) {
 }
 
 void CutYoyakuTest::SetUp() {
-    clock_source::set(testNow);
+    records::clock_source::set(testNow);
     WeekNow(honjitu);
     path = folder.filePath(YoyakuFileName);
     givenReservations({});
 }
 
 void CutYoyakuTest::TearDown() {
-    clock_source::set({});
+    records::clock_source::set({});
 }
 
 void CutYoyakuTest::givenReservations(const QByteArrayList& lines) {
     writeBytes(path, fileOf(lines));
-    honjitu.YoyakuList = lines;
+    lists.YoyakuFileLoad();
+}
+
+void CutYoyakuTest::givenCustomers(const QByteArrayList& lines) {
+    writeBytes(lists.userFilePath(), fileOf(lines));
+    lists.UserListLoad();
 }
 
 std::shared_ptr<ModalVisit> CutYoyakuTest::run(std::optional<QPoint> cell,
@@ -64,7 +69,7 @@ std::shared_ptr<ModalVisit> CutYoyakuTest::run(std::optional<QPoint> cell,
             drive(*dialog);
         }
     });
-    reservation::runCutYoyaku(nullptr, honjitu, path, cell);
+    reservation::runCutYoyaku(nullptr, lists, cell);
     return visit;
 }
 

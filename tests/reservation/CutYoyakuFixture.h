@@ -1,6 +1,6 @@
 #pragma once
 
-#include "records/uLib.h"
+#include "records/RecordLists.h"
 #include "reservation/uCutYoyaku.h"
 #include "tests/support/DialogFields.h"
 #include "tests/support/ModalDriver.h"
@@ -31,6 +31,8 @@ protected:
 
     // The reservation file and YoyakuList both hold `lines`.
     void givenReservations(const QByteArrayList& lines);
+    // The customer file and UserList both hold `lines`.
+    void givenCustomers(const QByteArrayList& lines);
     // Runs the command with the dialog driven by `drive`; the visit tells whether it appeared.
     std::shared_ptr<ModalVisit> run(std::optional<QPoint> cell,
                                     const std::function<void(TfmCutYoyaku&)>& drive);
@@ -39,6 +41,7 @@ protected:
     QTemporaryDir folder;
     QString path;
     THonjitu honjitu;
+    records::RecordLists lists{honjitu, folder.path()};
 };
 
 QByteArray fileOf(const QByteArrayList& lines);

@@ -6,6 +6,7 @@
 #include "tests/support/Typing.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTest>
 
 namespace testing_support {
@@ -99,8 +100,8 @@ TEST_F(CutYoyakuTest, UpdatingPageTwoOfThreeMovesItToTheEnd) {
 
 TEST_F(CutYoyakuTest, AFailedUpdateLeavesTheReservationInTheList) {
     givenReservations({First, Second});
-    QDir(folder.path()).mkdir(QStringLiteral("blocked"));
-    path = folder.filePath(QStringLiteral("blocked"));  // a folder cannot be written as a file
+    QFile::remove(path);
+    QDir(folder.path()).mkdir(YoyakuFileName);  // a folder cannot be written as a file
     EXPECT_THROW(run(TuesdayAtNine, [](TfmCutYoyaku& dialog) { click(dialog, "Button1"); }),
                  FileError);
     EXPECT_EQ(honjitu.YoyakuList, (QByteArrayList{First, Second}));

@@ -16,7 +16,7 @@
 namespace testing_support {
 namespace {
 
-namespace rsv = records::reservation;
+namespace reservation_record = records::reservation_record;
 
 TEST_F(CutYoyakuTest, TheFormHasItsFixedShapeAndNoDefaultButton) {
     QStringList problems;
@@ -78,7 +78,7 @@ void PrintTo(const SlotCase& slot, std::ostream* out) {
 class SlotChoice : public CutYoyakuTest, public ::testing::WithParamInterface<SlotCase> {};
 
 TEST_P(SlotChoice, ComesFromTheTableCellOrFromTheClockAndOpensEmpty) {
-    clock_source::set([] { return QDateTime(testNow().date(), GetParam().clockTime); });
+    records::clock_source::set([] { return QDateTime(testNow().date(), GetParam().clockTime); });
     const QByteArray elsewhere = reservationLine("08", "10", "山田", "ポチ");
     givenReservations({elsewhere});
     QStringList shown, years, hours, checked;
@@ -113,9 +113,10 @@ INSTANTIATE_TEST_SUITE_P(
                       SlotCase{std::nullopt, QTime(0, 5), {"2026", "12", "08", "00"}}));
 
 TEST_F(CutYoyakuTest, StoredLinesShowTheirChoicesAndShortLinesShowEmpty) {
-    const QByteArray unusual = reservationLine(
-        "08", "09", "山田", "ポチ",
-        {{rsv::Shu, "うさぎ"}, {rsv::Shamp, "特製"}, {rsv::SonotaHigeCut, "ヒゲカット"}});
+    const QByteArray unusual = reservationLine("08", "09", "山田", "ポチ",
+                                               {{reservation_record::Shu, "うさぎ"},
+                                                {reservation_record::Shamp, "特製"},
+                                                {reservation_record::SonotaHigeCut, "ヒゲカット"}});
     const QByteArray plain = reservationLine("08", "09", "佐藤", "タマ");
     const QByteArray shortLine = "2026\t12\t08\t09\t15\t" + sjisOf("すずき");
     const QByteArray noSlot = "2026\t12\t08";
@@ -142,9 +143,9 @@ TEST_F(CutYoyakuTest, StoredLinesShowTheirChoicesAndShortLinesShowEmpty) {
     EXPECT_EQ(shortFields, (QStringList{"カット予約(3/3)", "15", "すずき", ""}));
     ASSERT_EQ(honjitu.YoyakuList.size(), 4);
     const QByteArrayList saved = records::splitFields(honjitu.YoyakuList.last());
-    EXPECT_EQ(saved.at(rsv::Shu), sjisOf("その他"));
-    EXPECT_EQ(saved.at(rsv::Shamp), sjisOf("その他"));
-    EXPECT_EQ(saved.at(rsv::SonotaHigeCut), sjisOf("ヒゲカット"));
+    EXPECT_EQ(saved.at(reservation_record::Shu), sjisOf("その他"));
+    EXPECT_EQ(saved.at(reservation_record::Shamp), sjisOf("その他"));
+    EXPECT_EQ(saved.at(reservation_record::SonotaHigeCut), sjisOf("ヒゲカット"));
     EXPECT_EQ(honjitu.YoyakuList.first(), noSlot);
 }
 

@@ -18,9 +18,9 @@ namespace {
 QByteArray customerLine(const QStringList& values) {
     QByteArrayList fields;
     for (const QString& value : values) {
-        fields.append(sjis::fromUnicode(value).value());
+        fields.append(records::sjis::fromUnicode(value).value());
     }
-    return records::customer::buildLine(fields);
+    return records::customer_record::buildLine(fields);
 }
 
 // Pet, kind, breed, reading, name, postal code, address, address 2, telephone, mobile. Built on
@@ -75,7 +75,7 @@ class UserLookup : public CutYoyakuTest, public ::testing::WithParamInterface<Lo
 
 TEST_P(UserLookup, ListsMatchingLinesAndCopiesTheChosenOne) {
     const LookupCase& lookup = GetParam();
-    honjitu.UserList = {yamada(), sato(), abc()};
+    givenCustomers({yamada(), sato(), abc()});
     std::shared_ptr<ModalVisit> picker;
     QList<QByteArray> listed;
     bool highlightedWhenShown = true;
@@ -217,7 +217,7 @@ TEST(UserListDialog, IsABorderlessFixedBoxOfTwelvePixelRows) {
     EXPECT_TRUE(picker.windowFlags().testFlag(Qt::FramelessWindowHint));
     EXPECT_EQ(picker.size(), QSize(345, 133));
     EXPECT_EQ(list->sizeHintForRow(0), 12);
-    EXPECT_EQ(list->item(1)->text(), sjis::toUnicode(sato()));
+    EXPECT_EQ(list->item(1)->text(), records::sjis::toUnicode(sato()));
     EXPECT_TRUE(picker.getSelectedUser().isEmpty());
 }
 

@@ -24,7 +24,7 @@ void writeBytes(const QString& path, const QByteArray& bytes) {
 }
 
 QByteArray sjisOf(const char* utf8) {
-    const auto bytes = sjis::fromUnicode(QString::fromUtf8(utf8));
+    const auto bytes = records::sjis::fromUnicode(QString::fromUtf8(utf8));
     if (!bytes) {
         throw std::runtime_error(std::string("no Shift-JIS form: ") + utf8);
     }

@@ -1,13 +1,13 @@
 #include <gtest/gtest.h>
 #include <QApplication>
 
-#include "mainwindow/Appearance.h"
+#include "widgets/Appearance.h"
 
 int main(int argc, char* argv[]) {
     qputenv("QT_QPA_PLATFORM",
             qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QApplication application(argc, argv);
-    ui::installFontSubstitutes();
+    widgets::installFontSubstitutes();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -1,6 +1,6 @@
-#include "mainwindow/MessageBox.h"
+#include "widgets/MessageBox.h"
 
-namespace ui {
+namespace widgets {
 
 QMessageBox::StandardButton showMessage(QWidget* parent, QMessageBox::Icon icon,
                                         const QString& caption, const QString& text,
@@ -10,4 +10,4 @@ QMessageBox::StandardButton showMessage(QWidget* parent, QMessageBox::Icon icon,
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
-}  // namespace ui
+}  // namespace widgets

@@ -1,9 +1,9 @@
-#include "mainwindow/Pictures.h"
+#include "widgets/Pictures.h"
 
 #include <QString>
 #include <array>
 
-namespace ui {
+namespace widgets {
 namespace {
 
 const std::array<QIcon, PictureCount>& pictures() {
@@ -36,4 +36,4 @@ QIcon applicationIcon() {
     return icon;
 }
 
-}  // namespace ui
+}  // namespace widgets

@@ -1,10 +1,10 @@
-#include "mainwindow/Appearance.h"
+#include "widgets/Appearance.h"
 
 #include <QPalette>
 #include <QStringList>
 #include <QWidget>
 
-namespace ui {
+namespace widgets {
 namespace {
 const QString FormFamily = QStringLiteral("ＭＳ Ｐゴシック");
 const QString MenuFamily = QStringLiteral("MS UI Gothic");
@@ -39,4 +39,4 @@ void installFontSubstitutes() {
     QFont::insertSubstitutions(MenuFamily, GothicStandIns);
 }
 
-}  // namespace ui
+}  // namespace widgets

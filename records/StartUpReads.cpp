@@ -1,8 +1,8 @@
-#include "mainwindow/StartUpReads.h"
+#include "records/StartUpReads.h"
 
 #include "records/uLib.h"
 
-namespace ui {
+namespace records {
 namespace {
 
 ReservationsReadAhead indexedReservations(const QByteArray& content) {
@@ -29,4 +29,4 @@ StartUpReads::~StartUpReads() {
     worker_.join();
 }
 
-}  // namespace ui
+}  // namespace records

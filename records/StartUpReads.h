@@ -9,13 +9,13 @@
 
 #include <thread>
 
-namespace ui {
+namespace records {
 
-// The reservation file as the main window keeps it: its lines, their index and the bytes after
+// The reservation file as the record lists keep it: its lines, their index and the bytes after
 // them that are not read.
 struct ReservationsReadAhead {
     QByteArrayList lines;
-    records::ReservationIndex index;
+    ReservationIndex index;
     QByteArray unreadTail;
 };
 
@@ -33,4 +33,4 @@ private:
     std::thread worker_;
 };
 
-}  // namespace ui
+}  // namespace records

@@ -5,7 +5,7 @@
 
 class QWidget;
 
-namespace ui {
+namespace widgets {
 
 // Caption of the general error report, also the application title.
 inline const QString ApplicationTitle = QStringLiteral("Trimora Light");
@@ -14,4 +14,4 @@ inline const QString ApplicationTitle = QStringLiteral("Trimora Light");
 // caption "Trimora Light") and the program goes on. Returns false when the command failed.
 bool runGuarded(QWidget* parent, const std::function<void()>& command);
 
-}  // namespace ui
+}  // namespace widgets

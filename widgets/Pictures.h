@@ -2,7 +2,7 @@
 
 #include <QIcon>
 
-namespace ui {
+namespace widgets {
 
 // The pictures of the two image lists, by their index; one icon serves the 16 px list
 // (menus, toolbar, detail view) and the 32 px list (icon view).
@@ -23,4 +23,4 @@ QIcon picture(int index);
 
 QIcon applicationIcon();
 
-}  // namespace ui
+}  // namespace widgets

@@ -1,10 +1,10 @@
-#include "mainwindow/ErrorGuard.h"
+#include "widgets/ErrorGuard.h"
 
-#include "mainwindow/MessageBox.h"
+#include "widgets/MessageBox.h"
 
 #include <exception>
 
-namespace ui {
+namespace widgets {
 
 bool runGuarded(QWidget* parent, const std::function<void()>& command) {
     QString error;
@@ -20,4 +20,4 @@ bool runGuarded(QWidget* parent, const std::function<void()>& command) {
     return false;
 }
 
-}  // namespace ui
+}  // namespace widgets

@@ -5,11 +5,11 @@
 
 class QWidget;
 
-namespace ui {
+namespace widgets {
 
 // Shows a modal message box and returns the button pressed.
 QMessageBox::StandardButton showMessage(QWidget* parent, QMessageBox::Icon icon,
                                         const QString& caption, const QString& text,
                                         QMessageBox::StandardButtons buttons = QMessageBox::Ok);
 
-}  // namespace ui
+}  // namespace widgets

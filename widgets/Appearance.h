@@ -6,7 +6,7 @@
 class QWidget;
 
 // The look the windows share.
-namespace ui {
+namespace widgets {
 
 inline const QColor Cream(255, 251, 240);
 
@@ -26,4 +26,4 @@ void applyFormLook(QWidget& window);
 // Maps the Windows font families to an installed Japanese font of the same role.
 void installFontSubstitutes();
 
-}  // namespace ui
+}  // namespace widgets

@@ -152,6 +152,21 @@ QByteArrayList splitFields(const QByteArray& line) {
     return fields;
 }
 
+void forEachField(QByteArrayView line,
+                  const std::function<bool(int position, QByteArrayView field)>& take) {
+    qsizetype pos = 0;
+    skipSeparators(line, pos);
+    for (int position = 0; pos < line.size(); ++position) {
+        const FieldSpan span = scanField(line, pos);
+        const bool goOn = span.doubledQuotes ? take(position, undoDoubledQuotes(span.bytes))
+                                             : take(position, span.bytes);
+        if (!goOn) {
+            return;
+        }
+        skipSeparators(line, pos);
+    }
+}
+
 LeadingFields::LeadingFields(QByteArrayView line, int wanted) : line_(line) {
     wanted = std::clamp(wanted, 0, MaxCount);
     qsizetype pos = 0;

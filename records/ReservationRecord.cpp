@@ -45,24 +45,29 @@ bool isInSlot(const QByteArray& line, const TimeSlot& slot) {
            fields.at(YoyakuJikan) == slot.jikan;
 }
 
-QDate bookedDate(QByteArrayView nen, QByteArrayView tuki, QByteArrayView niti, const QDate& today) {
+std::optional<QDate> realBookedDate(QByteArrayView nen, QByteArrayView tuki, QByteArrayView niti,
+                                    const QDate& today) {
     // The three are read as one "year/month/day" text; a slash inside any of them would spoil
     // it, and it also keeps that field from reading as a number.
     const auto year = parseInteger(nen, false);
     const auto month = parseInteger(tuki, false);
     const auto day = parseInteger(niti, false);
     if (!year || !month || !day) {
-        return today;
+        return std::nullopt;
     }
     int fullYear = *year;
     if (nen.size() <= 2) {
         fullYear += today.year() / 100 * 100;
     }
     if (fullYear < 1 || fullYear > 9999) {
-        return today;
+        return std::nullopt;
     }
     const QDate date(fullYear, *month, *day);
-    return date.isValid() ? date : today;
+    return date.isValid() ? std::optional(date) : std::nullopt;
+}
+
+QDate bookedDate(QByteArrayView nen, QByteArrayView tuki, QByteArrayView niti, const QDate& today) {
+    return realBookedDate(nen, tuki, niti, today).value_or(today);
 }
 
 QDate bookedDate(const LeadingFields& fields, const QDate& today) {

@@ -5,6 +5,8 @@
 #include <QByteArrayView>
 #include <QDate>
 
+#include <optional>
+
 namespace records {
 class LeadingFields;
 }
@@ -54,6 +56,9 @@ bool isInSlot(const QByteArray& line, const TimeSlot& slot);
 QDate bookedDate(const QByteArrayList& fields, const QDate& today);
 QDate bookedDate(const LeadingFields& fields, const QDate& today);
 QDate bookedDate(QByteArrayView nen, QByteArrayView tuki, QByteArrayView niti, const QDate& today);
+// The same reading, but nothing when the fields do not form a valid date.
+std::optional<QDate> realBookedDate(QByteArrayView nen, QByteArrayView tuki, QByteArrayView niti,
+                                    const QDate& today);
 
 // The hour of a line: field 4 read as a decimal integer, 0 when it is not one.
 int bookedHour(const QByteArrayList& fields);

@@ -1,12 +1,14 @@
 #pragma once
 
 #include "records/RecordLists.h"
+#include "records/VisitHistory.h"
 #include "records/uLib.h"
 
 #include <QDateTime>
 #include <QMainWindow>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class QAction;
@@ -76,6 +78,8 @@ public:
     QAction* actYoyakuWeekNext;
     QAction* actYoyakuWeekBack;
     QAction* actYoyakuWeekNow;
+    // The visit history of the customer selected in the customer list.
+    QAction* actRirekiHyouji;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -94,10 +98,13 @@ private:
     void YoyakuhyouFill();
     void YoyakuCellSet(qsizetype position, const QDate& today);
     void ListView1KeyDown();
+    QList<qsizetype> bookingsInCell(int column, int row) const;
+    void PopupMenuYoyakuRirekiFill();
     void setCustomerCommandsEnabled(bool enabled);
 
     void actCloseExecute();
     void actYoyakuDialogShowExecute();
+    void YoyakuDialogRun(const std::function<void()>& runDialog);
     void actUserTourokuExecute();
     void ListView1DblClick();
     void KokyakuTourokuDialogShow(int n);
@@ -111,6 +118,8 @@ private:
     void actYoyakuWeekNextExecute();
     void actYoyakuWeekBackExecute();
     void actYoyakuWeekNowExecute();
+    void actRirekiHyoujiExecute();
+    void RirekiShow(const records::history::Subject& subject);
 
     QString appDir_;
     QString iniPath_;
@@ -133,4 +142,9 @@ private:
     QStatusBar* StatusBarMain;
     QMenu* PopupMenuYoyaku;
     QMenu* PopupMenuUserItiran;
+    // The table's context menu entry for the history of a booking in the selected cell, with a
+    // submenu of the cell's bookings when it holds several.
+    QAction* PopupMenuYoyakuRireki;
+    QMenu* PopupMenuYoyakuRirekiList;
+    QByteArrayList rirekiCellLines_;
 };

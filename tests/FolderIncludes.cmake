@@ -1,4 +1,4 @@
-# The folders import one way: records <- widgets <- reservation, customer <- mainwindow. Linking
+# The folders import one way: records <- widgets <- reservation, customer, history <- mainwindow. Linking
 # catches a call against that direction; this catches an include of a header alone (an inline
 # function, a constant) before it can tie two folders together.
 #   cmake -DSOURCE_DIR=<repository> -P FolderIncludes.cmake
@@ -9,10 +9,11 @@ set(allowed_records records generated)
 set(allowed_widgets records widgets)
 set(allowed_reservation records widgets reservation)
 set(allowed_customer records widgets customer)
-set(allowed_mainwindow records widgets reservation customer mainwindow generated)
+set(allowed_history records widgets history)
+set(allowed_mainwindow records widgets reservation customer history mainwindow generated)
 
 set(failures "")
-foreach(folder records widgets reservation customer mainwindow)
+foreach(folder records widgets reservation customer history mainwindow)
     file(GLOB sources "${SOURCE_DIR}/${folder}/*.cpp" "${SOURCE_DIR}/${folder}/*.h")
     foreach(source IN LISTS sources)
         file(STRINGS "${source}" includes REGEX "^#include \"")

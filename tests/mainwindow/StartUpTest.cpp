@@ -252,7 +252,7 @@ TEST_F(StartUpTest, MenusToolbarAndActionsCarryTheirCaptionsHintsAndPictures) {
     ASSERT_EQ(top.size(), 4);
     EXPECT_EQ(captionsOf(top[0]->menu()->actions()), QStringList({"閉じる(&Z)"}));
     EXPECT_EQ(captionsOf(top[1]->menu()->actions()),
-              QStringList({"カット予約(&Y)", "お客様登録(&Z)"}));
+              QStringList({"カット予約(&Y)", "お客様登録(&Z)", "", "来店履歴(&R)"}));
     const QList<QAction*> view = top[2]->menu()->actions();
     EXPECT_EQ(captionsOf(view),
               QStringList({"予約表(&Y)", "お客様一覧(&Z)", "お客様一覧表示(&X)"}));
@@ -287,6 +287,7 @@ TEST_F(StartUpTest, MenusToolbarAndActionsCarryTheirCaptionsHintsAndPictures) {
         {window->actYoyakuWeekNext, "actYoyakuWeekNext", "次週", false},
         {window->actYoyakuWeekBack, "actYoyakuWeekBack", "前週", false},
         {window->actYoyakuWeekNow, "actYoyakuWeekNow", "今週", false},
+        {window->actRirekiHyouji, "actRirekiHyouji", "来店履歴", false},
     };
     for (const Expected& e : actions) {
         EXPECT_EQ(e.action->objectName(), QString::fromLatin1(e.name));
@@ -298,7 +299,7 @@ TEST_F(StartUpTest, MenusToolbarAndActionsCarryTheirCaptionsHintsAndPictures) {
     const auto* popup = window->findChild<QMenu*>(QStringLiteral("PopupMenuUserItiran"));
     ASSERT_NE(popup, nullptr);
     EXPECT_EQ(captionsOf(popup->actions()),
-              QStringList({"アイコン表示", "詳細表示", "お客様登録"}));
+              QStringList({"アイコン表示", "詳細表示", "お客様登録", "", "来店履歴"}));
     QSignalSpy touroku(window->actUserTouroku, &QAction::triggered);
     auto registration = onNextModal([](QWidget* dialog) { dialog->close(); });
     popup->actions()[2]->trigger();

@@ -1,9 +1,11 @@
 // Measures how the program feels with a salon's years of records: start-up, week steps, the
-// reservation dialog, a customer lookup, the customer list refill and peak memory, each with
+// reservation dialog, a customer lookup, the customer list refill, a customer's visit history
+// and peak memory, each with
 // growing record files, and checks the results against the speed targets. Prints one table.
 //   trimbook-bench PROGRAM [--quick]
 
 #include "bench/Measure.h"
+#include "mainwindow/UserListView.h"
 #include "mainwindow/YoyakuGrid.h"
 #include "mainwindow/uMain.h"
 #include "records/Clock.h"
@@ -58,6 +60,7 @@ struct Results {
     double newBookingMs = 0;
     double lookupMs = 0;
     double listRefillMs = 0;
+    double historyOpenMs = 0;
 };
 
 QByteArray sjis(const char* utf8) {
@@ -230,6 +233,7 @@ public:
         measureNewBooking(repetitions);
         measureLookup(repetitions);
         measureListRefill(repetitions);
+        measureHistory(repetitions);
     }
 
 private:
@@ -342,6 +346,23 @@ private:
         });
     }
 
+    // From the command to the painted history of a customer in the middle of the list.
+    void measureHistory(int repetitions) {
+        int customer = static_cast<int>(window_.honjitu().UserList.size() / 2);
+        results_.historyOpenMs = bench::medianOf(repetitions, [&] {
+            window_.userListView()->selectIndex(customer++);
+            double openMs = 0;
+            QElapsedTimer start;
+            OnFirstPaint probe(QStringLiteral("fmRireki"), [&](QWidget* history) {
+                openMs = bench::elapsedMs(start);
+                static_cast<QDialog*>(history)->reject();
+            });
+            start.start();
+            window_.actRirekiHyouji->trigger();
+            return openMs;
+        });
+    }
+
     TfmMain window_;
     Results& results_;
 };
@@ -357,14 +378,15 @@ void printTable(const QList<Results>& rows, QTextStream& out) {
     out << "| reservations | customers | files MiB | start-up ms | empty start-up ms | peak MiB | "
            "week step ms | "
            "今週 ms | dialog open ms | cancel ms | update ms | new booking ms | lookup ms | "
-           "list refill ms |\n|---|---|---|---|---|---|---|---|---|---|---|---|---|---|\n";
+           "list refill ms | history ms |\n"
+           "|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|\n";
     for (const Results& r : rows) {
         out << "| " << r.data.reservations << " | " << r.data.customers << " | "
             << mib(r.fileBytes / 1048576.0) << " | " << ms(r.startUpMs) << " | "
             << ms(r.emptyStartUpMs) << " | " << mib(r.peakMiB) << " | " << ms(r.weekStepMs) << " | "
             << ms(r.weekNowMs) << " | " << ms(r.dialogOpenMs) << " | " << ms(r.dialogCancelMs)
             << " | " << ms(r.updateMs) << " | " << ms(r.newBookingMs) << " | " << ms(r.lookupMs)
-            << " | " << ms(r.listRefillMs) << " |\n";
+            << " | " << ms(r.listRefillMs) << " | " << ms(r.historyOpenMs) << " |\n";
     }
 }
 
@@ -388,6 +410,7 @@ bool printTargets(const Results& empty, const Results& small, const Results& lar
     check("customer lookup", large.lookupMs, 50, " ms");
     check("dialog opening", large.dialogOpenMs, 50, " ms");
     check("customer list refill", large.listRefillMs, 50, " ms");
+    check("visit history opening", large.historyOpenMs, 50, " ms");
     check("update", large.updateMs, 100, " ms");
     check("peak memory", large.peakMiB, empty.peakMiB + 3 * large.fileBytes / 1048576.0, " MiB");
     return allMet;

@@ -1,10 +1,11 @@
 // Measures how the program feels with a salon's years of records: start-up, week steps, the
-// reservation dialog, a customer lookup, the customer list refill, the week sheet, the CSV export
-// and a backup, and peak memory, each with growing record files, and checks the results against
-// the speed targets. Prints one table.
+// reservation dialog, a customer lookup, the customer list refill, the week sheet, the CSV export,
+// a backup and a customer's visit history, and peak memory, each with growing record files, and
+// checks the results against the speed targets. Prints one table.
 //   trimbook-bench PROGRAM [--quick]
 
 #include "bench/Measure.h"
+#include "mainwindow/UserListView.h"
 #include "mainwindow/YoyakuGrid.h"
 #include "mainwindow/uMain.h"
 #include "printing/WeekSheet.h"
@@ -67,6 +68,7 @@ struct Results {
     double weekSheetMs = 0;
     double reservationsCsvMs = 0;
     double backupMs = 0;  // a backup of both files, done off the window's thread
+    double historyOpenMs = 0;
 };
 
 QByteArray sjis(const char* utf8) {
@@ -244,6 +246,7 @@ public:
         measureListRefill(repetitions);
         measureExports(repetitions);
         measureBackup(repetitions);
+        measureHistory(repetitions);
     }
 
 private:
@@ -389,6 +392,23 @@ private:
     }
 
     QString folder_;
+    // From the command to the painted history of a customer in the middle of the list.
+    void measureHistory(int repetitions) {
+        int customer = static_cast<int>(window_.honjitu().UserList.size() / 2);
+        results_.historyOpenMs = bench::medianOf(repetitions, [&] {
+            window_.userListView()->selectIndex(customer++);
+            double openMs = 0;
+            QElapsedTimer start;
+            OnFirstPaint probe(QStringLiteral("fmRireki"), [&](QWidget* history) {
+                openMs = bench::elapsedMs(start);
+                static_cast<QDialog*>(history)->reject();
+            });
+            start.start();
+            window_.actRirekiHyouji->trigger();
+            return openMs;
+        });
+    }
+
     TfmMain window_;
     Results& results_;
 };
@@ -404,8 +424,8 @@ void printTable(const QList<Results>& rows, QTextStream& out) {
     out << "| reservations | customers | files MiB | start-up ms | empty start-up ms | peak MiB | "
            "week step ms | "
            "今週 ms | dialog open ms | cancel ms | update ms | new booking ms | lookup ms | "
-           "list refill ms | week sheet ms | reservations CSV ms | backup ms |\n"
-           "|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|\n";
+           "list refill ms | week sheet ms | reservations CSV ms | backup ms | history ms |\n"
+           "|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|\n";
     for (const Results& r : rows) {
         out << "| " << r.data.reservations << " | " << r.data.customers << " | "
             << mib(r.fileBytes / 1048576.0) << " | " << ms(r.startUpMs) << " | "
@@ -413,7 +433,8 @@ void printTable(const QList<Results>& rows, QTextStream& out) {
             << ms(r.weekNowMs) << " | " << ms(r.dialogOpenMs) << " | " << ms(r.dialogCancelMs)
             << " | " << ms(r.updateMs) << " | " << ms(r.newBookingMs) << " | " << ms(r.lookupMs)
             << " | " << ms(r.listRefillMs) << " | " << ms(r.weekSheetMs) << " | "
-            << ms(r.reservationsCsvMs) << " | " << ms(r.backupMs) << " |\n";
+            << ms(r.reservationsCsvMs) << " | " << ms(r.backupMs) << " | " << ms(r.historyOpenMs)
+            << " |\n";
     }
 }
 
@@ -437,6 +458,7 @@ bool printTargets(const Results& empty, const Results& small, const Results& lar
     check("customer lookup", large.lookupMs, 50, " ms");
     check("dialog opening", large.dialogOpenMs, 50, " ms");
     check("customer list refill", large.listRefillMs, 50, " ms");
+    check("visit history opening", large.historyOpenMs, 50, " ms");
     check("update", large.updateMs, 100, " ms");
     check("week sheet (PDF)", large.weekSheetMs, 2000, " ms");
     check("reservations CSV", large.reservationsCsvMs, 2000, " ms");

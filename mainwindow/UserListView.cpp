@@ -232,9 +232,13 @@ bool TUserListView::isReport() const {
 }
 
 bool TUserListView::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress && (watched == iconView_ || watched == reportView_) &&
-        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
-        emit deleteKeyPressed();
+    if (event->type() == QEvent::KeyPress && (watched == iconView_ || watched == reportView_)) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Delete) {
+            emit deleteKeyPressed();
+        } else if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            emit enterKeyPressed();
+        }
     }
     // Anywhere in the list, as on an item: the first click already chose the selection. The
     // view does not see the click afterwards, when the list may have been refilled and the

@@ -85,6 +85,8 @@ public:
 signals:
     // The key reaches the view unchanged after this.
     void deleteKeyPressed();
+    // Return or the keypad's Enter; the key reaches the view unchanged after this.
+    void enterKeyPressed();
     // A double-click anywhere in the list, with the index of the selected item or -1.
     void doubleClicked(int selectedIndex);
 

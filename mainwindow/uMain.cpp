@@ -2,6 +2,7 @@
 
 #include "backup/uFukugen.h"
 #include "customer/KokyakuTourokuCommand.h"
+#include "history/uRireki.h"
 #include "mainwindow/AboutBox.h"
 #include "mainwindow/ExportCommands.h"
 #include "mainwindow/FormPlacement.h"
@@ -138,6 +139,8 @@ void TfmMain::createActions() {
         newAction(this, "actYoyakuWeekNow", QStringLiteral("今週"), QStringLiteral("今週"));
     actFukugen = newAction(this, "actFukugen", QStringLiteral("バックアップから復元...(&B)"),
                            QStringLiteral("バックアップから復元"));
+    actRirekiHyouji = newAction(this, "actRirekiHyouji", QStringLiteral("来店履歴(&R)"),
+                                QStringLiteral("来店履歴"));
 
     connectCommand(actClose, &TfmMain::actCloseExecute);
     connectCommand(actYoyakuDialogShow, &TfmMain::actYoyakuDialogShowExecute);
@@ -153,6 +156,7 @@ void TfmMain::createActions() {
     connectCommand(actYoyakuWeekBack, &TfmMain::actYoyakuWeekBackExecute);
     connectCommand(actYoyakuWeekNow, &TfmMain::actYoyakuWeekNowExecute);
     connectCommand(actFukugen, &TfmMain::actFukugenExecute);
+    connectCommand(actRirekiHyouji, &TfmMain::actRirekiHyoujiExecute);
     createExportActions();
 }
 
@@ -206,6 +210,8 @@ void TfmMain::createBars() {
     file->addAction(actFukugen);
     QMenu* yoyaku = ActionMainMenuBar1->addMenu(QStringLiteral("予約(&Y)"));
     yoyaku->addActions({actYoyakuDialogShow, actUserTouroku});
+    yoyaku->addSeparator();
+    yoyaku->addAction(actRirekiHyouji);
     QMenu* view = ActionMainMenuBar1->addMenu(QStringLiteral("表示(&X)"));
     view->addActions({actYoteihyouHyouji, actUserItiran});
     QMenu* listView = view->addMenu(QStringLiteral("お客様一覧表示(&X)"));
@@ -244,6 +250,8 @@ void TfmMain::createPages() {
             [this] { widgets::runGuarded(this, [this] { ListView1KeyDown(); }); });
     connect(ListView1, &mainwindow::TUserListView::doubleClicked, this,
             [this] { widgets::runGuarded(this, [this] { ListView1DblClick(); }); });
+    connect(ListView1, &mainwindow::TUserListView::enterKeyPressed, actRirekiHyouji,
+            &QAction::trigger);
     SheetKokyakuItiran = pageWithContent(ListView1, "SheetKokyakuItiran");
 
     PageControlMain = new QTabWidget(this);
@@ -257,8 +265,22 @@ void TfmMain::createContextMenus() {
     PopupMenuYoyaku = new QMenu(this);
     PopupMenuYoyaku->setObjectName(QStringLiteral("PopupMenuYoyaku"));
     PopupMenuYoyaku->addActions({actYoyakuWeekBack, actYoyakuWeekNext, actYoyakuWeekNow});
+    PopupMenuYoyaku->addSeparator();
+    PopupMenuYoyakuRireki = PopupMenuYoyaku->addAction(QStringLiteral("来店履歴"));
+    PopupMenuYoyakuRireki->setObjectName(QStringLiteral("PopupMenuYoyakuRireki"));
+    PopupMenuYoyakuRirekiList = new QMenu(this);
+    PopupMenuYoyakuRirekiList->setObjectName(QStringLiteral("PopupMenuYoyakuRirekiList"));
+    connect(PopupMenuYoyakuRireki, &QAction::triggered, this, [this] {
+        // With several bookings in the cell, the entry only opens its submenu.
+        if (rirekiCellLines_.size() == 1) {
+            widgets::runGuarded(this, [this] {
+                RirekiShow(records::history::subjectOfReservation(rirekiCellLines_.first()));
+            });
+        }
+    });
     StringGridYoyaku->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(StringGridYoyaku, &QWidget::customContextMenuRequested, this, [this](QPoint at) {
+        PopupMenuYoyakuRirekiFill();
         PopupMenuYoyaku->popup(StringGridYoyaku->viewport()->mapToGlobal(at));
     });
 
@@ -267,6 +289,8 @@ void TfmMain::createContextMenus() {
     addEntry(PopupMenuUserItiran, actUserIcon, QStringLiteral("アイコン表示"));
     addEntry(PopupMenuUserItiran, actUserReport, QStringLiteral("詳細表示"));
     addEntry(PopupMenuUserItiran, actUserTouroku, QStringLiteral("お客様登録"));
+    PopupMenuUserItiran->addSeparator();
+    addEntry(PopupMenuUserItiran, actRirekiHyouji, QStringLiteral("来店履歴"));
     ListView1->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(ListView1, &QWidget::customContextMenuRequested, this,
             [this](QPoint at) { PopupMenuUserItiran->popup(ListView1->mapToGlobal(at)); });
@@ -386,15 +410,19 @@ void TfmMain::YoyakuCellSet(qsizetype position, const QDate& today) {
 }
 
 void TfmMain::actYoyakuDialogShowExecute() {
-    ensureYoyakuListLoaded();
-    // The table follows the file whatever happened in the dialog, a failed write included.
-    const auto rebuild = qScopeGuard([this] { YoyakuhyouShow(Honjitu->WeekStart); });
     std::optional<QPoint> cell;
     if (StringGridYoyaku->hasFocus() && StringGridYoyaku->currentColumn() > 0 &&
         StringGridYoyaku->currentRow() > 0) {
         cell = QPoint(StringGridYoyaku->currentColumn(), StringGridYoyaku->currentRow());
     }
-    reservation::runCutYoyaku(this, recordLists_, cell);
+    YoyakuDialogRun([this, cell] { reservation::runCutYoyaku(this, recordLists_, cell); });
+}
+
+void TfmMain::YoyakuDialogRun(const std::function<void()>& runDialog) {
+    ensureYoyakuListLoaded();
+    // The table follows the file whatever happened in the dialog, a failed write included.
+    const auto rebuild = qScopeGuard([this] { YoyakuhyouShow(Honjitu->WeekStart); });
+    runDialog();
 }
 
 void TfmMain::actUserTourokuExecute() {
@@ -652,4 +680,59 @@ void TfmMain::actExportReservationsExecute() {
         this, actExportReservations->toolTip(),
         datedName(QStringLiteral("予約"), today, QStringLiteral(".csv")), CsvFilter, recordFiles(),
         [this, today] { return records::csv::reservationsCsv(Honjitu->YoyakuList, today); });
+}
+
+void TfmMain::actRirekiHyoujiExecute() {
+    const int index = ListView1->selectedIndex();
+    if (userListLoading_ || index < 0 || index >= Honjitu->UserList.size()) {
+        return;
+    }
+    RirekiShow(records::history::subjectOfCustomer(Honjitu->UserList.at(index)));
+}
+
+void TfmMain::RirekiShow(const records::history::Subject& subject) {
+    // The history is read from the list, so a list that could not be read at start-up is read now.
+    ensureYoyakuListLoaded();
+    const std::optional<records::history::NextVisit> next =
+        history::runRireki(this, subject, Honjitu->YoyakuList);
+    // The history window is gone before the reservation command starts, as from the menu.
+    if (next && actYoyakuDialogShow->isEnabled()) {
+        YoyakuDialogRun([this, &next] { reservation::runCutYoyaku(this, recordLists_, *next); });
+    }
+}
+
+// Positions in YoyakuList of the bookings the table shows in the cell (column, row).
+QList<qsizetype> TfmMain::bookingsInCell(int column, int row) const {
+    QList<qsizetype> positions;
+    if (column < 1 || row < 1) {
+        return positions;
+    }
+    const records::ReservationIndex& index = recordLists_.yoyakuIndex();
+    const QDate day = shownWeekStart_.addDays(column - 1);
+    for (const qsizetype position : index.bookedBetween(day, day, records::clock_source::now().date())) {
+        if (index.bookedHour(position) - HourOfFirstRow == row) {
+            positions.append(position);
+        }
+    }
+    return positions;
+}
+
+void TfmMain::PopupMenuYoyakuRirekiFill() {
+    PopupMenuYoyakuRirekiList->clear();
+    rirekiCellLines_.clear();
+    const QList<qsizetype> booked =
+        bookingsInCell(StringGridYoyaku->currentColumn(), StringGridYoyaku->currentRow());
+    for (const qsizetype position : booked) {
+        const QByteArray line = Honjitu->YoyakuList.at(position);
+        rirekiCellLines_.append(line);
+        const QString entry = records::sjis::toUnicode(recordLists_.yoyakuIndex().tableEntry(position));
+        QAction* action = PopupMenuYoyakuRirekiList->addAction(
+            QString(entry).replace(QLatin1Char('&'), QStringLiteral("&&")));
+        connect(action, &QAction::triggered, this, [this, line] {
+            widgets::runGuarded(
+                this, [this, &line] { RirekiShow(records::history::subjectOfReservation(line)); });
+        });
+    }
+    PopupMenuYoyakuRireki->setEnabled(!booked.isEmpty());
+    PopupMenuYoyakuRireki->setMenu(booked.size() > 1 ? PopupMenuYoyakuRirekiList : nullptr);
 }

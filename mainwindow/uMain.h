@@ -1,12 +1,14 @@
 #pragma once
 
 #include "records/RecordLists.h"
+#include "records/VisitHistory.h"
 #include "records/uLib.h"
 
 #include <QDateTime>
 #include <QMainWindow>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class QAction;
@@ -92,6 +94,8 @@ public:
     QAction* actExportCustomers;
     QAction* actExportReservations;
     QAction* actFukugen;
+    // The visit history of the customer selected in the customer list.
+    QAction* actRirekiHyouji;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -112,10 +116,13 @@ private:
     void YoyakuhyouFill();
     void YoyakuCellSet(qsizetype position, const QDate& today);
     void ListView1KeyDown();
+    QList<qsizetype> bookingsInCell(int column, int row) const;
+    void PopupMenuYoyakuRirekiFill();
     void setCustomerCommandsEnabled(bool enabled);
 
     void actCloseExecute();
     void actYoyakuDialogShowExecute();
+    void YoyakuDialogRun(const std::function<void()>& runDialog);
     void actUserTourokuExecute();
     void ListView1DblClick();
     void KokyakuTourokuDialogShow(int n);
@@ -142,6 +149,8 @@ private:
     // Reads both record files again and shows them as a fresh start would.
     void reloadRecords();
     void warnBackupFailed(const QString& error);
+    void actRirekiHyoujiExecute();
+    void RirekiShow(const records::history::Subject& subject);
 
     QString appDir_;
     QString iniPath_;
@@ -166,4 +175,9 @@ private:
     QStatusBar* StatusBarMain;
     QMenu* PopupMenuYoyaku;
     QMenu* PopupMenuUserItiran;
+    // The table's context menu entry for the history of a booking in the selected cell, with a
+    // submenu of the cell's bookings when it holds several.
+    QAction* PopupMenuYoyakuRireki;
+    QMenu* PopupMenuYoyakuRirekiList;
+    QByteArrayList rirekiCellLines_;
 };

@@ -16,9 +16,9 @@ constexpr bool isSeparatorByte(unsigned char byte) {
 }
 
 QByteArray substituteUnsafeCharacters(const QByteArray& text) {
-    QByteArray result = sjis::replaceAll(text, " ", FullWidthSpace);
-    result = sjis::replaceAll(result, "\"", FullWidthQuote);
-    return sjis::replaceAll(result, ",", FullWidthComma);
+    QByteArray result = records::sjis::replaceAll(text, " ", FullWidthSpace);
+    result = records::sjis::replaceAll(result, "\"", FullWidthQuote);
+    return records::sjis::replaceAll(result, ",", FullWidthComma);
 }
 
 // A character holding a byte below 0x20 (a control character, or a broken pair whose second
@@ -29,8 +29,8 @@ QByteArray replaceBrokenCharacters(const QByteArray& text) {
     result.reserve(text.size());
     const qsizetype size = text.size();
     for (qsizetype pos = 0; pos < size;) {
-        const qsizetype length = sjis::charLength(text, pos);
-        bool broken = length == 1 && sjis::isLeadByte(static_cast<unsigned char>(text.at(pos)));
+        const qsizetype length = records::sjis::charLength(text, pos);
+        bool broken = length == 1 && records::sjis::isLeadByte(static_cast<unsigned char>(text.at(pos)));
         for (qsizetype i = pos; i < pos + length; ++i) {
             broken = broken || static_cast<unsigned char>(text.at(i)) < 0x20;
         }
@@ -72,7 +72,7 @@ Q_ALWAYS_INLINE FieldSpan scanField(QByteArrayView line, qsizetype& pos) {
                 ++pos;
                 return span;
             }
-            pos += sjis::charLength(data, size, pos);
+            pos += records::sjis::charLength(data, size, pos);
         }
         span.bytes = line.sliced(start, pos - start);
         return span;
@@ -85,7 +85,7 @@ Q_ALWAYS_INLINE FieldSpan scanField(QByteArrayView line, qsizetype& pos) {
         } else if (isSeparatorByte(byte)) {
             break;
         } else {
-            pos += sjis::charLength(data, size, pos);
+            pos += records::sjis::charLength(data, size, pos);
         }
     }
     span.bytes = line.sliced(start, pos - start);
@@ -104,7 +104,7 @@ QByteArray undoDoubledQuotes(QByteArrayView bytes) {
             pos += 2;
             continue;
         }
-        const qsizetype length = sjis::charLength(data, size, pos);
+        const qsizetype length = records::sjis::charLength(data, size, pos);
         text.append(data + pos, length);
         pos += length;
     }
@@ -125,14 +125,14 @@ QByteArray sanitizeField(const QByteArray& text) {
 }
 
 QByteArray sanitizeRemarks(const QByteArray& text) {
-    QByteArray joined = sjis::replaceAll(text, "\r\n", QByteArray());
-    joined = sjis::replaceAll(joined, "\n", QByteArray());
-    joined = sjis::replaceAll(joined, "\r", QByteArray());
+    QByteArray joined = records::sjis::replaceAll(text, "\r\n", QByteArray());
+    joined = records::sjis::replaceAll(joined, "\n", QByteArray());
+    joined = records::sjis::replaceAll(joined, "\r", QByteArray());
     return sanitizeField(joined);
 }
 
 QByteArray EmptyMarkDelete(const QByteArray& text) {
-    return sjis::replaceAll(text, EmptyMark, QByteArray());
+    return records::sjis::replaceAll(text, EmptyMark, QByteArray());
 }
 
 QByteArray readBack(const QByteArray& field) {
@@ -150,6 +150,21 @@ QByteArrayList splitFields(const QByteArray& line) {
         skipSeparators(line, pos);
     }
     return fields;
+}
+
+void forEachField(QByteArrayView line,
+                  const std::function<bool(int position, QByteArrayView field)>& take) {
+    qsizetype pos = 0;
+    skipSeparators(line, pos);
+    for (int position = 0; pos < line.size(); ++position) {
+        const FieldSpan span = scanField(line, pos);
+        const bool goOn = span.doubledQuotes ? take(position, undoDoubledQuotes(span.bytes))
+                                             : take(position, span.bytes);
+        if (!goOn) {
+            return;
+        }
+        skipSeparators(line, pos);
+    }
 }
 
 LeadingFields::LeadingFields(QByteArrayView line, int wanted) : line_(line) {

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <array>
+#include <functional>
 
 // The text rules shared by both record formats: the empty-field mark, the field sanitizer that
 // every writer applies, the field splitter that every reader uses, and the mark remover.
@@ -34,6 +35,13 @@ QByteArray readBack(const QByteArray& field);
 // a half-width space cuts a field), a field that starts with a double quote runs to the next
 // lone double quote with "" standing for one.
 QByteArrayList splitFields(const QByteArray& line);
+
+// Hands the fields of `line`, first to last, to `take` with their positions, read in place by the
+// rules of splitFields; only a quoted field with doubled quotes is copied, and that copy lives for
+// the call. Stops as soon as `take` returns false. For readers that look at a few fields of every
+// line of a long list.
+void forEachField(QByteArrayView line,
+                  const std::function<bool(int position, QByteArrayView field)>& take);
 
 // The first few fields of a line, read in place by the rules of splitFields without copying the
 // line: what readers that look only at the time slot need, for every line of a long list. Only a

@@ -15,6 +15,21 @@ void saveUpdate(const TfmCutYoyaku& dialog, records::RecordLists& lists) {
     lists.replaceYoyakuList(std::move(lines));
 }
 
+// Shows the dialog, whose slot is chosen, and writes what the user did.
+void showAndSave(TfmCutYoyaku& dialog, records::RecordLists& lists) {
+    dialog.setZenyoyakuList(lists.honjitu().YoyakuList);
+    if (dialog.exec() != QDialog::Accepted) {
+        // Pages deleted in the dialog leave the list only once the file is without them too.
+        QByteArrayList kept;
+        dialog.getZenyoyakuList(kept);
+        lists.replaceYoyakuList(std::move(kept));
+    } else if (dialog.isUpdatingPage()) {
+        saveUpdate(dialog, lists);
+    } else {
+        lists.YoyakuFileSave(dialog.GetYoyakuKoumoku(), 'A');
+    }
+}
+
 }  // namespace
 
 void runCutYoyaku(QWidget* owner, records::RecordLists& lists,
@@ -28,18 +43,15 @@ void runCutYoyaku(QWidget* owner, records::RecordLists& lists,
     } else {
         dialog.YoyakuEdit(0, 0, records::clock_source::now(), honjitu.YoyakuList);
     }
-    dialog.setZenyoyakuList(honjitu.YoyakuList);
+    showAndSave(dialog, lists);
+}
 
-    if (dialog.exec() != QDialog::Accepted) {
-        // Pages deleted in the dialog leave the list only once the file is without them too.
-        QByteArrayList kept;
-        dialog.getZenyoyakuList(kept);
-        lists.replaceYoyakuList(std::move(kept));
-    } else if (dialog.isUpdatingPage()) {
-        saveUpdate(dialog, lists);
-    } else {
-        lists.YoyakuFileSave(dialog.GetYoyakuKoumoku(), 'A');
-    }
+void runCutYoyaku(QWidget* owner, records::RecordLists& lists,
+                  const records::history::NextVisit& next) {
+    TfmCutYoyaku dialog(owner);
+    dialog.setZenUserList(lists.honjitu().UserList);
+    dialog.YoyakuEditNextVisit(next, lists.honjitu().YoyakuList);
+    showAndSave(dialog, lists);
 }
 
 }  // namespace reservation

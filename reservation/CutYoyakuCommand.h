@@ -1,6 +1,7 @@
 #pragma once
 
 #include "records/RecordLists.h"
+#include "records/VisitHistory.h"
 
 #include <QPoint>
 #include <QString>
@@ -15,5 +16,9 @@ namespace reservation {
 // the user did. Throws FileError when the file cannot be written.
 void runCutYoyaku(QWidget* owner, records::RecordLists& lists,
                   std::optional<QPoint> focusedTableCell);  // QPoint(x = column, y = row)
+// The same for booking a pet's next visit: the dialog opens with its slot, customer and services
+// preset (TfmCutYoyaku::YoyakuEditNextVisit).
+void runCutYoyaku(QWidget* owner, records::RecordLists& lists,
+                  const records::history::NextVisit& next);
 
 }  // namespace reservation

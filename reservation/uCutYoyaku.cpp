@@ -392,12 +392,31 @@ void TfmCutYoyaku::setZenUserList(const QByteArrayList& list) {
 void TfmCutYoyaku::YoyakuEdit(int column, int row, const QDateTime& date,
                               const QByteArrayList& list) {
     const QDateTime slotDate = column != 0 ? date.addDays(column - 1) : date;
-    const int hour = row != 0 ? row + 7 : slotDate.time().hour();
-    cbYoyakuJikan->setCurrentText(records::twoDigits(hour));
-    cbYoyakuNen->setCurrentText(slotDate.toString(QStringLiteral("yyyy")));
-    cbYoyakuTuki->setCurrentText(slotDate.toString(QStringLiteral("MM")));
-    cbYoyakuNiti->setCurrentText(slotDate.toString(QStringLiteral("dd")));
+    setSlotTexts(slotDate.date(), row != 0 ? row + 7 : slotDate.time().hour());
     MakePageList(list);
+}
+
+void TfmCutYoyaku::YoyakuEditNextVisit(const records::history::NextVisit& next,
+                                       const QByteArrayList& list) {
+    setSlotTexts(next.date, next.hour);
+    MakePageList(list);
+    if (!PageList.isEmpty()) {
+        showPage(static_cast<int>(PageList.size()));
+        setSlotTexts(next.date, next.hour);
+    }
+    const QByteArrayList lastVisit = records::splitFields(next.lastVisitLine);
+    edtYoyakuHun->setText(shownField(lastVisit, reservation_record::YoyakuHun));
+    showChoices(lastVisit);
+    // After the services, so that the kind is the customer's, as a lookup leaves it.
+    SetUserKoumoku(next.customerLine);
+    memoSonotaBikou->clear();
+}
+
+void TfmCutYoyaku::setSlotTexts(const QDate& date, int hour) {
+    cbYoyakuJikan->setCurrentText(records::twoDigits(hour));
+    cbYoyakuNen->setCurrentText(date.toString(QStringLiteral("yyyy")));
+    cbYoyakuTuki->setCurrentText(date.toString(QStringLiteral("MM")));
+    cbYoyakuNiti->setCurrentText(date.toString(QStringLiteral("dd")));
 }
 
 void TfmCutYoyaku::setZenyoyakuList(const QByteArrayList& list) {
@@ -476,6 +495,10 @@ void TfmCutYoyaku::SetYoyakuKoumoku(const QByteArray& line) {
     for (const TextField& text : textFields_) {
         setTextOf(text.control, shownField(fields, text.field));
     }
+    showChoices(fields);
+}
+
+void TfmCutYoyaku::showChoices(const QByteArrayList& fields) {
     for (const ChoiceGroup& choice : choiceGroups_) {
         checkMatchingCaption(choice.buttons, choice.fallback, shownField(fields, choice.field));
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "records/ReservationRecord.h"
+#include "records/VisitHistory.h"
 
 #include <QByteArray>
 #include <QByteArrayList>
@@ -29,6 +30,10 @@ public:
     // Chooses the slot (column 1 = the Sunday `date`, row 1 = 8 o'clock; 0 = `date` itself) and
     // collects that slot's reservations from `list` as pages.
     void YoyakuEdit(int column, int row, const QDateTime& date, const QByteArrayList& list);
+    // Chooses the next visit's slot and collects its pages from `list`, but opens on a blank
+    // page, so that OK books the visit beside the slot's reservations: the customer copied as a
+    // lookup copies it, the last visit's minute and services taken over, the remarks empty.
+    void YoyakuEditNextVisit(const records::history::NextVisit& next, const QByteArrayList& list);
     void setZenyoyakuList(const QByteArrayList& list);
     void getZenyoyakuList(QByteArrayList& list) const;
     // The reservation line of the fields as they are now.
@@ -66,8 +71,10 @@ private:
     void arrangeTabOrder();
     void fillComboItems();
 
+    void setSlotTexts(const QDate& date, int hour);
     void MakePageList(const QByteArrayList& list);
     void SetYoyakuKoumoku(const QByteArray& line);
+    void showChoices(const QByteArrayList& fields);
     void DeleteZenyoyakuLine(const QByteArray& line);
     void showPage(int index);
     records::reservation_record::TimeSlot shownSlot() const;

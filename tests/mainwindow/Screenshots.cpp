@@ -1,6 +1,7 @@
-// Renders one picture of each page of the main window, filled with generated records, into the
-// folder given on the command line.
+// Renders one picture of each page of the main window and one of a customer's visit history,
+// filled with generated records, into the folder given on the command line.
 
+#include "history/uRireki.h"
 #include "mainwindow/StartUp.h"
 #include "mainwindow/UserListView.h"
 #include "mainwindow/uMain.h"
@@ -53,5 +54,16 @@ int main(int argc, char* argv[]) {
     window.userListView()->selectIndex(2);
     QApplication::processEvents();
     saved = window.grab().save(out.filePath("kokyaku-itiran.png")) && saved;
+
+    // Half a year of bookings among fewer customers, so that one has a history worth showing.
+    options.customers = 300;
+    options.reservations = 5400;
+    options.lastDay = QDate(2027, 1, 31);
+    const generator::Records longer = generator::generate(options);
+    TfmRireki history(&window, records::history::subjectOfCustomer(longer.customerLines.at(0)),
+                      longer.reservationLines);
+    history.show();
+    QApplication::processEvents();
+    saved = history.grab().save(out.filePath("rireki.png")) && saved;
     return saved ? 0 : 1;
 }

@@ -256,7 +256,7 @@ TEST_F(StartUpTest, MenusToolbarAndActionsCarryTheirCaptionsHintsAndPictures) {
     EXPECT_EQ(captionsOf(file.mid(0, 1)), QStringList({"閉じる(&Z)"}));
     EXPECT_TRUE(file[1]->isSeparator());
     EXPECT_EQ(captionsOf(top[1]->menu()->actions()),
-              QStringList({"カット予約(&Y)", "お客様登録(&Z)"}));
+              QStringList({"カット予約(&Y)", "お客様登録(&Z)", "", "来店履歴(&R)"}));
     const QList<QAction*> view = top[2]->menu()->actions();
     EXPECT_EQ(captionsOf(view),
               QStringList({"予約表(&Y)", "お客様一覧(&Z)", "お客様一覧表示(&X)"}));
@@ -291,6 +291,7 @@ TEST_F(StartUpTest, MenusToolbarAndActionsCarryTheirCaptionsHintsAndPictures) {
         {window->actYoyakuWeekNext, "actYoyakuWeekNext", "次週", false},
         {window->actYoyakuWeekBack, "actYoyakuWeekBack", "前週", false},
         {window->actYoyakuWeekNow, "actYoyakuWeekNow", "今週", false},
+        {window->actRirekiHyouji, "actRirekiHyouji", "来店履歴", false},
     };
     for (const Expected& e : actions) {
         EXPECT_EQ(e.action->objectName(), QString::fromLatin1(e.name));
@@ -302,7 +303,7 @@ TEST_F(StartUpTest, MenusToolbarAndActionsCarryTheirCaptionsHintsAndPictures) {
     const auto* popup = window->findChild<QMenu*>(QStringLiteral("PopupMenuUserItiran"));
     ASSERT_NE(popup, nullptr);
     EXPECT_EQ(captionsOf(popup->actions()),
-              QStringList({"アイコン表示", "詳細表示", "お客様登録"}));
+              QStringList({"アイコン表示", "詳細表示", "お客様登録", "", "来店履歴"}));
     QSignalSpy touroku(window->actUserTouroku, &QAction::triggered);
     auto registration = onNextModal([](QWidget* dialog) { dialog->close(); });
     popup->actions()[2]->trigger();

@@ -1,0 +1,162 @@
+#include "history/uRireki.h"
+
+#include "records/Clock.h"
+#include "records/RecordFormat.h"
+#include "records/ReservationRecord.h"
+#include "records/Sjis.h"
+#include "widgets/Appearance.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLocale>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace rsv = records::reservation_record;
+namespace rireki = records::history;
+
+namespace {
+
+const QString Title = QStringLiteral("来店履歴");
+const QString Planned = QStringLiteral("予定");
+const QString None = QStringLiteral("なし");
+
+// The remarks, last, take the width that is left.
+enum Column { PlannedColumn, DateColumn, TimeColumn, ShampColumn, StyleColumn, SonotaColumn };
+
+QString shown(const QByteArray& field) {
+    return records::sjis::toUnicode(records::EmptyMarkDelete(field).left(widgets::LongestShownLine));
+}
+
+QString shownField(const QByteArrayList& fields, int position) {
+    return shown(records::fieldAt(fields, position));
+}
+
+// "2026/12/09(水)"
+QString dateWithWeekday(const QDate& date) {
+    static const QLocale Japanese(QLocale::Japanese, QLocale::Japan);
+    return date.toString(QStringLiteral("yyyy/MM/dd")) + QLatin1Char('(') +
+           Japanese.dayName(date.dayOfWeek(), QLocale::NarrowFormat) + QLatin1Char(')');
+}
+
+QStringList rowTexts(const rireki::Visit& visit) {
+    const QByteArrayList fields = records::splitFields(visit.line);
+    QStringList extras;
+    for (const int position : {rsv::SonotaHigeCut, rsv::SonotaTumekiri}) {
+        if (const QString extra = shownField(fields, position); !extra.isEmpty()) {
+            extras.append(extra);
+        }
+    }
+    return {visit.planned ? Planned : QString(),
+            dateWithWeekday(visit.date),
+            shownField(fields, rsv::YoyakuJikan) + QLatin1Char(':') +
+                shownField(fields, rsv::YoyakuHun),
+            shownField(fields, rsv::Shamp),
+            shownField(fields, rsv::Style),
+            extras.join(QStringLiteral("・")),
+            shownField(fields, rsv::SonotaBikou)};
+}
+
+QString summaryText(const rireki::Summary& summary) {
+    QString text = QStringLiteral("来店 %1回　前回 %2　次回予約 %3")
+                       .arg(summary.pastVisits)
+                       .arg(summary.lastVisit ? dateWithWeekday(*summary.lastVisit) : None,
+                            summary.nextBooked ? dateWithWeekday(*summary.nextBooked) : None);
+    if (summary.usualIntervalWeeks) {
+        text += QStringLiteral("　来店間隔 %1週").arg(*summary.usualIntervalWeeks, 0, 'f', 1);
+    }
+    return text;
+}
+
+QPushButton* plainButton(QWidget* parent, const char* objectName, const QString& caption) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(QLatin1String(objectName));
+    // Enter in the list books nothing.
+    button->setAutoDefault(false);
+    return button;
+}
+
+}  // namespace
+
+TfmRireki::TfmRireki(QWidget* owner, const rireki::Subject& subject,
+                     const QByteArrayList& yoyakuList)
+    : QDialog(owner),
+      subject_(subject),
+      visits_(rireki::visitsOf(subject, yoyakuList, records::clock_source::now())) {
+    setObjectName(QStringLiteral("fmRireki"));
+    setWindowTitle(Title +
+                   QStringLiteral(" - %1(%2)").arg(shown(subject.petName), shown(subject.shimei)));
+    widgets::applyFormLook(*this);
+    buildControls();
+    fillList();
+    showSummary();
+    resize(760, 420);
+}
+
+void TfmRireki::buildControls() {
+    lbRirekiSummary = new QLabel(this);
+    lbRirekiSummary->setObjectName(QStringLiteral("lbRirekiSummary"));
+
+    ListViewRireki = new QTreeWidget(this);
+    ListViewRireki->setObjectName(QStringLiteral("ListViewRireki"));
+    ListViewRireki->setRootIsDecorated(false);
+    ListViewRireki->setItemsExpandable(false);
+    ListViewRireki->setWordWrap(true);
+    ListViewRireki->setSelectionBehavior(QAbstractItemView::SelectRows);
+    ListViewRireki->setHeaderLabels({QString(), QStringLiteral("日付"), QStringLiteral("時間"),
+                                     QStringLiteral("シャンプー"), QStringLiteral("スタイル"),
+                                     QStringLiteral("ヒゲカット・爪切り"), QStringLiteral("備考")});
+    ListViewRireki->header()->setStretchLastSection(true);
+
+    btnJikaiYoyaku = plainButton(this, "btnJikaiYoyaku", QStringLiteral("次回予約"));
+    btnRirekiClose = plainButton(this, "btnRirekiClose", QStringLiteral("閉じる"));
+    connect(btnJikaiYoyaku, &QPushButton::clicked, this, &TfmRireki::btnJikaiYoyakuClick);
+    connect(btnRirekiClose, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto* bar = new QHBoxLayout;
+    bar->addStretch(1);
+    bar->addWidget(btnJikaiYoyaku);
+    bar->addWidget(btnRirekiClose);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(lbRirekiSummary);
+    layout->addWidget(ListViewRireki, 1);
+    layout->addLayout(bar);
+}
+
+void TfmRireki::fillList() {
+    QList<QTreeWidgetItem*> items;
+    items.reserve(visits_.size());
+    for (const rireki::Visit& visit : visits_) {
+        items.append(new QTreeWidgetItem(rowTexts(visit)));
+    }
+    ListViewRireki->addTopLevelItems(items);
+    for (const int column :
+         {PlannedColumn, DateColumn, TimeColumn, ShampColumn, StyleColumn, SonotaColumn}) {
+        ListViewRireki->resizeColumnToContents(column);
+    }
+}
+
+void TfmRireki::showSummary() {
+    lbRirekiSummary->setText(summaryText(rireki::summarize(visits_)));
+    btnJikaiYoyaku->setEnabled(rireki::nextVisit(subject_, visits_).has_value());
+}
+
+void TfmRireki::btnJikaiYoyakuClick() {
+    chosen_ = rireki::nextVisit(subject_, visits_);
+    accept();
+}
+
+namespace history {
+
+std::optional<rireki::NextVisit> runRireki(QWidget* owner, const rireki::Subject& subject,
+                                           const QByteArrayList& yoyakuList) {
+    TfmRireki window(owner, subject, yoyakuList);
+    if (window.exec() != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    return window.chosenNextVisit();
+}
+
+}  // namespace history

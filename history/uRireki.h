@@ -1,0 +1,49 @@
+#pragma once
+
+#include "records/VisitHistory.h"
+
+#include <QDialog>
+#include <QList>
+
+#include <optional>
+
+class QLabel;
+class QPushButton;
+class QTreeWidget;
+
+// The visit history of one pet and its owner: every booking of theirs, newest first with the
+// planned ones on top, a summary line, and the way to book the next visit. It only reads the
+// reservation lines it is given.
+class TfmRireki : public QDialog {
+    Q_OBJECT
+public:
+    TfmRireki(QWidget* owner, const records::history::Subject& subject,
+              const QByteArrayList& yoyakuList);
+
+    // Where and from what the next visit is to be booked, once 次回予約 closed the window.
+    std::optional<records::history::NextVisit> chosenNextVisit() const { return chosen_; }
+
+private:
+    void buildControls();
+    void fillList();
+    void showSummary();
+    void btnJikaiYoyakuClick();
+
+    records::history::Subject subject_;
+    QList<records::history::Visit> visits_;
+    std::optional<records::history::NextVisit> chosen_;
+
+    QLabel* lbRirekiSummary;
+    QTreeWidget* ListViewRireki;
+    QPushButton* btnJikaiYoyaku;
+    QPushButton* btnRirekiClose;
+};
+
+namespace history {
+
+// Shows the history modally over `owner`; the next visit to book when 次回予約 closed it.
+std::optional<records::history::NextVisit> runRireki(QWidget* owner,
+                                                     const records::history::Subject& subject,
+                                                     const QByteArrayList& yoyakuList);
+
+}  // namespace history

@@ -1,0 +1,238 @@
+#include "records/CustomerRecord.h"
+#include "records/RecordFormat.h"
+#include "records/ReservationRecord.h"
+#include "records/VisitHistory.h"
+#include "tests/support/Files.h"
+
+#include <gtest/gtest.h>
+
+using namespace records::history;
+using testing_support::sjisOf;
+namespace rsv = records::reservation_record;
+
+namespace {
+
+const QByteArray Mark = QByteArrayLiteral("\xF9\xD3");
+// Wednesday 9 December 2026, 10:30.
+const QDateTime Now(QDate(2026, 12, 9), QTime(10, 30));
+
+struct Booking {
+    const char* date = "2026/11/11";  // yyyy/mm/dd
+    const char* hour = "10";
+    const char* minute = "00";
+    const char* shimei = "山田　花子";
+    const char* petName = "モモ";
+    const char* telephone = "";
+    const char* mobil = "";
+    const char* remarks = "";
+};
+
+QByteArray lineOf(const Booking& booking) {
+    const QList<QByteArray> date = QByteArray(booking.date).split('/');
+    QByteArrayList values(rsv::FieldCount);
+    values[rsv::YoyakuNen] = date.at(0);
+    values[rsv::YoyakuTuki] = date.at(1);
+    values[rsv::YoyakuNiti] = date.at(2);
+    values[rsv::YoyakuJikan] = booking.hour;
+    values[rsv::YoyakuHun] = booking.minute;
+    values[rsv::Shimei] = sjisOf(booking.shimei);
+    values[rsv::TelephoneNo] = sjisOf(booking.telephone);
+    values[rsv::MobilPhoneNo] = sjisOf(booking.mobil);
+    values[rsv::PetName] = sjisOf(booking.petName);
+    values[rsv::Shu] = sjisOf("犬");
+    values[rsv::Shamp] = sjisOf("レギュラー");
+    values[rsv::Style] = sjisOf("プードル");
+    values[rsv::SonotaBikou] = sjisOf(booking.remarks);
+    return rsv::buildLine(values);
+}
+
+QByteArray customerOf(const char* petName, const char* shimei, const char* telephone = "",
+                      const char* mobil = "") {
+    QByteArrayList values(records::customer_record::FieldCount);
+    values[records::customer_record::PetName] = sjisOf(petName);
+    values[records::customer_record::Shu] = sjisOf("犬");
+    values[records::customer_record::Shimei] = sjisOf(shimei);
+    values[records::customer_record::TelephoneNo] = sjisOf(telephone);
+    values[records::customer_record::MobilPhoneNo] = sjisOf(mobil);
+    return records::customer_record::buildLine(values);
+}
+
+// Made on first use: the empty-field mark the line needs is not there before main.
+const Subject& momo() {
+    static const Subject subject =
+        subjectOfCustomer(customerOf("モモ", "山田　花子", "03-1111-2222"));
+    return subject;
+}
+
+QList<QDate> datesOf(const QList<Visit>& visits) {
+    QList<QDate> dates;
+    for (const Visit& visit : visits) {
+        dates.append(visit.date);
+    }
+    return dates;
+}
+
+QList<Visit> visitsOn(const QList<const char*>& dates) {
+    QByteArrayList lines;
+    for (const char* date : dates) {
+        lines.append(lineOf({.date = date}));
+    }
+    return visitsOf(momo(), lines, Now);
+}
+
+}  // namespace
+
+TEST(VisitMatching, SamePetAndOwnerNamesAreTheCustomersVisits) {
+    EXPECT_TRUE(isVisitOf(momo(), lineOf({})));
+    EXPECT_FALSE(isVisitOf(momo(), lineOf({.petName = "ポチ"})));
+    EXPECT_FALSE(isVisitOf(momo(), lineOf({.shimei = "山田　太郎"})));
+    // Byte for byte: a half-width form or a missing full-width space is another name.
+    EXPECT_FALSE(isVisitOf(momo(), lineOf({.shimei = "山田花子"})));
+    EXPECT_FALSE(isVisitOf(momo(), lineOf({.petName = "ﾓﾓ"})));
+}
+
+TEST(VisitMatching, WhenTheNamesDifferEitherTelephoneNumberFindsTheVisit) {
+    EXPECT_TRUE(isVisitOf(momo(), lineOf({.shimei = "山田", .telephone = "03-1111-2222"})));
+    EXPECT_TRUE(isVisitOf(momo(), lineOf({.petName = "もも", .mobil = "03-1111-2222"})));
+    EXPECT_FALSE(isVisitOf(momo(), lineOf({.shimei = "山田", .telephone = "03-1111-2223"})));
+
+    // A customer without numbers matches nobody by telephone, not even bookings without one.
+    const Subject noNumber = subjectOfCustomer(customerOf("モモ", "山田　花子"));
+    EXPECT_FALSE(isVisitOf(noNumber, lineOf({.shimei = "山田"})));
+    const Subject mobilOnly = subjectOfCustomer(customerOf("チビ", "佐藤", "", "090-1"));
+    EXPECT_TRUE(isVisitOf(mobilOnly, lineOf({.telephone = "090-1"})));
+}
+
+TEST(VisitMatching, EmptyFieldMarksAreRemovedOnBothSidesBeforeComparing) {
+    // A mark typed inside a stored name, at its start and at its end.
+    for (const QByteArray& stored : {sjisOf("モ") + Mark + sjisOf("モ"), Mark + sjisOf("モモ"),
+                                     sjisOf("モモ") + Mark + Mark}) {
+        QByteArrayList fields = records::splitFields(lineOf({}));
+        fields[rsv::PetName] = stored;
+        EXPECT_TRUE(isVisitOf(momo(), fields.join('\t'))) << stored.toHex().constData();
+    }
+    // Marks in the customer's own fields, and its empty telephone stored as the mark.
+    const Subject marked = subjectOfCustomer(
+        customerOf("モモ", "山田　花子").replace(sjisOf("モモ"), Mark + sjisOf("モモ")));
+    EXPECT_EQ(marked.petName, sjisOf("モモ"));
+    EXPECT_TRUE(marked.telephoneNo.isEmpty());
+    EXPECT_TRUE(isVisitOf(marked, lineOf({})));
+    // A mark is removed only where a character begins: here its bytes end one character and
+    // begin the next, so the name stays another one.
+    QByteArrayList fields = records::splitFields(lineOf({}));
+    fields[rsv::PetName] = sjisOf("モモ") + QByteArray("\x81\xF9\xD3");
+    EXPECT_FALSE(isVisitOf(momo(), fields.join('\t')));
+}
+
+TEST(VisitMatching, ShortLinesAndInvalidDatesBelongToNoHistory) {
+    QByteArrayList fields = records::splitFields(lineOf({.telephone = "03-1111-2222"}));
+    // Up to the telephone numbers, but without the pet name.
+    EXPECT_FALSE(isVisitOf(momo(), fields.mid(0, rsv::PetName).join('\t')));
+    EXPECT_TRUE(isVisitOf(momo(), fields.mid(0, rsv::PetName + 1).join('\t')));
+    EXPECT_FALSE(isVisitOf(momo(), QByteArray()));
+
+    const QByteArrayList lines = {lineOf({.date = "2026/13/01"}), lineOf({.date = "2026/02/30"}),
+                                  lineOf({.date = "2026/1a/01"}), lineOf({.date = "2026/11/11"}),
+                                  fields.mid(0, rsv::PetName).join('\t')};
+    EXPECT_EQ(datesOf(visitsOf(momo(), lines, Now)), QList<QDate>({QDate(2026, 11, 11)}));
+}
+
+TEST(VisitOrder, NewestFirstWithTheBookingsAfterNowAsPlannedOnTop) {
+    const QByteArrayList lines = {
+        lineOf({.date = "2026/10/14", .hour = "10"}),
+        lineOf({.date = "2026/12/09", .hour = "10", .minute = "45"}),  // later today
+        lineOf({.date = "2027/01/06", .hour = "9"}),
+        lineOf({.date = "2026/12/09", .hour = "10", .minute = "15"}),  // earlier today
+        lineOf({.date = "2026/10/14", .hour = "15"}),
+    };
+    const QList<Visit> visits = visitsOf(momo(), lines, Now);
+    ASSERT_EQ(visits.size(), 5);
+    EXPECT_EQ(visits[0].line, lines[2]);
+    EXPECT_EQ(visits[1].line, lines[1]);
+    EXPECT_EQ(visits[2].line, lines[3]);
+    EXPECT_EQ(visits[3].line, lines[4]);
+    EXPECT_EQ(visits[4].line, lines[0]);
+    EXPECT_TRUE(visits[0].planned);
+    EXPECT_TRUE(visits[1].planned);
+    EXPECT_FALSE(visits[2].planned);
+    EXPECT_FALSE(visits[4].planned);
+}
+
+TEST(VisitOrder, OfTwoBookingsAtTheSameMomentTheLaterLineComesFirst) {
+    const QByteArrayList lines = {lineOf({.remarks = "一"}), lineOf({.remarks = "二"})};
+    const QList<Visit> visits = visitsOf(momo(), lines, Now);
+    ASSERT_EQ(visits.size(), 2);
+    EXPECT_EQ(visits[0].line, lines[1]);
+}
+
+TEST(VisitSummary, CountsPastVisitsAndNamesTheLastAndTheSoonestPlanned) {
+    const Summary summary =
+        summarize(visitsOn({"2026/10/14", "2027/02/03", "2026/11/11", "2027/01/06", "2026/12/09"}));
+    EXPECT_EQ(summary.pastVisits, 3);
+    EXPECT_EQ(summary.lastVisit, QDate(2026, 12, 9));
+    EXPECT_EQ(summary.nextBooked, QDate(2027, 1, 6));
+
+    const Summary none = summarize({});
+    EXPECT_EQ(none.pastVisits, 0);
+    EXPECT_FALSE(none.lastVisit);
+    EXPECT_FALSE(none.nextBooked);
+    EXPECT_FALSE(none.usualIntervalWeeks);
+}
+
+TEST(VisitSummary, TheUsualIntervalIsTheMedianGapOfPastVisitsInWeeks) {
+    EXPECT_FALSE(summarize(visitsOn({"2026/11/11"})).usualIntervalWeeks);
+    // Gaps of 5, 4 and 6 weeks, listed out of order; the planned visit does not count.
+    const auto odd =
+        summarize(visitsOn({"2026/08/05", "2026/09/02", "2026/10/14", "2026/12/23", "2026/07/01"}));
+    ASSERT_TRUE(odd.usualIntervalWeeks);
+    EXPECT_DOUBLE_EQ(*odd.usualIntervalWeeks, 5.0);
+    // Gaps of 1 and 3 weeks: the mean of the middle two.
+    const auto even = summarize(visitsOn({"2026/10/28", "2026/11/04", "2026/11/25"}));
+    EXPECT_DOUBLE_EQ(even.usualIntervalWeeks.value_or(0), 2.0);
+    EXPECT_DOUBLE_EQ(
+        summarize(visitsOn({"2026/11/01", "2026/11/11"})).usualIntervalWeeks.value_or(0), 10.0 / 7);
+}
+
+TEST(NextVisitSlot, FourWeeksAfterTheLastVisitAtItsHourWithoutAnInterval) {
+    const QByteArrayList lines = {lineOf({.date = "2026/11/18", .hour = "9", .minute = "40"}),
+                                  lineOf({.date = "2026/12/30", .hour = "11"})};  // planned
+    const std::optional<NextVisit> next = nextVisit(momo(), visitsOf(momo(), lines, Now));
+    ASSERT_TRUE(next);
+    EXPECT_EQ(next->date, QDate(2026, 12, 16));  // across the month end, a Wednesday again
+    EXPECT_EQ(next->hour, 9);
+    EXPECT_EQ(next->lastVisitLine, lines[0]);
+    EXPECT_EQ(next->customerLine, momo().customerLine);
+}
+
+TEST(NextVisitSlot, TheRoundedUsualIntervalCarriesOverTheYearEnd) {
+    // Gaps of 4 and 5 weeks: 4.5 rounds to 5; the last visit was this morning.
+    const auto next = nextVisit(momo(), visitsOn({"2026/10/07", "2026/11/04", "2026/12/09"}));
+    ASSERT_TRUE(next);
+    EXPECT_EQ(next->date, QDate(2027, 1, 13));
+    EXPECT_EQ(next->hour, 10);
+    // Without an interval, four weeks from the same morning: also in the new year.
+    EXPECT_EQ(nextVisit(momo(), visitsOn({"2026/12/09"}))->date, QDate(2027, 1, 6));
+}
+
+TEST(NextVisitSlot, AtLeastOneWeekAndNothingWithoutAPastVisit) {
+    const auto sameDay = nextVisit(momo(), visitsOn({"2026/12/02", "2026/12/02", "2026/12/03"}));
+    ASSERT_TRUE(sameDay);
+    EXPECT_EQ(sameDay->date, QDate(2026, 12, 10));
+    EXPECT_FALSE(nextVisit(momo(), visitsOn({"2026/12/23"})));
+    EXPECT_FALSE(nextVisit(momo(), {}));
+}
+
+TEST(BookingSubject, TheCustomerOfABookingIsRebuiltFromItsOwnFields) {
+    QByteArrayList values = records::splitFields(lineOf({.telephone = "03-9"}));
+    values[rsv::Furigana] = sjisOf("やまだ");
+    const Subject subject = subjectOfReservation(values.join('\t'));
+    EXPECT_EQ(subject.petName, sjisOf("モモ"));
+    EXPECT_EQ(subject.shimei, sjisOf("山田　花子"));
+    EXPECT_EQ(subject.telephoneNo, "03-9");
+    EXPECT_TRUE(subject.mobilPhoneNo.isEmpty());
+    EXPECT_EQ(subject.customerLine, sjisOf("モモ") + '\t' + sjisOf("犬") + '\t' + Mark + '\t' +
+                                        sjisOf("やまだ") + '\t' + sjisOf("山田　花子") + '\t' +
+                                        Mark + '\t' + Mark + '\t' + Mark + "\t03-9\t" + Mark);
+    // The same rule then finds the other bookings of that customer.
+    EXPECT_TRUE(isVisitOf(subject, lineOf({.shimei = "山田", .telephone = "03-9"})));
+}

@@ -31,6 +31,7 @@
 #include <QMenuBar>
 #include <QScopeGuard>
 #include <QShowEvent>
+#include <QTimer>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QToolBar>
@@ -322,21 +323,35 @@ void TfmMain::FormDestroy() {
     widgets::runGuarded(this, [this] { mainwindow::FormPositionIni(*this, iniPath_, 'W'); });
 }
 
+namespace {
+constexpr int StartUpBackupDelayMs = 1000;
+}  // namespace
+
 void TfmMain::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (keepBackups_ && !autoBackup_) {
-        // The report may come from the backup's thread: the message is shown on the window's.
-        autoBackup_ =
-            std::make_unique<records::backup::AutoBackup>(appDir_, [this](const QString& error) {
-                QMetaObject::invokeMethod(this, [this, error] { warnBackupFailed(error); });
-            });
-        autoBackup_->start();
+        // Once the window has been up a moment, so that its first paint has the cores to itself.
+        QTimer::singleShot(StartUpBackupDelayMs, this, &TfmMain::startAutoBackup);
     }
+}
+
+void TfmMain::startAutoBackup() {
+    if (autoBackup_) {
+        return;
+    }
+    // The report may come from the backup's thread: the message is shown on the window's.
+    autoBackup_ =
+        std::make_unique<records::backup::AutoBackup>(appDir_, [this](const QString& error) {
+            QMetaObject::invokeMethod(this, [this, error] { warnBackupFailed(error); });
+        });
+    autoBackup_->start();
 }
 
 void TfmMain::closeEvent(QCloseEvent* event) {
     FormDestroy();
-    if (autoBackup_) {
+    if (keepBackups_) {
+        // A window closed before its start-up backup began still makes it.
+        startAutoBackup();
         autoBackup_->atClose();
     }
     event->accept();

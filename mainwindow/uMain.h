@@ -148,6 +148,7 @@ private:
     void actFukugenExecute();
     // Reads both record files again and shows them as a fresh start would.
     void reloadRecords();
+    void startAutoBackup();
     void warnBackupFailed(const QString& error);
     void actRirekiHyoujiExecute();
     void RirekiShow(const records::history::Subject& subject);

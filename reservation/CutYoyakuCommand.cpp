@@ -2,6 +2,7 @@
 
 #include "records/Clock.h"
 #include "reservation/uCutYoyaku.h"
+#include "widgets/ErrorGuard.h"
 
 namespace reservation {
 namespace {
@@ -28,17 +29,28 @@ void runCutYoyaku(QWidget* owner, records::RecordLists& lists,
     } else {
         dialog.YoyakuEdit(0, 0, clock_source::now(), honjitu.YoyakuList);
     }
-    dialog.setZenyoyakuList(honjitu.YoyakuList);
-
-    if (dialog.exec() != QDialog::Accepted) {
-        // Pages deleted in the dialog leave the list only once the file is without them too.
-        QByteArrayList kept;
-        dialog.getZenyoyakuList(kept);
-        lists.replaceYoyakuList(std::move(kept));
-    } else if (dialog.isUpdatingPage()) {
-        saveUpdate(dialog, lists);
-    } else {
-        lists.YoyakuFileSave(dialog.GetYoyakuKoumoku(), 'A');
+    // When the booking or the update cannot be written, the error is shown and the dialog
+    // opens again as it was, so that nothing typed is lost: the user tries again or cancels.
+    for (;;) {
+        // The lines as they are now: OK takes the shown page out of this copy.
+        dialog.setZenyoyakuList(honjitu.YoyakuList);
+        if (dialog.exec() != QDialog::Accepted) {
+            // Pages deleted in the dialog leave the list only once the file is without them too.
+            QByteArrayList kept;
+            dialog.getZenyoyakuList(kept);
+            lists.replaceYoyakuList(std::move(kept));
+            return;
+        }
+        const bool saved = widgets::runGuarded(owner, [&dialog, &lists] {
+            if (dialog.isUpdatingPage()) {
+                saveUpdate(dialog, lists);
+            } else {
+                lists.YoyakuFileSave(dialog.GetYoyakuKoumoku(), 'A');
+            }
+        });
+        if (saved) {
+            return;
+        }
     }
 }
 

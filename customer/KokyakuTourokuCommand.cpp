@@ -1,15 +1,19 @@
 #include "customer/KokyakuTourokuCommand.h"
 
 #include "customer/uKokyakuTouroku.h"
+#include "records/RecordFormat.h"
+#include "widgets/ErrorGuard.h"
 
 namespace customer {
 namespace {
 
 // The file and the list get the customer list without the old line and with the new line at
 // its end. Written in one replacement of the file, so a failure leaves the old customer in it.
-void replaceCustomer(records::RecordLists& lists, int index, const QByteArray& line) {
+// The old line is taken by its text: the list may have been read again since the dialog opened.
+void replaceCustomer(records::RecordLists& lists, const QByteArray& oldLine,
+                     const QByteArray& line) {
     QByteArrayList changed = lists.honjitu().UserList;
-    changed.removeAt(index);
+    records::removeFirstEqual(changed, oldLine);
     changed.append(line);
     lists.replaceUserList(std::move(changed));
 }
@@ -19,19 +23,27 @@ void replaceCustomer(records::RecordLists& lists, int index, const QByteArray& l
 bool runKokyakuTouroku(QWidget* owner, records::RecordLists& lists, int n) {
     TfmKokyakuTouroku dialog(owner);
     const bool isNew = n == 0;
+    QByteArray oldLine;
     if (!isNew) {
         dialog.UserEdit(n - 1, lists.honjitu().UserList);
+        oldLine = lists.honjitu().UserList.at(n - 1);
     }
-    if (dialog.exec() != QDialog::Accepted) {
-        return false;
+    // A customer that cannot be written is reported and the dialog opens again as it was, so
+    // that nothing typed is lost: the user tries again or cancels.
+    while (dialog.exec() == QDialog::Accepted) {
+        const bool saved = widgets::runGuarded(owner, [&] {
+            const QByteArray line = dialog.GetUserKoumoku();
+            if (isNew) {
+                lists.UserFileSave(line, 'A');
+            } else {
+                replaceCustomer(lists, oldLine, line);
+            }
+        });
+        if (saved) {
+            return true;
+        }
     }
-    const QByteArray line = dialog.GetUserKoumoku();
-    if (isNew) {
-        lists.UserFileSave(line, 'A');
-    } else {
-        replaceCustomer(lists, n - 1, line);
-    }
-    return true;
+    return false;
 }
 
 }  // namespace customer

@@ -45,6 +45,7 @@ namespace {
 const QString UserDeleteCaption = QStringLiteral("お客様削除");
 const QString YoyakuLoadErrorCaption = QStringLiteral("予約ファイル読込みエラー");
 const QString FukugenCaption = QStringLiteral("バックアップから復元");
+const QString FilesReloadedCaption = QStringLiteral("記録ファイルの読み直し");
 constexpr int HourOfFirstRow = 7;
 constexpr int ToolBarMinimumHeight = 26;
 
@@ -190,9 +191,36 @@ void TfmMain::createExportActions() {
 }
 
 void TfmMain::connectCommand(QAction* action, void (TfmMain::*handler)()) {
-    connect(action, &QAction::triggered, this, [this, handler] {
-        widgets::runGuarded(this, [this, handler] { (this->*handler)(); });
-    });
+    connect(action, &QAction::triggered, this, [this, handler] { runCommand(handler); });
+}
+
+void TfmMain::runCommand(void (TfmMain::*handler)()) {
+    widgets::runGuarded(this, [this, handler] { (this->*handler)(); });
+    widgets::runGuarded(this, [this] { reportFilesReloaded(); });
+}
+
+void TfmMain::reportFilesReloaded() {
+    const QStringList reloaded = recordLists_.takeFilesReloaded();
+    if (reloaded.isEmpty()) {
+        return;
+    }
+    if (reloaded.contains(userFilePath())) {
+        UserListLoad();
+    }
+    if (reloaded.contains(yoyakuFilePath())) {
+        YoyakuhyouShow(Honjitu->WeekStart);
+    }
+    QStringList names;
+    for (const QString& path : reloaded) {
+        const QString name = QLatin1Char('"') + QDir::toNativeSeparators(path) + QLatin1Char('"');
+        if (!names.contains(name)) {
+            names.append(name);
+        }
+    }
+    widgets::showMessage(this, QMessageBox::Warning, FilesReloadedCaption,
+                         QStringLiteral("ほかのプログラムで変更されていたため、読み込み直して"
+                                        "から変更を保存しました。\n%1")
+                             .arg(names.join(QLatin1Char('\n'))));
 }
 
 void TfmMain::createBars() {
@@ -248,9 +276,9 @@ void TfmMain::createPages() {
 
     ListView1 = new mainwindow::TUserListView;
     connect(ListView1, &mainwindow::TUserListView::deleteKeyPressed, this,
-            [this] { widgets::runGuarded(this, [this] { ListView1KeyDown(); }); });
+            [this] { runCommand(&TfmMain::ListView1KeyDown); });
     connect(ListView1, &mainwindow::TUserListView::doubleClicked, this,
-            [this] { widgets::runGuarded(this, [this] { ListView1DblClick(); }); });
+            [this] { runCommand(&TfmMain::ListView1DblClick); });
     connect(ListView1, &mainwindow::TUserListView::enterKeyPressed, actRirekiHyouji,
             &QAction::trigger);
     SheetKokyakuItiran = pageWithContent(ListView1, "SheetKokyakuItiran");

@@ -108,6 +108,10 @@ private:
     void createPages();
     void createContextMenus();
     void connectCommand(QAction* action, void (TfmMain::*handler)());
+    // Runs a command and then tells of the record files it found changed elsewhere, showing
+    // them as they are now.
+    void runCommand(void (TfmMain::*handler)());
+    void reportFilesReloaded();
 
     void FormCreate();
     void FormDestroy();

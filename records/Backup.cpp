@@ -1,6 +1,7 @@
 #include "records/Backup.h"
 
 #include "records/Clock.h"
+#include "records/FileChecks.h"
 #include "records/FilePrefetch.h"
 #include "records/uLib.h"
 
@@ -42,7 +43,7 @@ std::mutex& folderLock() {
 }
 
 QString systemReason() {
-    return QString::fromLocal8Bit(std::strerror(errno));
+    return records::japaneseReason(errno, true);
 }
 
 FileError backupError(const QString& what, const QString& folder, const QString& reason) {

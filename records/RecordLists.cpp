@@ -1,9 +1,49 @@
 #include "records/RecordLists.h"
 
+#include "records/FileChecks.h"
+#include "records/RecordFormat.h"
+
 #include <QElapsedTimer>
-#include <QFileInfo>
+#include <QFile>
+
+#include <sys/stat.h>
 
 namespace records {
+
+QByteArrayList LineChange::appliedTo(QByteArrayList lines) const {
+    for (const QByteArray& line : removed) {
+        removeFirstEqual(lines, line);
+    }
+    lines.append(appended);
+    return lines;
+}
+
+LineChange LineChange::between(const QByteArrayList& before, const QByteArrayList& after) {
+    // The first line of `before` that does not match the next one of `after` is a removed one;
+    // what is left of `after` at the end was appended.
+    LineChange change;
+    qsizetype next = 0;
+    for (const QByteArray& line : before) {
+        if (next < after.size() && after.at(next) == line) {
+            ++next;
+        } else {
+            change.removed.append(line);
+        }
+    }
+    change.appended = after.mid(next);
+    return change;
+}
+
+namespace {
+
+// No file, or a folder in its place: start-up reports it by name and goes on. Anything else
+// there is read, and refused when it is not a regular file.
+bool isMissing(const QString& path) {
+    struct stat info {};
+    return ::stat(QFile::encodeName(path).constData(), &info) != 0 || S_ISDIR(info.st_mode);
+}
+
+}  // namespace
 
 RecordLists::RecordLists(THonjitu& honjitu, const QString& appDir)
     : honjitu_(honjitu), appDir_(appDir) {}
@@ -21,18 +61,22 @@ bool RecordLists::YoyakuFileLoad(std::optional<ReservationsReadAhead> readAhead)
     yoyakuTail_.clear();
     yoyakuIndex_ = {};
     yoyakuListLoaded_ = false;
+    yoyakuKnown_.reset();
     if (readAhead) {
+        // The read-ahead is handed out only while the file is the one it read.
+        yoyakuKnown_ = FileIdentity::of(yoyakuFilePath());
         honjitu_.YoyakuList = std::move(readAhead->lines);
         yoyakuTail_ = std::move(readAhead->unreadTail);
         yoyakuIndex_ = std::move(readAhead->index);
         yoyakuListLoaded_ = true;
         return true;
     }
-    // A folder in the file's place reads as no file: start-up reports it by name and goes on.
-    if (!QFileInfo(yoyakuFilePath()).isFile()) {
+    if (isMissing(yoyakuFilePath())) {
         yoyakuListLoaded_ = true;
         return false;
     }
+    // Taken before the read: a change made while it reads makes the next write read again.
+    const std::optional<FileIdentity> identity = FileIdentity::of(yoyakuFilePath());
     RecordFileRead read =
         readReservationFile(readRecordFile(yoyakuFilePath()),
                             [this](const QByteArray& line) { yoyakuIndex_.append(line); });
@@ -40,6 +84,7 @@ bool RecordLists::YoyakuFileLoad(std::optional<ReservationsReadAhead> readAhead)
     yoyakuTail_ = std::move(read.unreadTail);
     yoyakuIndex_.sync(honjitu_.YoyakuList);
     yoyakuListLoaded_ = true;
+    yoyakuKnown_ = identity;
     return true;
 }
 
@@ -49,8 +94,11 @@ void RecordLists::UserListLoad(const std::function<void(const QByteArray&)>& tak
     constexpr qint64 EventIntervalMs = 8;
     honjitu_.UserList.clear();
     userTail_.clear();
+    userKnown_.reset();
+    const std::optional<FileIdentity> identity = FileIdentity::of(userFilePath());
     RecordFileRead read =
         readAhead ? std::move(*readAhead) : readCustomerFile(readRecordFile(userFilePath()));
+    userKnown_ = identity;
     userTail_ = std::move(read.unreadTail);
     const QByteArrayList lines = std::move(read.lines);
     honjitu_.UserList.reserve(lines.size());
@@ -71,33 +119,75 @@ void RecordLists::UserListLoad(const std::function<void(const QByteArray&)>& tak
     }
 }
 
-void RecordLists::saveFile(const QString& path, const QByteArray& line, char mode,
-                           QByteArrayList& list, const QByteArray& unreadTail) {
-    if (mode == 'A') {
-        appendRecordLine(path, line, list, unreadTail);
-    } else if (mode == 'R') {
-        rewriteRecordFile(path, list, unreadTail);
+QString RecordLists::pathOf(Which which) const {
+    return which == Which::Yoyaku ? yoyakuFilePath() : userFilePath();
+}
+
+bool RecordLists::reloadWhenChangedElsewhere(Which which) {
+    const QString path = pathOf(which);
+    const std::optional<FileIdentity> now = FileIdentity::of(path);
+    const std::optional<FileIdentity>& known = which == Which::Yoyaku ? yoyakuKnown_ : userKnown_;
+    // A missing file is not read: an append reports it, a rewrite puts the list back. Something
+    // other than a regular file is refused by the write itself.
+    if (!now || now == known) {
+        return false;
+    }
+    if (which == Which::Yoyaku) {
+        YoyakuFileLoad();
+    } else {
+        UserListLoad();
+    }
+    filesReloaded_.append(path);
+    return true;
+}
+
+void RecordLists::write(Which which, const LineChange& change, const QByteArrayList* exactLines) {
+    const FolderLock lock(appDir_);
+    const bool reloaded = reloadWhenChangedElsewhere(which);
+    const QString path = pathOf(which);
+    const bool yoyaku = which == Which::Yoyaku;
+    QByteArrayList& list = yoyaku ? honjitu_.YoyakuList : honjitu_.UserList;
+    const QByteArray& tail = yoyaku ? yoyakuTail_ : userTail_;
+    if (exactLines == nullptr && change.removed.isEmpty() && change.appended.size() == 1) {
+        appendRecordLine(path, change.appended.first(), list, tail);
+    } else {
+        QByteArrayList lines =
+            exactLines != nullptr && !reloaded ? *exactLines : change.appliedTo(list);
+        rewriteRecordFile(path, lines, tail);
+        list = std::move(lines);
+    }
+    (yoyaku ? yoyakuKnown_ : userKnown_) = FileIdentity::of(path);
+    if (yoyaku) {
+        yoyakuIndex_.sync(list);
     }
 }
 
 void RecordLists::YoyakuFileSave(const QByteArray& line, char mode) {
-    saveFile(yoyakuFilePath(), line, mode, honjitu_.YoyakuList, yoyakuTail_);
-    yoyakuIndex_.sync(honjitu_.YoyakuList);
+    if (mode == 'A') {
+        write(Which::Yoyaku, {{}, {line}});
+    } else if (mode == 'R') {
+        write(Which::Yoyaku, {});
+    }
 }
 
 void RecordLists::UserFileSave(const QByteArray& line, char mode) {
-    saveFile(userFilePath(), line, mode, honjitu_.UserList, userTail_);
+    if (mode == 'A') {
+        write(Which::User, {{}, {line}});
+    } else if (mode == 'R') {
+        write(Which::User, {});
+    }
 }
 
 void RecordLists::replaceYoyakuList(QByteArrayList lines) {
-    rewriteRecordFile(yoyakuFilePath(), lines, yoyakuTail_);
-    honjitu_.YoyakuList = std::move(lines);
-    yoyakuIndex_.sync(honjitu_.YoyakuList);
+    write(Which::Yoyaku, LineChange::between(honjitu_.YoyakuList, lines), &lines);
 }
 
 void RecordLists::replaceUserList(QByteArrayList lines) {
-    rewriteRecordFile(userFilePath(), lines, userTail_);
-    honjitu_.UserList = std::move(lines);
+    write(Which::User, LineChange::between(honjitu_.UserList, lines), &lines);
+}
+
+QStringList RecordLists::takeFilesReloaded() {
+    return std::exchange(filesReloaded_, {});
 }
 
 }  // namespace records

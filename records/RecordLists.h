@@ -1,16 +1,31 @@
 #pragma once
 
+#include "records/FilePrefetch.h"
 #include "records/ReservationIndex.h"
 #include "records/StartUpReads.h"
 #include "records/uLib.h"
 
 #include <QByteArrayList>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <optional>
 
 namespace records {
+
+// A change of a record list by the lines' texts, so that it can be made again on what the file
+// holds after another program changed it: each removed line takes away the first equal line
+// (none when it is gone), then the appended lines go at the end.
+struct LineChange {
+    QByteArrayList removed;
+    QByteArrayList appended;
+
+    QByteArrayList appliedTo(QByteArrayList lines) const;
+    // The change that turns `before` into `after` when `after` is `before` less some lines plus
+    // some at its end (what the reservation dialog and the list page do).
+    static LineChange between(const QByteArrayList& before, const QByteArrayList& after);
+};
 
 // The calendar's two record lists as the working copies of the two record files in one folder.
 // Every change goes through here and reaches the file first, so that each list, the bytes its
@@ -43,19 +58,32 @@ public:
                       const std::function<void()>& letEventsThrough = {},
                       std::optional<RecordFileRead> readAhead = std::nullopt);
 
+    // Every write below first takes the folder's lock and looks whether the file on disk is the
+    // one last read or written here. When another program changed it, the file is read again,
+    // the change is made on what it holds now, and the file is noted for takeFilesReloaded().
+    // A file that is not a regular file, too large or not Shift-JIS is never written. Throws
+    // FileError; the old file then stays whole and the list as it was (or as read again).
+
     // Mode 'A' appends `line` to the file and then to the list; mode 'R' replaces the file with
-    // the list's lines (the line is ignored). Throws FileError; the old file then stays whole.
+    // the list's lines (the line is ignored).
     void YoyakuFileSave(const QByteArray& line, char mode);
     void UserFileSave(const QByteArray& line, char mode);
 
     // The file replaced by `lines` in one rewrite; the list becomes `lines` only once the file
-    // holds them, so a failed write leaves both as they were.
+    // holds them. On a file changed elsewhere, the difference of `lines` from the list is made.
     void replaceYoyakuList(QByteArrayList lines);
     void replaceUserList(QByteArrayList lines);
 
+    // The record files found changed by another program (and read again) since the last call.
+    QStringList takeFilesReloaded();
+
 private:
-    void saveFile(const QString& path, const QByteArray& line, char mode, QByteArrayList& list,
-                  const QByteArray& unreadTail);
+    enum class Which { Yoyaku, User };
+    // Writes `change` (or `exactLines` while the file is the one known) under the lock.
+    void write(Which which, const LineChange& change, const QByteArrayList* exactLines = nullptr);
+    QString pathOf(Which which) const;
+    // Reads the file again when it is not the one last read or written; true when it did.
+    bool reloadWhenChangedElsewhere(Which which);
 
     THonjitu& honjitu_;
     QString appDir_;
@@ -65,6 +93,10 @@ private:
     QByteArray userTail_;
     ReservationIndex yoyakuIndex_;
     bool yoyakuListLoaded_ = false;
+    // What each file was when last read or written here; nothing before a successful read.
+    std::optional<FileIdentity> yoyakuKnown_;
+    std::optional<FileIdentity> userKnown_;
+    QStringList filesReloaded_;
 };
 
 }  // namespace records

@@ -1,6 +1,7 @@
 #include "records/uLib.h"
 
 #include "records/Clock.h"
+#include "records/FileChecks.h"
 
 #include <QDir>
 #include <QFile>
@@ -25,8 +26,12 @@ FileError fileError(const QString& what, const QString& path, const QString& rea
         QStringLiteral("%1: \"%2\"\n%3").arg(what, QDir::toNativeSeparators(path), reason));
 }
 
-QString systemReason() {
-    return QString::fromLocal8Bit(std::strerror(errno));
+QString writeReason() {
+    return records::japaneseReason(errno, true);
+}
+
+QString readReason() {
+    return records::japaneseReason(errno, false);
 }
 
 // Closes a POSIX file descriptor when it leaves scope.
@@ -96,19 +101,67 @@ QByteArray hugePageBuffer(qsizetype size) {
 
 }  // namespace
 
+namespace {
+
+// A file saved as "Unicode text" (UTF-16) by a spreadsheet: a byte-order mark, or a first
+// kilobyte in which most byte pairs hold one NUL (a Latin letter or digit in UTF-16).
+bool looksLikeUtf16(const QByteArray& content) {
+    if (content.startsWith("\xFF\xFE") || content.startsWith("\xFE\xFF")) {
+        return true;
+    }
+    const qsizetype pairs = std::min<qsizetype>(content.size(), 1024) / 2;
+    qsizetype halfNul = 0;
+    for (qsizetype pair = 0; pair < pairs; ++pair) {
+        const bool first = content.at(2 * pair) == '\0';
+        const bool second = content.at(2 * pair + 1) == '\0';
+        halfNul += first != second ? 1 : 0;
+    }
+    return pairs > 0 && halfNul * 2 > pairs;
+}
+
+}  // namespace
+
 QByteArray readRecordFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
-        throw fileError(QStringLiteral("ファイルを開けません"), path, file.errorString());
+    Descriptor file(records::openRegularFile(path, O_RDONLY, false));
+    struct stat info {};
+    if (::fstat(file.get(), &info) != 0) {
+        throw fileError(QStringLiteral("ファイルを読み込めません"), path, readReason());
     }
-    QByteArray content = hugePageBuffer(file.size());
-    const qint64 taken = file.read(content.data(), content.size());
-    if (taken >= 0) {
-        content.resize(taken);
-        content.append(file.readAll());  // whatever was added since the size was taken
+    const auto tooLarge = [&path] {
+        return fileError(QStringLiteral("ファイルが大きすぎるため読み込みません"), path,
+                         QStringLiteral("記録ファイルは 512 MiB までです"));
+    };
+    if (info.st_size > records::LargestRecordFile) {
+        throw tooLarge();
     }
-    if (taken < 0 || file.error() != QFileDevice::NoError) {
-        throw fileError(QStringLiteral("ファイルを読み込めません"), path, file.errorString());
+    QByteArray content = hugePageBuffer(info.st_size);
+    qsizetype taken = 0;
+    // Whatever was added since the size was taken is read as well, up to the limit.
+    for (;;) {
+        if (taken == content.size()) {
+            if (content.size() >= records::LargestRecordFile) {
+                throw tooLarge();
+            }
+            content.resize(content.size() + 65536);
+        }
+        const ssize_t got =
+            ::read(file.get(), content.data() + taken, static_cast<size_t>(content.size() - taken));
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            throw fileError(QStringLiteral("ファイルを読み込めません"), path, readReason());
+        }
+        if (got == 0) {
+            break;
+        }
+        taken += got;
+    }
+    content.resize(taken);
+    if (looksLikeUtf16(content)) {
+        throw fileError(QStringLiteral("Shift-JIS のテキストではないため読み込みません"), path,
+                        QStringLiteral("Unicode (UTF-16) のファイルです。Shift-JIS "
+                                       "のテキストとして保存し直してください"));
     }
     return content;
 }
@@ -155,49 +208,18 @@ void WeekBack(THonjitu& honjitu) {
 }
 
 bool DataFileCheck(const QString& path) {
-    if (QFileInfo(path).isFile()) {
-        return true;
+    // Anything but a folder counts as there: a FIFO or a device is refused when it is read, and
+    // never opened here, where a write-only open of a FIFO would wait for a reader for ever.
+    struct stat existing {};
+    if (::stat(QFile::encodeName(path).constData(), &existing) == 0) {
+        return !S_ISDIR(existing.st_mode);
     }
     const int fd = ::open(QFile::encodeName(path).constData(),
-                          O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, OwnerOnly);
+                          O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_CLOEXEC, OwnerOnly);
     if (fd >= 0) {
         ::close(fd);
     }
     return false;
-}
-
-void appendRecordLine(const QString& path, const QByteArray& line, QByteArrayList& list,
-                      const QByteArray& unreadTail) {
-    if (!unreadTail.isEmpty()) {
-        QByteArrayList lines = list;
-        lines.append(line);
-        rewriteRecordFile(path, lines, unreadTail);
-        list = std::move(lines);
-        return;
-    }
-    // No O_CREAT: appending to a missing file is an error, and creates nothing.
-    Descriptor file(::open(QFile::encodeName(path).constData(), O_RDWR | O_APPEND | O_CLOEXEC));
-    if (file.get() < 0) {
-        throw fileError(QStringLiteral("ファイルを開けません"), path, systemReason());
-    }
-    struct stat info {};
-    if (::fstat(file.get(), &info) != 0) {
-        throw fileError(QStringLiteral("ファイルを読み込めません"), path, systemReason());
-    }
-    const QByteArray bytes = lineEndMissingAtEnd(file.get(), info.st_size) + line + LineEnd;
-    if (!writeAll(file.get(), bytes) || ::fdatasync(file.get()) != 0) {
-        const QString reason = systemReason();
-        // Part of a line (a full disk stops a write midway) would read as a record of its own.
-        if (::ftruncate(file.get(), info.st_size) != 0 || ::fdatasync(file.get()) != 0) {
-            throw fileError(QStringLiteral("ファイルの末尾に書きかけの行が残りました"), path,
-                            reason);
-        }
-        throw fileError(QStringLiteral("ファイルに書き込めません"), path, reason);
-    }
-    if (!file.close()) {
-        throw fileError(QStringLiteral("ファイルを閉じられません"), path, systemReason());
-    }
-    list.append(line);
 }
 
 namespace {
@@ -215,15 +237,15 @@ QByteArray recordFileContent(const QByteArrayList& lines, const QByteArray& unre
     return content.append(unreadTail);
 }
 
-// The file a rewrite replaces: the target of a symbolic link, so that the link stays.
+// The file a replacement replaces: the target of a symbolic link, so that the link stays.
 QString replacedFile(const QString& path) {
     const QFileInfo info(path);
     return info.isSymLink() && info.exists() ? info.canonicalFilePath() : path;
 }
 
-// A rewrite is written beside the file under one fixed hidden name and then renamed over it, so
-// the file is always the old or the new content. A rewrite cut off by a crash leaves at most
-// this one file, which the next rewrite reuses; the loaders never read it.
+// A replacement is written beside the file under one fixed hidden name and then renamed over it,
+// so the file is always the old or the new content. One cut off by a crash leaves at most this
+// one file, which the next replacement reuses; the loaders never read it.
 QString rewriteScratchFile(const QString& file) {
     const QFileInfo info(file);
     return info.path() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".saving");
@@ -237,39 +259,149 @@ bool syncFolder(const QString& folder) {
     return dir.get() >= 0 && ::fsync(dir.get()) == 0;
 }
 
+namespace {
+
+// A record file about to be replaced by its scratch file. Only a regular file (or nothing) is
+// ever replaced: renaming over a link's device target would put a plain file in its place.
+class Replacement {
+public:
+    explicit Replacement(const QString& path)
+        : path_(path), file_(replacedFile(path)), fileName_(QFile::encodeName(file_)) {
+        records::refuseUnlessRegularOrMissing(path_);
+        existed_ = ::stat(fileName_.constData(), &existing_) == 0;
+        // Renaming would replace a file the user made read-only; it stays as it is instead.
+        if (existed_ && ::access(fileName_.constData(), W_OK) != 0) {
+            throw fileError(QStringLiteral("ファイルに書き込めません"), path_, writeReason());
+        }
+        const QString scratch = rewriteScratchFile(file_);
+        scratch_ = QFile::encodeName(scratch);
+        records::refuseUnlessRegularOrMissing(scratch);
+        out_ =
+            ::open(scratch_.constData(),
+                   O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, OwnerOnly);
+        if (out_ < 0) {
+            throw fileError(QStringLiteral("ファイルに書き込めません"), path_, writeReason());
+        }
+    }
+    ~Replacement() {
+        if (out_ >= 0) {
+            ::close(out_);
+            ::unlink(scratch_.constData());
+        }
+    }
+    Replacement(const Replacement&) = delete;
+    Replacement& operator=(const Replacement&) = delete;
+
+    const QString& file() const { return file_; }
+    bool existed() const { return existed_; }
+    int scratch() const { return out_; }
+
+    // The failure of a step of the replacement; the scratch file goes.
+    FileError failed() const {
+        return fileError(QStringLiteral("ファイルに書き込めません"), path_, writeReason());
+    }
+
+    // `tail` after what the scratch file holds; it then takes the old file's mode and group
+    // (so that a second account sharing the folder keeps its access) and its place.
+    void commit(const QByteArray& tail) {
+        const mode_t mode = existed_ ? existing_.st_mode & 07777 : OwnerOnly;
+        // The group stays where the owner may set it; another owner's file keeps ours.
+        if (existed_ && ::fchown(out_, static_cast<uid_t>(-1), existing_.st_gid) != 0 &&
+            errno != EPERM) {
+            throw failed();
+        }
+        if (::fchmod(out_, mode) != 0 || !writeAll(out_, tail) || ::fsync(out_) != 0) {
+            throw failed();
+        }
+        const int fd = out_;
+        out_ = -1;
+        if (::close(fd) != 0 || ::rename(scratch_.constData(), fileName_.constData()) != 0) {
+            const FileError error = failed();
+            ::unlink(scratch_.constData());
+            throw error;
+        }
+        syncFolder(QFileInfo(file_).path());
+    }
+
+private:
+    QString path_;
+    QString file_;
+    QByteArray fileName_;
+    QByteArray scratch_;
+    struct stat existing_ {};
+    bool existed_ = false;
+    int out_ = -1;
+};
+
+// Copies all of `in` to `out` in the kernel where it can (a decade of records is some 20 MB).
+bool copyWhole(int in, int out) {
+    for (;;) {
+        const ssize_t copied = ::copy_file_range(in, nullptr, out, nullptr, 1 << 30, 0);
+        if (copied == 0) {
+            return true;
+        }
+        if (copied > 0) {
+            continue;
+        }
+        if (errno == EINTR) {
+            continue;
+        }
+        if (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP) {
+            return false;
+        }
+        break;
+    }
+    QByteArray buffer(1 << 20, Qt::Uninitialized);
+    for (;;) {
+        const ssize_t got = ::read(in, buffer.data(), static_cast<size_t>(buffer.size()));
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            return got == 0;
+        }
+        if (!writeAll(out, QByteArray::fromRawData(buffer.constData(), got))) {
+            return false;
+        }
+    }
+}
+
+}  // namespace
+
+void appendRecordLine(const QString& path, const QByteArray& line, QByteArrayList& list,
+                      const QByteArray& unreadTail) {
+    if (!unreadTail.isEmpty()) {
+        QByteArrayList lines = list;
+        lines.append(line);
+        rewriteRecordFile(path, lines, unreadTail);
+        list = std::move(lines);
+        return;
+    }
+    // The old bytes and the new line are put together in the scratch file and renamed over the
+    // file, so that a kill at any moment leaves the old file or the whole new line after it,
+    // never part of a line. Appending to a missing file is an error, and creates nothing.
+    records::refuseUnlessRegularOrMissing(path);
+    Descriptor in(records::openRegularFile(replacedFile(path), O_RDONLY, true));
+    struct stat info {};
+    if (::fstat(in.get(), &info) != 0) {
+        throw fileError(QStringLiteral("ファイルを読み込めません"), path, readReason());
+    }
+    Replacement replacement(path);
+    if (!copyWhole(in.get(), replacement.scratch())) {
+        throw replacement.failed();
+    }
+    replacement.commit(lineEndMissingAtEnd(in.get(), info.st_size) + line + LineEnd);
+    list.append(line);
+}
+
 void rewriteRecordFile(const QString& path, const QByteArrayList& lines,
                        const QByteArray& unreadTail) {
     replaceRecordFile(path, recordFileContent(lines, unreadTail));
 }
 
 void replaceRecordFile(const QString& path, const QByteArray& content) {
-    const QString file = replacedFile(path);
-    const QByteArray fileName = QFile::encodeName(file);
-    struct stat existing {};
-    const bool existed = ::stat(fileName.constData(), &existing) == 0;
-    if (existed && S_ISDIR(existing.st_mode)) {
-        errno = EISDIR;
-        throw fileError(QStringLiteral("ファイルを開けません"), path, systemReason());
-    }
-    // Renaming would replace a file the user made read-only; it stays as it is instead.
-    if (existed && ::access(fileName.constData(), W_OK) != 0) {
-        throw fileError(QStringLiteral("ファイルを開けません"), path, systemReason());
-    }
-    const QByteArray scratch = QFile::encodeName(rewriteScratchFile(file));
-    Descriptor out(::open(scratch.constData(),
-                          O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, OwnerOnly));
-    if (out.get() < 0) {
-        throw fileError(QStringLiteral("ファイルを開けません"), path, systemReason());
-    }
-    const mode_t mode = existed ? existing.st_mode & 07777 : OwnerOnly;
-    if (::fchmod(out.get(), mode) != 0 || !writeAll(out.get(), content) ||
-        ::fsync(out.get()) != 0 || !out.close() ||
-        ::rename(scratch.constData(), fileName.constData()) != 0) {
-        const QString reason = systemReason();
-        ::unlink(scratch.constData());
-        throw fileError(QStringLiteral("ファイルに書き込めません"), path, reason);
-    }
-    syncFolder(QFileInfo(file).path());
+    Replacement replacement(path);
+    replacement.commit(content);
 }
 
 namespace {

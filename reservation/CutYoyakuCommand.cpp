@@ -2,6 +2,7 @@
 
 #include "records/Clock.h"
 #include "reservation/uCutYoyaku.h"
+#include "widgets/ErrorGuard.h"
 
 namespace reservation {
 namespace {
@@ -15,18 +16,30 @@ void saveUpdate(const TfmCutYoyaku& dialog, records::RecordLists& lists) {
     lists.replaceYoyakuList(std::move(lines));
 }
 
-// Shows the dialog, whose slot is chosen, and writes what the user did.
-void showAndSave(TfmCutYoyaku& dialog, records::RecordLists& lists) {
-    dialog.setZenyoyakuList(lists.honjitu().YoyakuList);
-    if (dialog.exec() != QDialog::Accepted) {
-        // Pages deleted in the dialog leave the list only once the file is without them too.
-        QByteArrayList kept;
-        dialog.getZenyoyakuList(kept);
-        lists.replaceYoyakuList(std::move(kept));
-    } else if (dialog.isUpdatingPage()) {
-        saveUpdate(dialog, lists);
-    } else {
-        lists.YoyakuFileSave(dialog.GetYoyakuKoumoku(), 'A');
+// Shows the dialog, whose slot is chosen, and writes what the user did. When the booking or the
+// update cannot be written, the error is shown and the dialog opens again as it was, so that
+// nothing typed is lost: the user tries again or cancels.
+void showAndSave(QWidget* owner, TfmCutYoyaku& dialog, records::RecordLists& lists) {
+    for (;;) {
+        // The lines as they are now: OK takes the shown page out of this copy.
+        dialog.setZenyoyakuList(lists.honjitu().YoyakuList);
+        if (dialog.exec() != QDialog::Accepted) {
+            // Pages deleted in the dialog leave the list only once the file is without them too.
+            QByteArrayList kept;
+            dialog.getZenyoyakuList(kept);
+            lists.replaceYoyakuList(std::move(kept));
+            return;
+        }
+        const bool saved = widgets::runGuarded(owner, [&dialog, &lists] {
+            if (dialog.isUpdatingPage()) {
+                saveUpdate(dialog, lists);
+            } else {
+                lists.YoyakuFileSave(dialog.GetYoyakuKoumoku(), 'A');
+            }
+        });
+        if (saved) {
+            return;
+        }
     }
 }
 
@@ -43,7 +56,7 @@ void runCutYoyaku(QWidget* owner, records::RecordLists& lists,
     } else {
         dialog.YoyakuEdit(0, 0, records::clock_source::now(), honjitu.YoyakuList);
     }
-    showAndSave(dialog, lists);
+    showAndSave(owner, dialog, lists);
 }
 
 void runCutYoyaku(QWidget* owner, records::RecordLists& lists,
@@ -51,7 +64,7 @@ void runCutYoyaku(QWidget* owner, records::RecordLists& lists,
     TfmCutYoyaku dialog(owner);
     dialog.setZenUserList(lists.honjitu().UserList);
     dialog.YoyakuEditNextVisit(next, lists.honjitu().YoyakuList);
-    showAndSave(dialog, lists);
+    showAndSave(owner, dialog, lists);
 }
 
 }  // namespace reservation

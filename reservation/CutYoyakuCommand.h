@@ -13,7 +13,8 @@ namespace reservation {
 
 // Runs the reservation dialog for the weekly table's cell (column, row) when the table has the
 // keyboard focus, otherwise for now; writes the reservation file and YoyakuList to match what
-// the user did. Throws FileError when the file cannot be written.
+// the user did. A booking or an update that cannot be written is reported and the dialog opens
+// again as it was; throws FileError when the file cannot be written after a cancel.
 void runCutYoyaku(QWidget* owner, records::RecordLists& lists,
                   std::optional<QPoint> focusedTableCell);  // QPoint(x = column, y = row)
 // The same for booking a pet's next visit: the dialog opens with its slot, customer and services

@@ -258,7 +258,7 @@ TEST_F(FukugenTest, AReadOnlyFolderIsSaidOnceAndTheFilesStayAsTheyWere) {
     EXPECT_EQ(warning->icon, QMessageBox::Warning);
     EXPECT_TRUE(warning->text.contains(QDir::toNativeSeparators(backup::backupRoot(folder.path()))))
         << warning->text.toStdString();
-    EXPECT_TRUE(warning->text.contains("Read-only")) << warning->text.toStdString();
+    EXPECT_TRUE(warning->text.contains("読み取り専用")) << warning->text.toStdString();
     EXPECT_EQ(readBytes(userFile()), fileOf(users()));
     EXPECT_EQ(readBytes(yoyakuFile()), fileOf(reservations()));
 
@@ -296,7 +296,7 @@ TEST_F(FukugenTest, AFullDiskIsSaidAndLeavesNoBackupAndTheFilesAsTheyWere) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return warning->appeared; }, 5000));
     EXPECT_TRUE(warning->text.contains(QDir::toNativeSeparators(backup::backupRoot(small))))
         << warning->text.toStdString();
-    EXPECT_TRUE(warning->text.contains("No space")) << warning->text.toStdString();
+    EXPECT_TRUE(warning->text.contains("ディスクの空きがありません")) << warning->text.toStdString();
     window->close();
     EXPECT_EQ(readBytes(recordFilePath(small, UserFileName)), fileOf(users()));
     EXPECT_EQ(readBytes(recordFilePath(small, YoyakuFileName)), fileOf(many));

@@ -1,5 +1,6 @@
 #include "customer/KokyakuTourokuCommand.h"
 #include "tests/customer/FormHelpers.h"
+#include "tests/support/DialogFields.h"
 #include "tests/support/ModalDriver.h"
 
 #include <gtest/gtest.h>
@@ -228,18 +229,32 @@ TEST_F(KokyakuTouroku, CharactersShiftJisCannotHoldAreRefusedByFieldLabel) {
     }
 }
 
-TEST_F(KokyakuTouroku, FailedWriteLeavesFileAndListAsTheyWere) {
+// A failed write is reported and the dialog opens again with what was typed; a cancel then
+// leaves the file and the list as they were.
+TEST_F(KokyakuTouroku, FailedWriteIsReportedAndTheDialogComesBackAsItWas) {
     for (int n : {0, 1}) {
         QDir(dir_.path()).rmdir(UserFileName);
         store({customerLine({"ポチ"})});
         QFile::remove(path());
         QDir(dir_.path()).mkdir(UserFileName);
-        EXPECT_THROW(run(n,
-                         [](QWidget* dialog) {
-                             type(dialog, "edtPetName", "タマ");
-                             click(dialog, "Button1");
-                         }),
-                     FileError);
+        std::shared_ptr<ModalVisit> error, reopened;
+        QString petNameShown;
+        EXPECT_FALSE(run(n, [&](QWidget* dialog) {
+            type(dialog, "edtPetName", "タマ");
+            error = onNextModal([&](QWidget* box) {
+                reopened = onNextModal([&](QWidget* again) {
+                    petNameShown = fieldText(*again, "edtPetName");
+                    static_cast<QDialog*>(again)->reject();
+                });
+                pressMessageButton(box, QMessageBox::Ok);
+            });
+            click(dialog, "Button1");
+        }));
+        ASSERT_TRUE(error && error->appeared);
+        EXPECT_EQ(error->icon, QMessageBox::Critical);
+        EXPECT_TRUE(error->text.contains(UserFileName)) << error->text.toStdString();
+        ASSERT_TRUE(reopened && reopened->appeared);
+        EXPECT_EQ(petNameShown, QStringLiteral("タマ"));
         EXPECT_EQ(honjitu_.UserList, QByteArrayList{customerLine({"ポチ"})});
         EXPECT_TRUE(QFileInfo(path()).isDir());
     }

@@ -96,15 +96,25 @@ TEST_F(DialogCommandsTest, AFailedWriteIsReportedAndTheTableStillFollowsTheList)
     auto window = openWindow();
     window->show();
     QFile::remove(yoyakuFile());  // an append to a missing file fails
-    std::shared_ptr<ModalVisit> error;
+    std::shared_ptr<ModalVisit> error, reopened;
+    QString petNameShown;
     auto visit = onNextModal([&](QWidget* dialog) {
-        error = answerNextMessage(QMessageBox::Ok);
+        error = onNextModal([&](QWidget* box) {
+            // The dialog comes back with what was typed; its cancel writes the list back.
+            reopened = onNextModal([&](QWidget* again) {
+                petNameShown = again->findChild<QLineEdit*>(QStringLiteral("edtPetName"))->text();
+                static_cast<QDialog*>(again)->reject();
+            });
+            pressMessageButton(box, QMessageBox::Ok);
+        });
         book(dialog, QStringLiteral("山田"), QStringLiteral("ポチ"));
     });
     window->actYoyakuDialogShow->trigger();
 
     ASSERT_TRUE(visit->appeared);
     ASSERT_TRUE(error && error->appeared);
+    ASSERT_TRUE(reopened && reopened->appeared);
+    EXPECT_EQ(petNameShown, QStringLiteral("ポチ"));
     EXPECT_EQ(error->title, QStringLiteral("Trimora Light"));
     EXPECT_EQ(error->icon, QMessageBox::Critical);
     EXPECT_TRUE(error->text.contains(QStringLiteral("カット予約.csv")));

@@ -8,18 +8,23 @@
 #include "mainwindow/YoyakuGrid.h"
 #include "mainwindow/uMain.h"
 #include "tests/mainwindow/MainWindowFixture.h"
+#include "tests/support/DialogFields.h"
 #include "tests/support/Files.h"
 #include "tests/support/ModalDriver.h"
 #include "tests/support/Mounts.h"
 
 #include <QAbstractButton>
+#include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QListView>
+#include <QPlainTextEdit>
+#include <QRegularExpression>
 #include <QtTest>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <array>
@@ -119,45 +124,104 @@ void open(TfmMain& window, Command command) {
 
 using FileFaultTest = MainWindowTest;
 
-// Runs `command` through its dialog; returns the message box that followed, if one did.
-std::optional<ModalVisit> run(TfmMain& window, Command command) {
+// Everything a dialog shows: its title, every field's text and the checked buttons.
+QStringList dialogState(QWidget* dialog) {
+    QStringList state{dialog->windowTitle()};
+    for (const QLineEdit* edit : dialog->findChildren<QLineEdit*>()) {
+        state.append(edit->objectName() + '=' + edit->text());
+    }
+    for (const QComboBox* box : dialog->findChildren<QComboBox*>()) {
+        state.append(box->objectName() + '=' + box->currentText());
+    }
+    for (const QPlainTextEdit* memo : dialog->findChildren<QPlainTextEdit*>()) {
+        state.append(memo->objectName() + '=' + memo->toPlainText());
+    }
+    return state + checkedButtons(*dialog);
+}
+
+// What followed OK: the message, and when the write failed, the dialog opened again (then
+// cancelled, which for the reservation dialog rewrites the file and may bring a second message).
+struct AfterOk {
+    std::optional<ModalVisit> message;
+    QStringList filled, reopened;
+    bool cancelReported = false;
+};
+
+// Runs `command` through its dialog and answers what follows.
+AfterOk run(TfmMain& window, Command command) {
     SCOPED_TRACE(CommandNames[command]);
-    std::shared_ptr<ModalVisit> message;
+    std::shared_ptr<ModalVisit> message, reopened, cancelMessage;
+    AfterOk after;
     auto dialog = onNextModal([&](QWidget* shown) {
-        message = answerNextMessage(QMessageBox::Ok, MessageWaitMs);
+        message = onNextModal(
+            [&](QWidget* box) {
+                reopened = onNextModal(
+                    [&](QWidget* again) {
+                        after.reopened = dialogState(again);
+                        cancelMessage = answerNextMessage(QMessageBox::Ok, MessageWaitMs);
+                        static_cast<QDialog*>(again)->reject();
+                    },
+                    MessageWaitMs);
+                pressMessageButton(box, QMessageBox::Ok);
+            },
+            MessageWaitMs);
         fill(shown, command);
+        after.filled = dialogState(shown);
         pressOk(shown);
     });
     open(window, command);
     EXPECT_TRUE(dialog->appeared);
     EXPECT_FALSE(dialog->closedByWatchdog);
+    const auto settled = [](const std::shared_ptr<ModalVisit>& visit) {
+        return visit && (visit->appeared || visit->closedByWatchdog);
+    };
     // Settled either way before the next command opens a window the watcher could take.
-    EXPECT_TRUE(QTest::qWaitFor(
-        [&] { return message && (message->appeared || message->closedByWatchdog); }, 5000));
-    if (message && message->appeared) {
-        return *message;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return settled(message); }, 5000));
+    if (message->appeared) {
+        after.message = *message;
+        EXPECT_TRUE(QTest::qWaitFor([&] { return settled(reopened); }, 5000));
+        if (reopened->appeared) {
+            EXPECT_TRUE(QTest::qWaitFor([&] { return settled(cancelMessage); }, 5000));
+            after.cancelReported = cancelMessage->appeared;
+        }
     }
-    return std::nullopt;
+    return after;
+}
+
+bool isReservationCommand(Command command) {
+    return command == Booking || command == Update;
 }
 
 void expectFailureNamingTheFile(TfmMain& window, Command command) {
     SCOPED_TRACE(CommandNames[command]);
     const Seen before = seenIn(window);
-    const auto message = run(window, command);
-    ASSERT_TRUE(message.has_value()) << "no message for a failed write";
-    EXPECT_EQ(message->icon, QMessageBox::Critical);
-    EXPECT_EQ(message->title, QStringLiteral("Trimora Light"));
+    const AfterOk after = run(window, command);
+    ASSERT_TRUE(after.message.has_value()) << "no message for a failed write";
+    EXPECT_EQ(after.message->icon, QMessageBox::Critical);
+    EXPECT_EQ(after.message->title, QStringLiteral("Trimora Light"));
     const QString file =
-        command == Booking || command == Update ? window.yoyakuFilePath() : window.userFilePath();
-    EXPECT_TRUE(message->text.contains(QDir::toNativeSeparators(file)))
-        << message->text.toStdString();
-    expectSame(seenIn(window), before);
+        isReservationCommand(command) ? window.yoyakuFilePath() : window.userFilePath();
+    EXPECT_TRUE(after.message->text.contains(QDir::toNativeSeparators(file)))
+        << after.message->text.toStdString();
+    // The reason is Japanese, not the system's English.
+    const QString reason = QString(after.message->text).remove(QDir::toNativeSeparators(file));
+    EXPECT_FALSE(reason.contains(QRegularExpression(QStringLiteral("[A-Za-z]{4,}"))))
+        << reason.toStdString();
+    // What was typed comes back in the dialog, on the same page.
+    EXPECT_EQ(after.reopened, after.filled);
+    Seen expected = before;
+    // A cancel of the reservation dialog writes the list back; where that works (the file had
+    // been removed) the file is there again.
+    if (isReservationCommand(command) && !after.cancelReported) {
+        expected.yoyakuBytes = fileOf(window.honjitu().YoyakuList);
+    }
+    expectSame(seenIn(window), expected);
 }
 
 void expectSuccess(TfmMain& window, Command command) {
     SCOPED_TRACE(CommandNames[command]);
-    const auto message = run(window, command);
-    EXPECT_FALSE(message.has_value()) << message->text.toStdString();
+    const AfterOk after = run(window, command);
+    EXPECT_FALSE(after.message.has_value()) << after.message->text.toStdString();
     if (command == Booking || command == Update) {
         EXPECT_EQ(bytesOf(window.yoyakuFilePath()), fileOf(window.honjitu().YoyakuList));
     } else {
@@ -406,4 +470,164 @@ TEST_F(FileFaultTest, AReservationDeletedInTheDialogStaysWhenItsRemovalCannotBeW
     EXPECT_EQ(error->icon, QMessageBox::Critical);
     EXPECT_TRUE(error->text.contains(yoyakuFile())) << error->text.toStdString();
     expectSame(seenIn(*window), before);
+}
+
+namespace {
+
+// Record files that are not what they seem, each put in place of one record file at start-up.
+struct Foreign {
+    const char* name;
+    std::function<void(const QString& path)> make;
+    const char* shownReason;
+};
+
+void makeFifo(const QString& path) {
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+}
+
+void linkTo(const QString& target, const QString& path) {
+    ASSERT_TRUE(QFile::link(target, path));
+}
+
+const QByteArray Utf16Text(
+    "\xFF\xFE"
+    "2\0"
+    "0\0"
+    "2\0"
+    "6\0"
+    "\t\0",
+    12);
+
+const Foreign ForeignFiles[] = {
+    {"Fifo", makeFifo, "通常のファイルではありません"},
+    {"LinkToDevZero", [](const QString& path) { linkTo(QStringLiteral("/dev/zero"), path); },
+     "通常のファイルではありません"},
+    {"LinkToDevNull", [](const QString& path) { linkTo(QStringLiteral("/dev/null"), path); },
+     "通常のファイルではありません"},
+    {"Utf16", [](const QString& path) { writeBytes(path, Utf16Text); }, "Shift-JIS"},
+};
+
+void PrintTo(const Foreign& foreign, std::ostream* out) {
+    *out << foreign.name;
+}
+
+}  // namespace
+
+class ForeignRecordFiles : public FileFaultTest,
+                           public ::testing::WithParamInterface<std::tuple<Foreign, bool>> {};
+
+// The window opens, the user is told which file it is and why, and no write touches it; the
+// other record file goes on working.
+TEST_P(ForeignRecordFiles, AreRefusedByNameAndNeverWritten) {
+    const auto& [foreign, customers] = GetParam();
+    const QString refused = customers ? userFile() : yoyakuFile();
+    if (customers) {
+        writeReservations(Reservations);
+    } else {
+        writeUsers(Users);
+    }
+    foreign.make(refused);
+    const auto kind = [&refused] {
+        struct stat info {};
+        ::lstat(QFile::encodeName(refused).constData(), &info);
+        return info.st_mode;
+    };
+    const mode_t kindBefore = kind();
+    const QByteArray bytesBefore = S_ISREG(kindBefore) ? readBytes(refused) : QByteArray();
+
+    auto report = answerNextMessage(QMessageBox::Ok);
+    auto window = openWindow();
+    window->show();
+    ASSERT_TRUE(report->appeared);
+    EXPECT_TRUE(report->text.contains(refused)) << report->text.toStdString();
+    EXPECT_TRUE(report->text.contains(QString::fromUtf8(foreign.shownReason)))
+        << report->text.toStdString();
+
+    // The commands that write the refused file report it again and write nothing.
+    for (const Command command : Commands) {
+        if (isReservationCommand(command) != customers) {
+            SCOPED_TRACE(CommandNames[command]);
+            // The reservation commands stop before their dialog; the customer dialog opens,
+            // its OK is refused, and it comes back, to be cancelled.
+            std::shared_ptr<ModalVisit> error;
+            if (customers) {
+                auto refusal = std::make_shared<std::shared_ptr<ModalVisit>>();
+                onNextModal([refusal](QWidget* shown) {
+                    *refusal = onNextModal([](QWidget* box) {
+                        onNextModal([](QWidget* again) { static_cast<QDialog*>(again)->reject(); });
+                        pressMessageButton(box, QMessageBox::Ok);
+                    });
+                    fill(shown, NewCustomer);
+                    pressOk(shown);
+                });
+                open(*window, command);
+                ASSERT_TRUE(QTest::qWaitFor([&] { return *refusal != nullptr; }));
+                error = *refusal;
+            } else {
+                error = answerNextMessage(QMessageBox::Ok);
+                open(*window, command);
+            }
+            EXPECT_TRUE(
+                QTest::qWaitFor([&] { return error->appeared || error->closedByWatchdog; }));
+            EXPECT_TRUE(error->appeared);
+            EXPECT_TRUE(error->text.contains(refused)) << error->text.toStdString();
+        }
+    }
+    EXPECT_EQ(kind(), kindBefore);
+    if (S_ISREG(kindBefore)) {
+        EXPECT_EQ(readBytes(refused), bytesBefore);
+    }
+    // The other file is still booked into.
+    expectSuccess(*window, customers ? Booking : NewCustomer);
+}
+
+INSTANTIATE_TEST_SUITE_P(, ForeignRecordFiles,
+                         ::testing::Combine(::testing::ValuesIn(ForeignFiles), ::testing::Bool()),
+                         [](const auto& info) {
+                             return std::string(std::get<0>(info.param).name) +
+                                    (std::get<1>(info.param) ? "AsCustomerFile"
+                                                             : "AsReservationFile");
+                         });
+
+// Another program appends to both record files while the window is open: the next change
+// keeps those lines, the window shows them, and one warning says that the file was read again.
+TEST_F(FileFaultTest, LinesAppendedElsewhereAreKeptShownAndReported) {
+    writeUsers(Users);
+    writeReservations(Reservations);
+    auto window = openWindow();
+    window->show();
+    const QByteArray elsewhere = reservationLine("2026", "12", "11", "14", "伊藤", "ハル");
+    const QByteArray customerElsewhere = customerLine("ハル", "犬", "伊藤", "いとう");
+    writeBytes(yoyakuFile(), readBytes(yoyakuFile()) + elsewhere + "\r\n");
+    writeBytes(userFile(), readBytes(userFile()) + customerElsewhere + "\r\n");
+
+    for (const Command command : {Update, CustomerEdit}) {
+        SCOPED_TRACE(CommandNames[command]);
+        std::shared_ptr<ModalVisit> warning;
+        auto dialog = onNextModal([&](QWidget* shown) {
+            warning = answerNextMessage(QMessageBox::Ok);
+            fill(shown, command);
+            pressOk(shown);
+        });
+        open(*window, command);
+        ASSERT_TRUE(dialog->appeared);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return warning && warning->appeared; }));
+        EXPECT_EQ(warning->icon, QMessageBox::Warning);
+        const QString file = isReservationCommand(command) ? yoyakuFile() : userFile();
+        EXPECT_TRUE(warning->text.contains(file)) << warning->text.toStdString();
+    }
+    // The update replaced Tuesday's reservation; the appended one stays and is shown.
+    const QByteArrayList reservations = window->honjitu().YoyakuList;
+    ASSERT_EQ(reservations.size(), 3);
+    EXPECT_EQ(reservations.mid(0, 2), (QByteArrayList{Reservations[1], elsewhere}));
+    EXPECT_TRUE(reservations[2].contains(sjisOf("高橋")));
+    EXPECT_EQ(readBytes(yoyakuFile()), fileOf(reservations));
+    EXPECT_EQ(window->yoyakuGrid()->cellText(6, 7), QStringLiteral("伊藤/ハル"));
+    EXPECT_EQ(window->yoyakuGrid()->cellText(3, 2), QStringLiteral("高橋/モモ"));
+    // The customer edit changed the last customer shown; the one appended elsewhere stays.
+    const QByteArrayList users = window->honjitu().UserList;
+    ASSERT_EQ(users.size(), 3);
+    EXPECT_EQ(users.mid(0, 2), (QByteArrayList{Users[0], customerElsewhere}));
+    EXPECT_EQ(readBytes(userFile()), fileOf(users));
+    EXPECT_EQ(window->userListView()->model()->rowCount(), 3);
 }

@@ -276,7 +276,7 @@ TEST_F(BackupTest, AReadOnlyRecordFolderRefusesTheBackupAndKeepsTheFiles) {
         FAIL() << "a backup into a read-only folder succeeded";
     } catch (const FileError& error) {
         EXPECT_TRUE(error.message().contains(backupRoot(appDir()))) << error.what();
-        EXPECT_TRUE(error.message().contains("Read-only")) << error.what();
+        EXPECT_TRUE(error.message().contains("読み取り専用")) << error.what();
     }
     EXPECT_EQ(readBytes(customers()), Customers);
     EXPECT_EQ(readBytes(reservations()), Reservations);
@@ -302,7 +302,7 @@ TEST_F(BackupTest, AFullDiskRefusesTheBackupLeavesNoPartOfItAndKeepsTheFiles) {
         FAIL() << "a backup on a full disk succeeded";
     } catch (const FileError& error) {
         EXPECT_TRUE(error.message().contains(backupRoot(small))) << error.what();
-        EXPECT_TRUE(error.message().contains("No space")) << error.what();
+        EXPECT_TRUE(error.message().contains("ディスクの空きがありません")) << error.what();
     }
     EXPECT_EQ(readBytes(small + "/" + UserFileName), users);
     EXPECT_EQ(readBytes(small + "/" + YoyakuFileName), bookings + "one more\r\n");

@@ -8,9 +8,9 @@ namespace crash_test {
 namespace {
 
 // Lines long enough that an append often crosses a page of the file.
-QByteArray randomLine(std::mt19937& random) {
+QByteArray randomLine(std::mt19937& random, int longest = 900) {
     static const char alphabet[] = "abcdefghijklmnopqrstuvwxyz0123456789\t";
-    std::uniform_int_distribution<int> length(20, 900);
+    std::uniform_int_distribution<int> length(20, longest);
     std::uniform_int_distribution<int> letter(0, sizeof alphabet - 2);
     QByteArray line(length(random), Qt::Uninitialized);
     for (char& byte : line) {
@@ -33,6 +33,10 @@ Change drawChange(std::mt19937& random, QByteArrayList& lines) {
         lines[index] = randomLine(random);
     }
     return {false, {}};
+}
+
+Change drawAppend(std::mt19937& random) {
+    return {true, randomLine(random, 40'000)};
 }
 
 QByteArrayList initialLines(std::mt19937& random, qsizetype bytes) {

@@ -17,6 +17,9 @@ struct Change {
 // an appended line is left for the caller to add.
 Change drawChange(std::mt19937& random, QByteArrayList& lines);
 
+// An append of one line, long enough to cross several pages of the file.
+Change drawAppend(std::mt19937& random);
+
 // A reservation file of about `bytes` bytes.
 QByteArrayList initialLines(std::mt19937& random, qsizetype bytes);
 

@@ -27,6 +27,7 @@ constexpr int Kills = 300;
 constexpr qint64 TimeLimitMs = 30'000;
 constexpr int LeastKills = 100;
 const QString Scratch = "." + YoyakuFileName + ".saving";
+const QString LockFile = QStringLiteral(".trimbook.lock");
 
 // A writer program, running until it is killed; its reports come through a pipe.
 class Writer {
@@ -92,11 +93,21 @@ private:
     int reports_ = -1;
 };
 
+// What the folder holds besides the record file and the lock file that writes share.
+QStringList leftBeside(const QString& folder) {
+    QStringList others =
+        QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    others.removeOne(LockFile);
+    others.removeOne(YoyakuFileName);
+    return others;
+}
+
 // The lines after the first `count` changes the writer seeded with `seed` makes to `lines`.
-QByteArrayList replay(QByteArrayList lines, unsigned seed, int count) {
+QByteArrayList replay(QByteArrayList lines, unsigned seed, int count, bool appendOnly = false) {
     std::mt19937 random(seed);
     for (int i = 0; i < count; ++i) {
-        const crash_test::Change change = crash_test::drawChange(random, lines);
+        const crash_test::Change change =
+            appendOnly ? crash_test::drawAppend(random) : crash_test::drawChange(random, lines);
         if (change.append) {
             lines.append(change.line);
         }
@@ -135,9 +146,7 @@ TEST(CrashSafety, AKilledWriterLeavesTheOldOrTheNewFileAndNoPartialLine) {
         }
         changesSeen += changes;
         // An interrupted rewrite may leave its one scratch file, never a pile of them.
-        QStringList others =
-            QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
-        ASSERT_TRUE(others.removeOne(YoyakuFileName));
+        const QStringList others = leftBeside(dir.path());
         ASSERT_TRUE(others.isEmpty() || others == QStringList{Scratch})
             << "kill " << kills << " left " << others.join(' ').toStdString();
         scratchLeft += others.size();
@@ -287,6 +296,47 @@ TEST_F(BackupCrash, AKilledRestoreLeavesTheOldOrTheNewStateAndTheOldOneBackedUp)
     std::cout << kills << " kills in " << elapsed.elapsed() << " ms; " << restores
               << " restores completed" << std::endl;
     EXPECT_GE(kills, LeastKills);
+}
+
+// Appends of long lines to a decade of reservations (20 MB), each killed at a random moment:
+// the file is the old one or the old one with the whole new line, never part of a line.
+TEST(CrashSafety, AKilledAppendToALargeFileLeavesTheOldFileOrTheWholeLine) {
+    constexpr int Appends = 200;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(YoyakuFileName);
+    std::mt19937 random(20261209);
+    QByteArrayList lines = crash_test::initialLines(random, 20'000'000);
+    testing_support::writeBytes(path, fileContent(lines));
+
+    std::uniform_int_distribution<int> pauseUs(0, 120'000);
+    const qsizetype initialCount = lines.size();
+    for (int kill = 0; kill < Appends; ++kill) {
+        const unsigned seed = static_cast<unsigned>(kill);
+        Writer writer(RECORD_WRITER,
+                      {QFile::encodeName(path), QByteArray::number(seed), QByteArray("append")});
+        ASSERT_TRUE(writer.started()) << "the writer did not start";
+        std::this_thread::sleep_for(std::chrono::microseconds(pauseUs(random)));
+        const int changes = writer.killAndCountChanges();
+
+        const QByteArray content = readBytes(path);
+        const QByteArrayList after = replay(lines, seed, changes + 1, true);
+        const QByteArrayList before = replay(lines, seed, changes, true);
+        if (content == fileContent(after)) {
+            lines = after;
+        } else {
+            ASSERT_EQ(content.size(), fileContent(before).size()) << "kill " << kill;
+            ASSERT_TRUE(content == fileContent(before)) << "kill " << kill;
+            lines = before;
+        }
+        const QStringList others = leftBeside(dir.path());
+        ASSERT_TRUE(others.isEmpty() || others == QStringList{Scratch})
+            << "kill " << kill << " left " << others.join(' ').toStdString();
+    }
+    std::cout << Appends << " kills, " << lines.size() - initialCount << " appends completed"
+              << std::endl;
+    // Some appends completed and some were cut off, or the kills missed the writes.
+    EXPECT_GT(lines.size(), initialCount);
+    EXPECT_LT(lines.size(), initialCount + Appends * 4);
 }
 
 }  // namespace

@@ -98,13 +98,38 @@ TEST_F(CutYoyakuTest, UpdatingPageTwoOfThreeMovesItToTheEnd) {
     EXPECT_EQ(honjitu.YoyakuList, expected);
 }
 
-TEST_F(CutYoyakuTest, AFailedUpdateLeavesTheReservationInTheList) {
+// A failed update is reported, the dialog comes back on the same page with the change typed,
+// and pressing 更新 again once the file can be written stores it.
+TEST_F(CutYoyakuTest, AFailedUpdateComesBackAsItWasAndCanBeRetried) {
     givenReservations({First, Second});
     QFile::remove(path);
     QDir(folder.path()).mkdir(YoyakuFileName);  // a folder cannot be written as a file
-    EXPECT_THROW(run(TuesdayAtNine, [](TfmCutYoyaku& dialog) { click(dialog, "Button1"); }),
-                 FileError);
-    EXPECT_EQ(honjitu.YoyakuList, (QByteArrayList{First, Second}));
+    std::shared_ptr<ModalVisit> error, reopened;
+    PageState pageShown;
+    QString minuteShown;
+    run(TuesdayAtNine, [&](TfmCutYoyaku& dialog) {
+        setFieldText(dialog, "edtYoyakuHun", QStringLiteral("45"));
+        error = onNextModal([&](QWidget* box) {
+            reopened = onNextModal([&](QWidget* again) {
+                pageShown = pageState(*again);
+                minuteShown = fieldText(*again, "edtYoyakuHun");
+                QDir(folder.path()).rmdir(YoyakuFileName);
+                click(*again, "Button1");
+            });
+            pressMessageButton(box, QMessageBox::Ok);
+        });
+        click(dialog, "Button1");
+    });
+    ASSERT_TRUE(error && error->appeared);
+    EXPECT_TRUE(error->text.contains(YoyakuFileName)) << error->text.toStdString();
+    ASSERT_TRUE(reopened && reopened->appeared);
+    EXPECT_EQ(pageShown.title, QStringLiteral("カット予約(1/2)"));
+    EXPECT_EQ(pageShown.button1, QStringLiteral("更新"));
+    EXPECT_EQ(minuteShown, QStringLiteral("45"));
+    QByteArray updated = First;
+    updated.replace("\t09\t00\t", "\t09\t45\t");
+    EXPECT_EQ(honjitu.YoyakuList, (QByteArrayList{Second, updated}));
+    EXPECT_EQ(fileBytes(), fileOf({Second, updated}));
 }
 
 struct DeleteCase {

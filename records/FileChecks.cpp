@@ -1,0 +1,135 @@
+#include "records/FileChecks.h"
+
+#include "records/uLib.h"
+
+#include <QDir>
+#include <QFile>
+#include <QThread>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace records {
+namespace {
+
+constexpr int LockAttempts = 50;
+constexpr int LockPauseMs = 100;
+
+FileError notRegular(const QString& path) {
+    return FileError(QStringLiteral("通常のファイルではありません: \"%1\"\n"
+                                    "名前付きパイプ、装置、フォルダーなどは記録ファイルとして使えません")
+                         .arg(QDir::toNativeSeparators(path)));
+}
+
+}  // namespace
+
+QString japaneseReason(int error, bool writing) {
+    switch (error) {
+        case EACCES:
+        case EPERM:
+            return writing ? QStringLiteral("書き込みが禁止されています")
+                           : QStringLiteral("読み込みが禁止されています");
+        case EROFS:
+            return QStringLiteral("書き込みが禁止されています（読み取り専用の場所です）");
+        case ENOSPC:
+        case EDQUOT:
+            return QStringLiteral("ディスクの空きがありません");
+        case ENOENT:
+            return QStringLiteral("ファイルがありません");
+        case EISDIR:
+            return QStringLiteral("フォルダーです");
+        case ENOTDIR:
+            return QStringLiteral("フォルダーがありません");
+        case EIO:
+            return QStringLiteral("装置の読み書きでエラーが起きました");
+        case EBUSY:
+        case ETXTBSY:
+            return QStringLiteral("ほかで使用中です");
+        case EFBIG:
+            return QStringLiteral("ファイルが大きすぎます");
+        case ENAMETOOLONG:
+            return QStringLiteral("名前が長すぎます");
+        case ELOOP:
+            return QStringLiteral("リンクがたどれません");
+        case EMFILE:
+        case ENFILE:
+            return QStringLiteral("開いているファイルが多すぎます");
+        case ENOMEM:
+            return QStringLiteral("メモリが足りません");
+        case ENXIO:
+        case ENODEV:
+            return QStringLiteral("通常のファイルではありません");
+        default:
+            return QStringLiteral("システムのエラーです（番号 %1）").arg(error);
+    }
+}
+
+void refuseUnlessRegularOrMissing(const QString& path) {
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) == 0 && !S_ISREG(info.st_mode)) {
+        throw notRegular(path);
+    }
+}
+
+int openRegularFile(const QString& path, int flags, bool writing) {
+    refuseUnlessRegularOrMissing(path);
+    // O_NONBLOCK: a FIFO or device slipped in after the look still cannot make the open wait.
+    const int fd = ::open(QFile::encodeName(path).constData(), flags | O_NONBLOCK | O_CLOEXEC,
+                          S_IRUSR | S_IWUSR);
+    if (fd < 0) {
+        const int error = errno;
+        throw FileError(QStringLiteral("ファイルを開けません: \"%1\"\n%2")
+                            .arg(QDir::toNativeSeparators(path), japaneseReason(error, writing)));
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        throw notRegular(path);
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
+
+QString FolderLock::lockFilePath(const QString& folder) {
+    return folder + QStringLiteral("/.trimbook.lock");
+}
+
+FolderLock::FolderLock(const QString& folder) {
+    const QString path = lockFilePath(folder);
+    fd_ = ::open(QFile::encodeName(path).constData(),
+                 O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, S_IRUSR | S_IWUSR);
+    struct stat info {};
+    if (fd_ >= 0 && (::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode))) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+    if (fd_ < 0) {
+        return;
+    }
+    for (int attempt = 0; ::flock(fd_, LOCK_EX | LOCK_NB) != 0; ++attempt) {
+        if (errno != EWOULDBLOCK && errno != EINTR) {
+            return;  // a file system without locks: written unlocked, as before locks existed
+        }
+        if (attempt == LockAttempts) {
+            ::close(fd_);
+            fd_ = -1;
+            throw FileError(
+                QStringLiteral("記録ファイルはほかのプログラムが書き込み中です: \"%1\"\n"
+                               "しばらくしてからもう一度お試しください")
+                    .arg(QDir::toNativeSeparators(path)));
+        }
+        QThread::msleep(LockPauseMs);
+    }
+}
+
+FolderLock::~FolderLock() {
+    if (fd_ >= 0) {
+        ::close(fd_);  // releases the lock
+    }
+}
+
+}  // namespace records

@@ -41,6 +41,18 @@ QMessageBox::StandardButton showMessage(QWidget* parent, QMessageBox::Icon icon,
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
+bool confirmDeletion(QWidget* parent, const QString& caption, const QString& cancelledText) {
+    const auto answer =
+        showMessage(parent, QMessageBox::Question, caption,
+                    QStringLiteral("１つのお客様データを削除します。\nよろしいですか？"),
+                    QMessageBox::Yes | QMessageBox::No);
+    if (answer != QMessageBox::Yes) {
+        showMessage(parent, QMessageBox::Warning, caption, cancelledText);
+        return false;
+    }
+    return true;
+}
+
 namespace messageHook {
 
 void presetAnswers(const QList<QMessageBox::StandardButton>& answers) {

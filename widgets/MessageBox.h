@@ -14,6 +14,10 @@ QMessageBox::StandardButton showMessage(QWidget* parent, QMessageBox::Icon icon,
                                         const QString& caption, const QString& text,
                                         QMessageBox::StandardButtons buttons = QMessageBox::Ok);
 
+// Asks whether one record may be deleted; when the answer is not Yes, says `cancelledText`
+// and returns false.
+bool confirmDeletion(QWidget* parent, const QString& caption, const QString& cancelledText);
+
 // A box that was answered from the preset answers instead of being shown.
 struct ShownMessage {
     QString title;

@@ -536,13 +536,8 @@ void TfmMain::ListView1KeyDown() {
     if (index < 0 || index >= Honjitu->UserList.size()) {
         return;
     }
-    const auto answer =
-        widgets::showMessage(this, QMessageBox::Question, UserDeleteCaption,
-                             QStringLiteral("１つのお客様データを削除します。\nよろしいですか？"),
-                             QMessageBox::Yes | QMessageBox::No);
-    if (answer != QMessageBox::Yes) {
-        widgets::showMessage(this, QMessageBox::Warning, UserDeleteCaption,
-                             QStringLiteral("１つのお客様データの削除取り消しました。"));
+    if (!widgets::confirmDeletion(this, UserDeleteCaption,
+                                  QStringLiteral("１つのお客様データの削除取り消しました。"))) {
         return;
     }
     QByteArrayList remaining = Honjitu->UserList;
@@ -690,20 +685,21 @@ void TfmMain::actPrintDayExecute() {
 
 void TfmMain::actPdfWeekExecute() {
     ensureYoyakuListLoaded();
-    mainwindow::saveExport(this, actPdfWeek->toolTip(),
-                   datedName(QStringLiteral("予約表"), shownWeekStart_, QStringLiteral(".pdf")),
-                   PdfFilter, recordFiles(), [this] {
-                       return printing::pdfOf(weekSheetOf(Honjitu->YoyakuList, shownWeekStart_));
-                   });
+    mainwindow::saveExport(
+        this, actPdfWeek->toolTip(),
+        datedName(QStringLiteral("予約表"), shownWeekStart_, QStringLiteral(".pdf")), PdfFilter,
+        recordFiles(),
+        [this] { return printing::pdfOf(weekSheetOf(Honjitu->YoyakuList, shownWeekStart_)); });
 }
 
 void TfmMain::actPdfDayExecute() {
     ensureYoyakuListLoaded();
     const QDate day = selectedDay();
     mainwindow::saveExport(this, actPdfDay->toolTip(),
-                   datedName(QStringLiteral("日の予約表"), day, QStringLiteral(".pdf")), PdfFilter,
-                   recordFiles(),
-                   [this, day] { return printing::pdfOf(daySheetOf(Honjitu->YoyakuList, day)); });
+                           datedName(QStringLiteral("日の予約表"), day, QStringLiteral(".pdf")),
+                           PdfFilter, recordFiles(), [this, day] {
+                               return printing::pdfOf(daySheetOf(Honjitu->YoyakuList, day));
+                           });
 }
 
 void TfmMain::actExportCustomersExecute() {
@@ -712,8 +708,9 @@ void TfmMain::actExportCustomersExecute() {
     }
     const QDate today = records::clock_source::now().date();
     mainwindow::saveExport(this, actExportCustomers->toolTip(),
-                   datedName(QStringLiteral("お客様"), today, QStringLiteral(".csv")), CsvFilter,
-                   recordFiles(), [this] { return records::csv::customersCsv(Honjitu->UserList); });
+                           datedName(QStringLiteral("お客様"), today, QStringLiteral(".csv")),
+                           CsvFilter, recordFiles(),
+                           [this] { return records::csv::customersCsv(Honjitu->UserList); });
 }
 
 void TfmMain::actExportReservationsExecute() {
@@ -752,7 +749,8 @@ QList<qsizetype> TfmMain::bookingsInCell(int column, int row) const {
     }
     const records::ReservationIndex& index = recordLists_.yoyakuIndex();
     const QDate day = shownWeekStart_.addDays(column - 1);
-    for (const qsizetype position : index.bookedBetween(day, day, records::clock_source::now().date())) {
+    for (const qsizetype position :
+         index.bookedBetween(day, day, records::clock_source::now().date())) {
         if (index.bookedHour(position) - HourOfFirstRow == row) {
             positions.append(position);
         }
@@ -768,7 +766,8 @@ void TfmMain::PopupMenuYoyakuRirekiFill() {
     for (const qsizetype position : booked) {
         const QByteArray line = Honjitu->YoyakuList.at(position);
         rirekiCellLines_.append(line);
-        const QString entry = records::sjis::toUnicode(recordLists_.yoyakuIndex().tableEntry(position));
+        const QString entry =
+            records::sjis::toUnicode(recordLists_.yoyakuIndex().tableEntry(position));
         QAction* action = PopupMenuYoyakuRirekiList->addAction(
             QString(entry).replace(QLatin1Char('&'), QStringLiteral("&&")));
         connect(action, &QAction::triggered, this, [this, line] {

@@ -561,13 +561,8 @@ void TfmCutYoyaku::Button1Click() {
 }
 
 void TfmCutYoyaku::btnDeletePageClick() {
-    const auto answer =
-        widgets::showMessage(this, QMessageBox::Question, DeleteTitle,
-                             QStringLiteral("１つのお客様データを削除します。\nよろしいですか？"),
-                             QMessageBox::Yes | QMessageBox::No);
-    if (answer != QMessageBox::Yes) {
-        widgets::showMessage(this, QMessageBox::Warning, DeleteTitle,
-                             QStringLiteral("１つの予約データの削除取り消しました。"));
+    if (!widgets::confirmDeletion(this, DeleteTitle,
+                                  QStringLiteral("１つの予約データの削除取り消しました。"))) {
         return;
     }
     DeleteZenyoyakuLine(PageList.at(PageIndex));
@@ -594,28 +589,26 @@ bool TfmCutYoyaku::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
-void TfmCutYoyaku::edtFuriganaKeyDown(int key) {
+void TfmCutYoyaku::searchOnEnter(int key, const QLineEdit& edit) {
     if (reservation::isEnterKey(key)) {
-        UserSearch(edtFurigana->text());
+        UserSearch(edit.text());
     }
+}
+
+void TfmCutYoyaku::edtFuriganaKeyDown(int key) {
+    searchOnEnter(key, *edtFurigana);
 }
 
 void TfmCutYoyaku::edtShimeiKeyDown(int key) {
-    if (reservation::isEnterKey(key)) {
-        UserSearch(edtShimei->text());
-    }
+    searchOnEnter(key, *edtShimei);
 }
 
 void TfmCutYoyaku::edtTelephoneNoKeyDown(int key) {
-    if (reservation::isEnterKey(key)) {
-        UserSearch(edtTelephoneNo->text());
-    }
+    searchOnEnter(key, *edtTelephoneNo);
 }
 
 void TfmCutYoyaku::edtPetNameKeyDown(int key) {
-    if (reservation::isEnterKey(key)) {
-        UserSearch(edtPetName->text());
-    }
+    searchOnEnter(key, *edtPetName);
 }
 
 void TfmCutYoyaku::UserSearch(const QString& text) {

@@ -85,6 +85,7 @@ private:
     void btnNextPageClick();
     void btnDeletePageClick();
 
+    void searchOnEnter(int key, const QLineEdit& edit);
     // On Enter each searches the customers for its own edit's text; the key goes on as usual.
     void edtFuriganaKeyDown(int key);
     void edtShimeiKeyDown(int key);

@@ -47,7 +47,6 @@ const QByteArrayList& otherReservations() {
                                       reservationLine("2026", "12", "11", "15", "高橋", "クロ")};
     return lines;
 }
-constexpr int MessageWaitMs = 1500;
 
 class FukugenTest : public MainWindowTest {
 protected:
@@ -134,15 +133,16 @@ std::shared_ptr<ModalVisit> throughTheRestoreWindow(TfmMain& window,
                                                     QMessageBox::StandardButton answer) {
     auto confirmation = std::make_shared<ModalVisit>();
     auto shown = onNextModal([&](QWidget* dialog) {
-        confirmation = answerNextMessage(answer, MessageWaitMs);
+        confirmation = answerNextMessage(answer);
         drive(*static_cast<TfmFukugen*>(dialog));
     });
     window.actFukugen->trigger();
     EXPECT_TRUE(shown->appeared);
     EXPECT_EQ(shown->objectName, QStringLiteral("fmFukugen"));
     EXPECT_FALSE(shown->closedByWatchdog);
-    EXPECT_TRUE(QTest::qWaitFor(
-        [&] { return confirmation->appeared || confirmation->closedByWatchdog; }, 5000));
+    if (!confirmation->appeared) {
+        forgetMessages();  // the unused answer must not answer a later box
+    }
     return confirmation;
 }
 
@@ -252,8 +252,9 @@ TEST_F(FukugenTest, AReadOnlyFolderIsSaidOnceAndTheFilesStayAsTheyWere) {
     QTemporaryDir elsewhere;
     auto window = std::make_unique<TfmMain>(
         MainWindowOptions{folder.path(), elsewhere.filePath("trimbook.ini"), {}, true});
-    auto warning = answerNextMessage(QMessageBox::Ok, 5000);
+    auto warning = answerNextMessage(QMessageBox::Ok);
     window->show();
+    // The report comes from the backup's thread; it is waited for, not timed.
     ASSERT_TRUE(QTest::qWaitFor([&] { return warning->appeared; }, 5000));
     EXPECT_EQ(warning->icon, QMessageBox::Warning);
     EXPECT_TRUE(warning->text.contains(QDir::toNativeSeparators(backup::backupRoot(folder.path()))))
@@ -267,11 +268,10 @@ TEST_F(FukugenTest, AReadOnlyFolderIsSaidOnceAndTheFilesStayAsTheyWere) {
     registerCustomer(*window);
     const QByteArray written = readBytes(userFile());
     const auto again = TestMount::readOnly(folder.path());
-    auto second = answerNextMessage(QMessageBox::Ok, MessageWaitMs);
+    NoMessageWatch second;
     window->close();
-    EXPECT_TRUE(
-        QTest::qWaitFor([&] { return second->appeared || second->closedByWatchdog; }, 5000));
-    EXPECT_FALSE(second->appeared) << second->text.toStdString();
+    QCoreApplication::processEvents();  // a report posted from the closing backup
+    EXPECT_FALSE(second.sawMessage()) << second.firstSeen().toStdString();
     EXPECT_EQ(readBytes(userFile()), written);
     EXPECT_EQ(readBytes(yoyakuFile()), fileOf(reservations()));
     EXPECT_FALSE(QFileInfo::exists(backup::backupRoot(folder.path())));
@@ -291,7 +291,7 @@ TEST_F(FukugenTest, AFullDiskIsSaidAndLeavesNoBackupAndTheFilesAsTheyWere) {
     writeBytes(recordFilePath(small, UserFileName), fileOf(users()));
     writeBytes(recordFilePath(small, YoyakuFileName), fileOf(many));
     auto window = std::make_unique<TfmMain>(MainWindowOptions{small, iniFile(), {}, true});
-    auto warning = answerNextMessage(QMessageBox::Ok, 5000);
+    auto warning = answerNextMessage(QMessageBox::Ok);
     window->show();
     ASSERT_TRUE(QTest::qWaitFor([&] { return warning->appeared; }, 5000));
     EXPECT_TRUE(warning->text.contains(QDir::toNativeSeparators(backup::backupRoot(small))))

@@ -15,14 +15,6 @@ using namespace testing_support;
 
 namespace {
 
-QByteArray fileOf(const QByteArrayList& lines) {
-    QByteArray bytes;
-    for (const QByteArray& line : lines) {
-        bytes += line + "\r\n";
-    }
-    return bytes;
-}
-
 class KokyakuTouroku : public ::testing::Test {
 protected:
     QString path() const { return dir_.filePath(UserFileName); }

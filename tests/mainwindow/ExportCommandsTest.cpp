@@ -44,7 +44,7 @@ protected:
         ASSERT_TRUE(out.isValid());
         chooser.install();
         writeUsers(
-            {customerLine("ポチ", "犬", "佐藤 一郎", "さとう", "東京都", "", "03-1", "090-1"),
+            {customerLine("ポチ", "犬", "佐藤　一郎", "さとう", "東京都", "", "03-1", "090-1"),
              customerLine("タマ", "猫", "鈴木", "すずき")});
         writeReservations({reservationLine("2026", "12", "09", "10", "佐藤", "ポチ"),
                            reservationLine("2026", "12", "07", "15", "鈴木", "タマ"),
@@ -93,10 +93,9 @@ TEST_F(ExportCommandsTest, FileMenuOffersTheCommandsAfterCloseWithKeysOfTheirOwn
         EXPECT_FALSE(keys.contains(action->text().at(amp + 1))) << action->text().toStdString();
         keys.insert(action->text().at(amp + 1));
     }
-    EXPECT_EQ(entries,
-              (QStringList{"actClose", "-", "actPrintWeek", "actPrintDay", "actPdfWeek",
-                           "actPdfDay", "-", "actExportCustomers", "actExportReservations", "-",
-                           "actFukugen"}));
+    EXPECT_EQ(entries, (QStringList{"actClose", "-", "actPrintWeek", "actPrintDay", "actPdfWeek",
+                                    "actPdfDay", "-", "actExportCustomers", "actExportReservations",
+                                    "-", "actFukugen"}));
     EXPECT_EQ(window->actPrintWeek->text(), "週の予約表を印刷...(&P)");
     EXPECT_EQ(window->actExportReservations->toolTip(), "予約をCSVに書き出す");
     for (QAction* action : window->findChild<QToolBar*>("ActionToolBar1")->actions()) {

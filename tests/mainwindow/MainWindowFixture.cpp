@@ -6,6 +6,7 @@
 #include "records/CustomerRecord.h"
 #include "records/ReservationRecord.h"
 #include "tests/support/Files.h"
+#include "tests/support/FixedClock.h"
 
 #include <QFileInfo>
 #include <QListView>
@@ -17,40 +18,28 @@ namespace testing_support {
 QByteArray reservationLine(const char* nen, const char* tuki, const char* niti, const char* jikan,
                            const char* shimei, const char* petName) {
     using namespace records::reservation_record;
-    QByteArrayList values(FieldCount);
-    values[YoyakuNen] = nen;
-    values[YoyakuTuki] = tuki;
-    values[YoyakuNiti] = niti;
-    values[YoyakuJikan] = jikan;
-    values[YoyakuHun] = "00";
-    values[Shimei] = sjisOf(shimei);
-    values[PetName] = sjisOf(petName);
-    values[Shu] = sjisOf("犬");
-    return buildLine(values);
+    return recordLine(FieldCount, {{YoyakuNen, nen},
+                                   {YoyakuTuki, tuki},
+                                   {YoyakuNiti, niti},
+                                   {YoyakuJikan, jikan},
+                                   {YoyakuHun, "00"},
+                                   {Shimei, shimei},
+                                   {PetName, petName},
+                                   {Shu, "犬"}});
 }
 
 QByteArray customerLine(const char* petName, const char* shu, const char* shimei,
                         const char* furigana, const char* jyusho, const char* tuzuki,
                         const char* telephone, const char* mobil) {
     using namespace records::customer_record;
-    QByteArrayList values(FieldCount);
-    values[PetName] = sjisOf(petName);
-    values[Shu] = sjisOf(shu);
-    values[Shimei] = sjisOf(shimei);
-    values[Furigana] = sjisOf(furigana);
-    values[Jyusho] = sjisOf(jyusho);
-    values[JyushoTuzuki] = sjisOf(tuzuki);
-    values[TelephoneNo] = sjisOf(telephone);
-    values[MobilPhoneNo] = sjisOf(mobil);
-    return buildLine(values);
-}
-
-QByteArray fileOf(const QByteArrayList& lines) {
-    QByteArray bytes;
-    for (const QByteArray& line : lines) {
-        bytes += line + "\r\n";
-    }
-    return bytes;
+    return recordLine(FieldCount, {{PetName, petName},
+                                   {Shu, shu},
+                                   {Shimei, shimei},
+                                   {Furigana, furigana},
+                                   {Jyusho, jyusho},
+                                   {JyushoTuzuki, tuzuki},
+                                   {TelephoneNo, telephone},
+                                   {MobilPhoneNo, mobil}});
 }
 
 void doubleClickCustomer(mainwindow::TUserListView& list, int index) {
@@ -61,10 +50,6 @@ void doubleClickCustomer(mainwindow::TUserListView& list, int index) {
     const QPoint centre = view->visualRect(item).center();
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, centre);
     QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, centre);
-}
-
-QByteArray bytesOf(const QString& path) {
-    return QFileInfo(path).isFile() ? readBytes(path) : QByteArray("(no file)");
 }
 
 namespace {
@@ -120,7 +105,7 @@ void MainWindowTest::TearDown() {
 }
 
 void MainWindowTest::setNow(const QDateTime& now) {
-    records::clock_source::set([now] { return now; });
+    standClockAt(now);
 }
 
 QString MainWindowTest::userFile() const {

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "mainwindow/uMain.h"
+#include "tests/support/Files.h"
+#include "tests/support/RecordLines.h"
 
 #include <gtest/gtest.h>
 #include <QDateTime>
@@ -19,13 +21,9 @@ QByteArray reservationLine(const char* nen, const char* tuki, const char* niti, 
 QByteArray customerLine(const char* petName, const char* shu, const char* shimei,
                         const char* furigana, const char* jyusho = "", const char* tuzuki = "",
                         const char* telephone = "", const char* mobil = "");
-QByteArray fileOf(const QByteArrayList& lines);
 
 // Clicks the customer at `index` of the list page, scrolled into view, and double-clicks it.
 void doubleClickCustomer(mainwindow::TUserListView& list, int index);
-
-// The file's bytes, or "(no file)".
-QByteArray bytesOf(const QString& path);
 
 // What the program holds and shows, and what the files hold: what a failed write must leave as
 // it was, and what a fresh start on the same files shows.

@@ -2,6 +2,7 @@
 #include "records/Clock.h"
 #include "records/uLib.h"
 #include "tests/support/Files.h"
+#include "tests/support/FixedClock.h"
 #include "tests/support/Mounts.h"
 
 #include <gtest/gtest.h>
@@ -14,6 +15,7 @@
 
 using namespace records::backup;
 using testing_support::readBytes;
+using testing_support::standClockAt;
 using testing_support::TestMount;
 using testing_support::writeBytes;
 
@@ -32,9 +34,7 @@ protected:
     }
     void TearDown() override { records::clock_source::set({}); }
 
-    void setNow(const QDateTime& now) {
-        records::clock_source::set([now] { return now; });
-    }
+    void setNow(const QDateTime& now) { standClockAt(now); }
     QString appDir() const { return dir_.path(); }
     QString customers() const { return recordFilePath(appDir(), UserFileName); }
     QString reservations() const { return recordFilePath(appDir(), YoyakuFileName); }

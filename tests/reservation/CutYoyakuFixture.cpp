@@ -5,6 +5,7 @@
 #include "records/ReservationRecord.h"
 #include "reservation/CutYoyakuCommand.h"
 #include "tests/support/Files.h"
+#include "tests/support/FixedClock.h"
 
 namespace testing_support {
 
@@ -15,34 +16,17 @@ QDateTime testNow() {
 QByteArray reservationLine(const char* day, const char* hour, const char* shimei,
                            const char* petName,
                            const std::vector<std::pair<int, const char*>>& overrides) {
-    namespace reservation_record = records::reservation_record;
-    QByteArrayList fields(reservation_record::FieldCount, records::EmptyMark);
-    fields[reservation_record::YoyakuNen] = "2026";
-    fields[reservation_record::YoyakuTuki] = "12";
-    fields[reservation_record::YoyakuNiti] = day;
-    fields[reservation_record::YoyakuJikan] = hour;
-    fields[reservation_record::YoyakuHun] = "00";
-    fields[reservation_record::Shimei] = sjisOf(shimei);
-    fields[reservation_record::PetName] = sjisOf(petName);
-    fields[reservation_record::Shu] = sjisOf("犬");
-    fields[reservation_record::Shamp] = sjisOf("レギュラー");
-    fields[reservation_record::Style] = sjisOf("バリカン");
-    for (const auto& [position, text] : overrides) {
-        fields[position] = sjisOf(text);
-    }
-    return fields.join('\t');
-}
-
-QByteArray fileOf(const QByteArrayList& lines) {
-    QByteArray bytes;
-    for (const QByteArray& line : lines) {
-        bytes += line + "\r\n";
-    }
-    return bytes;
+    using namespace records::reservation_record;
+    FieldTexts texts = {{YoyakuNen, "2026"}, {YoyakuTuki, "12"}, {YoyakuNiti, day},
+                        {YoyakuJikan, hour}, {YoyakuHun, "00"},  {Shimei, shimei},
+                        {PetName, petName},  {Shu, "犬"},        {Shamp, "レギュラー"},
+                        {Style, "バリカン"}};
+    texts.insert(texts.end(), overrides.begin(), overrides.end());
+    return recordLine(FieldCount, texts);
 }
 
 void CutYoyakuTest::SetUp() {
-    records::clock_source::set(testNow);
+    standClockAt(testNow());
     WeekNow(honjitu);
     path = folder.filePath(YoyakuFileName);
     givenReservations({});

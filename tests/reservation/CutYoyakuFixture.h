@@ -4,6 +4,7 @@
 #include "reservation/uCutYoyaku.h"
 #include "tests/support/DialogFields.h"
 #include "tests/support/ModalDriver.h"
+#include "tests/support/RecordLines.h"
 
 #include <gtest/gtest.h>
 #include <QPoint>
@@ -43,7 +44,5 @@ protected:
     THonjitu honjitu;
     records::RecordLists lists{honjitu, folder.path()};
 };
-
-QByteArray fileOf(const QByteArrayList& lines);
 
 }  // namespace testing_support

@@ -151,12 +151,9 @@ TEST_P(DeletePage, AsksAndReportsThenRewritesTheFile) {
     QString shownDuringFollowUp;
     run(TuesdayAtNine, [&](TfmCutYoyaku& dialog) {
         click(dialog, "btnNextPage");
-        question = onNextModal([&](QWidget* questionBox) {
-            followUp = onNextModal([&](QWidget* box) {
-                shownDuringFollowUp = dialog.isVisible() ? dialog.windowTitle() : QString();
-                pressMessageButton(box, QMessageBox::Ok);
-            });
-            pressMessageButton(questionBox, GetParam().answer);
+        question = answerNextMessage(GetParam().answer);
+        followUp = answerNextMessage(QMessageBox::Ok, [&] {
+            shownDuringFollowUp = dialog.isVisible() ? dialog.windowTitle() : QString();
         });
         click(dialog, "btnDeletePage");
         if (dialog.isVisible()) {
@@ -186,10 +183,7 @@ INSTANTIATE_TEST_SUITE_P(YesOrNo, DeletePage,
 TEST_F(CutYoyakuTest, DeletingOneOfTwoIdenticalLinesKeepsTheOther) {
     givenReservations({First, OtherSlot, First});
     run(TuesdayAtNine, [&](TfmCutYoyaku& dialog) {
-        onNextModal([](QWidget* question) {
-            answerNextMessage(QMessageBox::Ok);
-            pressMessageButton(question, QMessageBox::Yes);
-        });
+        answerMessages({QMessageBox::Yes, QMessageBox::Ok});
         click(dialog, "btnNextPage");  // page 2 holds the same text as page 1
         click(dialog, "btnDeletePage");
     });

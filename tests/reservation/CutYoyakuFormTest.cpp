@@ -5,6 +5,7 @@
 #include "records/RecordFormat.h"
 #include "records/ReservationRecord.h"
 #include "tests/support/Files.h"
+#include "tests/support/FixedClock.h"
 #include "tests/support/Typing.h"
 
 #include <QApplication>
@@ -78,7 +79,7 @@ void PrintTo(const SlotCase& slot, std::ostream* out) {
 class SlotChoice : public CutYoyakuTest, public ::testing::WithParamInterface<SlotCase> {};
 
 TEST_P(SlotChoice, ComesFromTheTableCellOrFromTheClockAndOpensEmpty) {
-    records::clock_source::set([] { return QDateTime(testNow().date(), GetParam().clockTime); });
+    standClockAt(QDateTime(testNow().date(), GetParam().clockTime));
     const QByteArray elsewhere = reservationLine("08", "10", "山田", "ポチ");
     givenReservations({elsewhere});
     QStringList shown, years, hours, checked;

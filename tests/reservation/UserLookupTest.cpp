@@ -15,19 +15,11 @@
 namespace testing_support {
 namespace {
 
-QByteArray customerLine(const QStringList& values) {
-    QByteArrayList fields;
-    for (const QString& value : values) {
-        fields.append(records::sjis::fromUnicode(value).value());
-    }
-    return records::customer_record::buildLine(fields);
-}
-
 // Pet, kind, breed, reading, name, postal code, address, address 2, telephone, mobile. Built on
-// first use: the sanitizer's constants are not ready while globals are being initialised.
+// first use, not while globals are being initialised.
 QByteArray yamada() {
     return customerLine(
-        {"ポチ", "犬", "柴", "やまだ", "山田 太郎", "", "東京都", "", "03-1111", "090-1111"});
+        {"ポチ", "犬", "柴", "やまだ", "山田　太郎", "", "東京都", "", "03-1111", "090-1111"});
 }
 QByteArray sato() {
     return customerLine({"タマ", "猫", "", "さとう", "佐藤", "", "やまだ町1", "", "03-2222", ""});

@@ -3,6 +3,7 @@
 #include "records/Sjis.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <stdexcept>
 
 namespace testing_support {
@@ -13,6 +14,10 @@ QByteArray readBytes(const QString& path) {
         throw std::runtime_error("cannot read " + path.toStdString());
     }
     return file.readAll();
+}
+
+QByteArray bytesOf(const QString& path) {
+    return QFileInfo(path).isFile() ? readBytes(path) : QByteArray("(no file)");
 }
 
 void writeBytes(const QString& path, const QByteArray& bytes) {

@@ -1,7 +1,17 @@
 #include <gtest/gtest.h>
 #include <QApplication>
 
+#include "tests/support/ModalDriver.h"
 #include "widgets/Appearance.h"
+
+namespace {
+
+// Answers a test preset but never used must not answer a box of the next test.
+class ForgetMessagesAfterEachTest : public ::testing::EmptyTestEventListener {
+    void OnTestEnd(const ::testing::TestInfo&) override { testing_support::forgetMessages(); }
+};
+
+}  // namespace
 
 int main(int argc, char* argv[]) {
     qputenv("QT_QPA_PLATFORM",
@@ -9,5 +19,6 @@ int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     widgets::installFontSubstitutes();
     ::testing::InitGoogleTest(&argc, argv);
+    ::testing::UnitTest::GetInstance()->listeners().Append(new ForgetMessagesAfterEachTest);
     return RUN_ALL_TESTS();
 }

@@ -1,16 +1,18 @@
 #include "tests/support/ModalDriver.h"
 
+#include "widgets/MessageBox.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
 #include <QPointer>
 #include <QTimer>
 #include <QtTest>
+#include <algorithm>
+#include <deque>
 
 namespace testing_support {
 namespace {
-
-constexpr int PollMs = 10;
 
 void closeModal(QWidget* widget) {
     if (auto* dialog = qobject_cast<QDialog*>(widget)) {
@@ -32,55 +34,106 @@ void record(ModalVisit& visit, QWidget* widget) {
     }
 }
 
-void watchUntilClosed(QPointer<QWidget> widget, std::shared_ptr<ModalVisit> visit, int leftMs) {
-    if (widget.isNull() || !widget->isVisible()) {
-        return;
-    }
-    if (leftMs <= 0) {
-        visit->closedByWatchdog = true;
-        closeModal(widget);
-        return;
-    }
-    QTimer::singleShot(PollMs, [=] { watchUntilClosed(widget, visit, leftMs - PollMs); });
-}
+// The window met by one watcher, shared with its watchdog.
+using MetWindow = std::shared_ptr<QPointer<QWidget>>;
 
-void poll(QPointer<QWidget> before, std::function<void(QWidget*)> drive,
-          std::shared_ptr<ModalVisit> visit, int timeoutMs, int waitedMs) {
-    QWidget* modal = QApplication::activeModalWidget();
-    if (modal != nullptr && modal != before.data() && modal->isVisible()) {
-        record(*visit, modal);
-        QPointer<QWidget> guarded(modal);
-        drive(modal);
-        watchUntilClosed(guarded, visit, timeoutMs);
-        return;
+// Meets the next window that opens modal, once its own event loop runs, and drives it.
+class ModalWatcher : public QObject {
+public:
+    ModalWatcher(std::function<void(QWidget*)> drive, std::shared_ptr<ModalVisit> visit,
+                 MetWindow met)
+        : drive_(std::move(drive)), visit_(std::move(visit)), met_(std::move(met)) {
+        qApp->installEventFilter(this);
     }
-    if (waitedMs >= timeoutMs) {
-        visit->closedByWatchdog = true;
-        if (QWidget* stuck = QApplication::activeModalWidget()) {
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (event->type() == QEvent::Show && widget != nullptr && widget->isWindow() &&
+            widget->windowModality() != Qt::NonModal) {
+            qApp->removeEventFilter(this);
+            QPointer<QWidget> shown(widget);
+            // Queued: exec() has to enter its loop before the window can be closed.
+            QTimer::singleShot(0, this, [this, shown] { meet(shown); });
+        }
+        return false;
+    }
+
+private:
+    void meet(const QPointer<QWidget>& shown) {
+        if (!shown.isNull() && shown->isVisible()) {
+            *met_ = shown;
+            record(*visit_, shown);
+            drive_(shown);
+        }
+        deleteLater();
+    }
+
+    std::function<void(QWidget*)> drive_;
+    std::shared_ptr<ModalVisit> visit_;
+    MetWindow met_;
+};
+
+// Closes the met window when it is still open, or whatever is modal when none was met, so
+// that a failing test cannot hang the suite; a window closed unmet is recorded as well.
+void armWatchdog(std::shared_ptr<ModalVisit> visit, QPointer<ModalWatcher> watcher, MetWindow met,
+                 int timeoutMs) {
+    QTimer::singleShot(timeoutMs, [visit, watcher, met] {
+        if (!watcher.isNull()) {
+            qApp->removeEventFilter(watcher);
+            delete watcher.data();
+        }
+        QWidget* stuck = visit->appeared ? met->data() : QApplication::activeModalWidget();
+        if (!visit->appeared) {
+            visit->closedByWatchdog = true;
+            if (stuck != nullptr) {
+                record(*visit, stuck);
+            }
+        }
+        if (stuck != nullptr && stuck->isVisible()) {
+            visit->closedByWatchdog = true;
             closeModal(stuck);
         }
-        return;
-    }
-    QTimer::singleShot(PollMs, [=] { poll(before, drive, visit, timeoutMs, waitedMs + PollMs); });
+    });
 }
 
-void armAnswers(const ModalVisits& visits, const QList<QMessageBox::StandardButton>& buttons,
-                int at) {
-    if (at >= buttons.size()) {
+// Visits waiting for the boxes the preset answers are for, in the same order.
+struct AwaitedMessage {
+    std::shared_ptr<ModalVisit> visit;
+    std::function<void()> whileShown;
+};
+
+std::deque<AwaitedMessage>& awaitedMessages() {
+    static std::deque<AwaitedMessage> awaited;
+    return awaited;
+}
+
+void recordMessage(const widgets::ShownMessage& shown) {
+    auto& awaited = awaitedMessages();
+    if (awaited.empty()) {
         return;
     }
-    (*visits)[at] = onNextModal([visits, buttons, at](QWidget* box) {
-        armAnswers(visits, buttons, at + 1);
-        pressMessageButton(box, buttons[at]);
-    });
+    const AwaitedMessage next = awaited.front();
+    awaited.pop_front();
+    ModalVisit& visit = *next.visit;
+    visit.appeared = true;
+    visit.className = QStringLiteral("QMessageBox");
+    visit.objectName = QStringLiteral("MessageBox");
+    visit.title = shown.title;
+    visit.text = shown.text;
+    visit.icon = shown.icon;
+    visit.buttons = shown.buttons;
+    if (next.whileShown) {
+        next.whileShown();
+    }
 }
 
 }  // namespace
 
 std::shared_ptr<ModalVisit> onNextModal(std::function<void(QWidget*)> drive, int timeoutMs) {
     auto visit = std::make_shared<ModalVisit>();
-    QPointer<QWidget> before(QApplication::activeModalWidget());
-    QTimer::singleShot(0, [=] { poll(before, drive, visit, timeoutMs, 0); });
+    auto met = std::make_shared<QPointer<QWidget>>();
+    QPointer<ModalWatcher> watcher(new ModalWatcher(std::move(drive), visit, met));
+    armWatchdog(visit, watcher, met, timeoutMs);
     return visit;
 }
 
@@ -97,15 +150,63 @@ void pressMessageButton(QWidget* messageBox, QMessageBox::StandardButton button)
     }
 }
 
+std::shared_ptr<ModalVisit> answerNextMessage(QMessageBox::StandardButton button,
+                                              std::function<void()> whileShown) {
+    auto visit = std::make_shared<ModalVisit>();
+    widgets::messageHook::setListener(recordMessage);
+    awaitedMessages().push_back({visit, std::move(whileShown)});
+    widgets::messageHook::presetAnswers({button});
+    return visit;
+}
+
 std::shared_ptr<ModalVisit> answerNextMessage(QMessageBox::StandardButton button, int timeoutMs) {
-    return onNextModal([button](QWidget* widget) { pressMessageButton(widget, button); },
-                       timeoutMs);
+    auto visit = answerNextMessage(button);
+    QTimer::singleShot(timeoutMs, [visit] {
+        auto& awaited = awaitedMessages();
+        const auto waiting =
+            std::find_if(awaited.begin(), awaited.end(),
+                         [&](const AwaitedMessage& a) { return a.visit == visit; });
+        if (waiting == awaited.end()) {
+            return;
+        }
+        widgets::messageHook::withdrawAnswer(static_cast<int>(waiting - awaited.begin()));
+        awaited.erase(waiting);
+        visit->closedByWatchdog = true;
+    });
+    return visit;
 }
 
 ModalVisits answerMessages(const QList<QMessageBox::StandardButton>& buttons) {
-    auto visits = std::make_shared<std::vector<std::shared_ptr<ModalVisit>>>(buttons.size());
-    armAnswers(visits, buttons, 0);
+    auto visits = std::make_shared<std::vector<std::shared_ptr<ModalVisit>>>();
+    for (QMessageBox::StandardButton button : buttons) {
+        visits->push_back(answerNextMessage(button));
+    }
     return visits;
+}
+
+NoMessageWatch::NoMessageWatch() : shownBefore_(widgets::messageHook::shownMessages().size()) {
+    answerNextMessage(QMessageBox::NoButton);
+}
+
+NoMessageWatch::~NoMessageWatch() {
+    forgetMessages();
+}
+
+bool NoMessageWatch::sawMessage() const {
+    return widgets::messageHook::shownMessages().size() > shownBefore_;
+}
+
+QString NoMessageWatch::firstSeen() const {
+    if (!sawMessage()) {
+        return {};
+    }
+    const widgets::ShownMessage& shown = widgets::messageHook::shownMessages().at(shownBefore_);
+    return shown.title + QStringLiteral(": ") + shown.text;
+}
+
+void forgetMessages() {
+    widgets::messageHook::reset();
+    awaitedMessages().clear();
 }
 
 }  // namespace testing_support

@@ -23,20 +23,44 @@ struct ModalVisit {
     QMessageBox::StandardButtons buttons;
 };
 
-// Waits (polling from the event loop) until a new modal widget becomes the active modal
-// widget, records it, and runs `drive` on it. When the widget is still open `timeoutMs` after
-// it appeared, or none appears in that time, the watchdog closes whatever is modal so a
-// failing test cannot hang the suite.
+// Meets the next window shown modal as soon as its event loop runs, records it and runs
+// `drive` on it. When it is still open `timeoutMs` after this call, or none was met by then,
+// the watchdog closes it (or whatever is modal) so a failing test cannot hang the suite.
 std::shared_ptr<ModalVisit> onNextModal(std::function<void(QWidget*)> drive, int timeoutMs = 5000);
 
-// Answers the next message box by pressing `button`.
-std::shared_ptr<ModalVisit> answerNextMessage(QMessageBox::StandardButton button,
-                                              int timeoutMs = 5000);
+// Message boxes go through the program's message hook: answers are preset and each box is
+// recorded as it comes, without a modal event loop, so nothing here waits or polls.
 
-// Answers the message boxes that follow one another by pressing `buttons` in order; one visit
-// per message.
+// Answers the next message box with `button`; `whileShown` runs where the box would be open.
+std::shared_ptr<ModalVisit> answerNextMessage(QMessageBox::StandardButton button,
+                                              std::function<void()> whileShown = {});
+// The same, for a box that may not come: when none has come `timeoutMs` from now, the answer is
+// taken back and the visit marked closedByWatchdog.
+std::shared_ptr<ModalVisit> answerNextMessage(QMessageBox::StandardButton button, int timeoutMs);
+
+// Answers the message boxes that follow one another with `buttons` in order; one visit per
+// message.
 using ModalVisits = std::shared_ptr<std::vector<std::shared_ptr<ModalVisit>>>;
 ModalVisits answerMessages(const QList<QMessageBox::StandardButton>& buttons);
+
+// Proves that no message box is shown while it lives: a box that is shown after all is
+// recorded and answered with no button instead of blocking the test.
+class NoMessageWatch {
+public:
+    NoMessageWatch();
+    ~NoMessageWatch();
+    NoMessageWatch(const NoMessageWatch&) = delete;
+    NoMessageWatch& operator=(const NoMessageWatch&) = delete;
+    bool sawMessage() const;
+    // The first unexpected box's title and text, for a failure message.
+    QString firstSeen() const;
+
+private:
+    qsizetype shownBefore_;
+};
+
+// Forgets preset answers and recorded boxes, so one test's leftovers cannot answer the next.
+void forgetMessages();
 
 // Presses `button` of a message box that is open now.
 void pressMessageButton(QWidget* messageBox, QMessageBox::StandardButton button);

@@ -17,7 +17,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <functional>
 #include <map>
 #include <mutex>

@@ -11,10 +11,6 @@ const QByteArray FullWidthSpace = QByteArrayLiteral("\x81\x40");  // "　"
 const QByteArray FullWidthQuote = QByteArrayLiteral("\x81\x68");  // "”"
 const QByteArray FullWidthComma = QByteArrayLiteral("\x81\x43");  // "，"
 
-constexpr bool isSeparatorByte(unsigned char byte) {
-    return byte >= 0x01 && byte <= 0x20;
-}
-
 QByteArray substituteUnsafeCharacters(const QByteArray& text) {
     QByteArray result = records::sjis::replaceAll(text, " ", FullWidthSpace);
     result = records::sjis::replaceAll(result, "\"", FullWidthQuote);
@@ -30,7 +26,8 @@ QByteArray replaceBrokenCharacters(const QByteArray& text) {
     const qsizetype size = text.size();
     for (qsizetype pos = 0; pos < size;) {
         const qsizetype length = records::sjis::charLength(text, pos);
-        bool broken = length == 1 && records::sjis::isLeadByte(static_cast<unsigned char>(text.at(pos)));
+        bool broken =
+            length == 1 && records::sjis::isLeadByte(static_cast<unsigned char>(text.at(pos)));
         for (qsizetype i = pos; i < pos + length; ++i) {
             broken = broken || static_cast<unsigned char>(text.at(i)) < 0x20;
         }

@@ -16,6 +16,11 @@ namespace records {
 inline const QByteArray EmptyMark = QByteArrayLiteral("\xF9\xD3");
 inline constexpr char FieldSeparator = '\t';
 
+// The bytes that part fields when a line is cut (see splitFields).
+constexpr bool isSeparatorByte(unsigned char byte) {
+    return byte >= 0x01 && byte <= 0x20;
+}
+
 // Half-width space, double quote and comma become their full-width forms; any character that
 // still holds a control byte, and a lead byte left alone at the end, becomes a full-width space
 // so that no field can break its line or swallow the TAB after it; an empty result becomes the

@@ -65,6 +65,7 @@ bool RecordLists::YoyakuFileLoad(std::optional<ReservationsReadAhead> readAhead)
     if (readAhead) {
         // The read-ahead is handed out only while the file is the one it read.
         yoyakuKnown_ = FileIdentity::of(yoyakuFilePath());
+        contentsRead_.append(std::move(readAhead->content));
         honjitu_.YoyakuList = std::move(readAhead->lines);
         yoyakuTail_ = std::move(readAhead->unreadTail);
         yoyakuIndex_ = std::move(readAhead->index);
@@ -77,9 +78,10 @@ bool RecordLists::YoyakuFileLoad(std::optional<ReservationsReadAhead> readAhead)
     }
     // Taken before the read: a change made while it reads makes the next write read again.
     const std::optional<FileIdentity> identity = FileIdentity::of(yoyakuFilePath());
-    RecordFileRead read =
-        readReservationFile(readRecordFile(yoyakuFilePath()),
-                            [this](const QByteArray& line) { yoyakuIndex_.append(line); });
+    RecordFileRead read = readReservationFile(
+        readRecordFile(yoyakuFilePath()),
+        [this](const QByteArray& line) { yoyakuIndex_.append(line); }, LineBytes::InContent);
+    contentsRead_.append(std::move(read.content));
     honjitu_.YoyakuList = std::move(read.lines);
     yoyakuTail_ = std::move(read.unreadTail);
     yoyakuIndex_.sync(honjitu_.YoyakuList);
@@ -97,7 +99,9 @@ void RecordLists::UserListLoad(const std::function<void(const QByteArray&)>& tak
     userKnown_.reset();
     const std::optional<FileIdentity> identity = FileIdentity::of(userFilePath());
     RecordFileRead read =
-        readAhead ? std::move(*readAhead) : readCustomerFile(readRecordFile(userFilePath()));
+        readAhead ? std::move(*readAhead)
+                  : readCustomerFile(readRecordFile(userFilePath()), LineBytes::InContent);
+    contentsRead_.append(std::move(read.content));
     userKnown_ = identity;
     userTail_ = std::move(read.unreadTail);
     const QByteArrayList lines = std::move(read.lines);

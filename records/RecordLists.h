@@ -97,6 +97,9 @@ private:
     std::optional<FileIdentity> yoyakuKnown_;
     std::optional<FileIdentity> userKnown_;
     QStringList filesReloaded_;
+    // Every file content read here: the lists' lines point into them, and so may copies of those
+    // lines anywhere, so none is ever let go while the lists exist.
+    QByteArrayList contentsRead_;
 };
 
 }  // namespace records

@@ -7,10 +7,12 @@ namespace {
 
 ReservationsReadAhead indexedReservations(const QByteArray& content) {
     ReservationsReadAhead read;
-    RecordFileRead file =
-        readReservationFile(content, [&read](const QByteArray& line) { read.index.append(line); });
+    RecordFileRead file = readReservationFile(
+        content, [&read](const QByteArray& line) { read.index.append(line); },
+        LineBytes::InContent);
     read.lines = std::move(file.lines);
     read.unreadTail = std::move(file.unreadTail);
+    read.content = std::move(file.content);
     read.index.sync(read.lines);
     return read;
 }
@@ -18,7 +20,10 @@ ReservationsReadAhead indexedReservations(const QByteArray& content) {
 }  // namespace
 
 StartUpReads::StartUpReads(const QString& appDir)
-    : users(recordFilePath(appDir, UserFileName), readCustomerFile),
+    : users(recordFilePath(appDir, UserFileName),
+            [](const QByteArray& content) {
+                return readCustomerFile(content, LineBytes::InContent);
+            }),
       reservations(recordFilePath(appDir, YoyakuFileName), indexedReservations),
       worker_([this] {
           users.run();

@@ -17,6 +17,7 @@ struct ReservationsReadAhead {
     QByteArrayList lines;
     ReservationIndex index;
     QByteArray unreadTail;
+    QByteArray content;  // which the lines point into
 };
 
 // Both record files of a folder, read and split on one worker thread (the reservations indexed

@@ -75,7 +75,7 @@ std::optional<Visit> visitOf(const QByteArray& line, const QDateTime& now) {
     const QByteArrayList fields = splitFields(line);
     const std::optional<QDate> date =
         rsv::validBookedDate(fieldAt(fields, rsv::YoyakuNen), fieldAt(fields, rsv::YoyakuTuki),
-                            fieldAt(fields, rsv::YoyakuNiti), now.date());
+                             fieldAt(fields, rsv::YoyakuNiti), now.date());
     if (!date) {
         return std::nullopt;
     }
@@ -115,7 +115,49 @@ Subject subjectOfReservation(const QByteArray& reservationLine) {
             customer.at(cst::MobilPhoneNo), cst::buildLine(customer)};
 }
 
+namespace {
+
+// True when an empty-field mark stands in a field beside other bytes (or where no character
+// begins), so that removing it could join the pieces of a name.
+bool markBesideText(QByteArrayView line) {
+    for (qsizetype at = line.indexOf(EmptyMark); at >= 0; at = line.indexOf(EmptyMark, at + 1)) {
+        const qsizetype after = at + EmptyMark.size();
+        const bool aloneBefore = at == 0 || isSeparatorByte(static_cast<uchar>(line.at(at - 1)));
+        const bool aloneAfter =
+            after == line.size() || isSeparatorByte(static_cast<uchar>(line.at(after)));
+        if (!aloneBefore || !aloneAfter) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool holdsQuote(const Subject& subject) {
+    return subject.petName.contains('"') || subject.shimei.contains('"') ||
+           subject.telephoneNo.contains('"') || subject.mobilPhoneNo.contains('"');
+}
+
+// False only for a line that cannot be a visit, judged from its bytes without cutting it into
+// fields: a field equal to a compared text holds that text's bytes as they are, unless a mark
+// stands inside it or it is quoted with doubled quotes (the text then holds a quote).
+bool mayBeVisitOf(const Subject& subject, QByteArrayView line) {
+    if (holdsQuote(subject) || markBesideText(line)) {
+        return true;
+    }
+    const bool names = line.contains(subject.shimei) && line.contains(subject.petName);
+    const auto holdsNumber = [&line](const QByteArray& number) {
+        return !number.isEmpty() && line.contains(number);
+    };
+    return names || holdsNumber(subject.telephoneNo) || holdsNumber(subject.mobilPhoneNo);
+}
+
+}  // namespace
+
 bool isVisitOf(const Subject& subject, QByteArrayView reservationLine) {
+    // Most lines of a decade are someone else's: those are passed over without being cut.
+    if (!mayBeVisitOf(subject, reservationLine)) {
+        return false;
+    }
     Comparison seen{subject};
     forEachField(reservationLine, [&seen](int position, QByteArrayView field) {
         switch (position) {

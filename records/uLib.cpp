@@ -134,7 +134,9 @@ QByteArray readRecordFile(const QString& path) {
     if (info.st_size > records::LargestRecordFile) {
         throw tooLarge();
     }
-    QByteArray content = hugePageBuffer(info.st_size);
+    // One byte to spare, so that the read which finds the end needs no larger buffer: growing
+    // would copy the whole file.
+    QByteArray content = hugePageBuffer(info.st_size + 1);
     qsizetype taken = 0;
     // Whatever was added since the size was taken is read as well, up to the limit.
     for (;;) {
@@ -406,9 +408,11 @@ void replaceRecordFile(const QString& path, const QByteArray& content) {
 
 namespace {
 
-// One line of the content, with bytes of its own.
-QByteArray sharedLine(const QByteArray& content, qsizetype from, qsizetype length) {
-    return QByteArray(content.constData() + from, length);
+// One line of the content.
+QByteArray lineOf(const QByteArray& content, qsizetype from, qsizetype length, LineBytes bytes) {
+    return bytes == LineBytes::InContent
+               ? QByteArray::fromRawData(content.constData() + from, length)
+               : QByteArray(content.constData() + from, length);
 }
 
 // Where the text a reader takes ends: at the first `endMark`, or at the end of the content.
@@ -419,7 +423,7 @@ qsizetype endOfText(const QByteArray& content, char endMark) {
 
 // Hands every line of the reservation file's content before `end` to `take`, in file order.
 template <typename Take>
-void forEachReservationLine(const QByteArray& content, qsizetype end, Take take) {
+void forEachReservationLine(const QByteArray& content, qsizetype end, LineBytes bytes, Take take) {
     const char* data = content.constData();
     // The next CR and the next LF are each found with a vectorised search; a line ends at the
     // nearer one.
@@ -433,10 +437,10 @@ void forEachReservationLine(const QByteArray& content, qsizetype end, Take take)
     while (start < end) {
         const qsizetype lineEnd = std::min(nextCr, nextLf);
         if (lineEnd == end) {
-            take(sharedLine(content, start, end - start));
+            take(lineOf(content, start, end - start, bytes));
             break;
         }
-        take(sharedLine(content, start, lineEnd - start));
+        take(lineOf(content, start, lineEnd - start, bytes));
         const bool crLf = lineEnd == nextCr && nextLf == lineEnd + 1 && nextLf < end;
         start = lineEnd + (crLf ? 2 : 1);
         if (nextCr < start) {
@@ -449,9 +453,10 @@ void forEachReservationLine(const QByteArray& content, qsizetype end, Take take)
 }
 
 QByteArrayList reservationLines(const QByteArray& content, qsizetype end,
-                                const std::function<void(const QByteArray&)>& eachLine) {
+                                const std::function<void(const QByteArray&)>& eachLine,
+                                LineBytes bytes) {
     QByteArrayList lines;
-    forEachReservationLine(content, end, [&lines, &eachLine](QByteArray line) {
+    forEachReservationLine(content, end, bytes, [&lines, &eachLine](QByteArray line) {
         // Handed over while the line's bytes are still in the cache from finding its end.
         if (eachLine) {
             eachLine(line);
@@ -461,7 +466,7 @@ QByteArrayList reservationLines(const QByteArray& content, qsizetype end,
     return lines;
 }
 
-QByteArrayList customerLines(const QByteArray& content, qsizetype end) {
+QByteArrayList customerLines(const QByteArray& content, qsizetype end, LineBytes bytes) {
     QByteArrayList lines;
     qsizetype start = 0;
     while (start < end) {
@@ -469,12 +474,12 @@ QByteArrayList customerLines(const QByteArray& content, qsizetype end) {
         if (lineEnd < 0 || lineEnd > end) {
             lineEnd = end;
         }
-        // Most lines end in CR LF: leaving that CR out of the slice keeps the line shared.
+        // Most lines end in CR LF: leaving that CR out of the slice spares a copy in place.
         qsizetype length = lineEnd - start;
         if (length > 0 && content.at(start + length - 1) == '\r') {
             --length;
         }
-        QByteArray line = sharedLine(content, start, length);
+        QByteArray line = lineOf(content, start, length, bytes);
         if (line.contains('\r')) {
             line.replace('\r', QByteArray());
         }
@@ -488,20 +493,23 @@ QByteArrayList customerLines(const QByteArray& content, qsizetype end) {
 
 QByteArrayList splitReservationFile(const QByteArray& content,
                                     const std::function<void(const QByteArray&)>& eachLine) {
-    return reservationLines(content, endOfText(content, '\0'), eachLine);
+    return reservationLines(content, endOfText(content, '\0'), eachLine, LineBytes::Own);
 }
 
 QByteArrayList splitCustomerFile(const QByteArray& content) {
-    return customerLines(content, endOfText(content, '\x1A'));
+    return customerLines(content, endOfText(content, '\x1A'), LineBytes::Own);
 }
 
 RecordFileRead readReservationFile(const QByteArray& content,
-                                   const std::function<void(const QByteArray&)>& eachLine) {
+                                   const std::function<void(const QByteArray&)>& eachLine,
+                                   LineBytes bytes) {
     const qsizetype end = endOfText(content, '\0');
-    return {reservationLines(content, end, eachLine), content.sliced(end)};
+    return {reservationLines(content, end, eachLine, bytes), content.sliced(end),
+            bytes == LineBytes::InContent ? content : QByteArray()};
 }
 
-RecordFileRead readCustomerFile(const QByteArray& content) {
+RecordFileRead readCustomerFile(const QByteArray& content, LineBytes bytes) {
     const qsizetype end = endOfText(content, '\x1A');
-    return {customerLines(content, end), content.sliced(end)};
+    return {customerLines(content, end, bytes), content.sliced(end),
+            bytes == LineBytes::InContent ? content : QByteArray()};
 }

@@ -70,10 +70,17 @@ QByteArrayList splitCustomerFile(const QByteArray& content);
 struct RecordFileRead {
     QByteArrayList lines;
     QByteArray unreadTail;
+    // Read in place: the content the lines point into, to be kept for as long as they are.
+    QByteArray content;
 };
+// How a reader hands out the lines: each with bytes of its own, or pointing into the content.
+// In place saves copying a decade of records at start-up, which costs more than the rest of
+// the read, but the caller must then keep the content for as long as any line.
+enum class LineBytes { Own, InContent };
 RecordFileRead readReservationFile(const QByteArray& content,
-                                   const std::function<void(const QByteArray&)>& eachLine = {});
-RecordFileRead readCustomerFile(const QByteArray& content);
+                                   const std::function<void(const QByteArray&)>& eachLine = {},
+                                   LineBytes bytes = LineBytes::Own);
+RecordFileRead readCustomerFile(const QByteArray& content, LineBytes bytes = LineBytes::Own);
 
 // The whole content of a record file. Throws FileError when it cannot be opened or read.
 QByteArray readRecordFile(const QString& path);

@@ -124,6 +124,18 @@ TEST(VisitMatching, EmptyFieldMarksAreRemovedOnBothSidesBeforeComparing) {
     EXPECT_FALSE(isVisitOf(momo(), fields.join('\t')));
 }
 
+TEST(VisitMatching, QuotedFieldsCompareByTheirText) {
+    const Subject quoted = subjectOfCustomer(
+        customerOf("モモ", "山田　花子").replace(sjisOf("モモ"), "\"" + sjisOf("モ\"\"モ") + "\""));
+    EXPECT_EQ(quoted.petName, sjisOf("モ\"モ"));
+    QByteArrayList fields = records::splitFields(lineOf({}));
+    fields[rsv::PetName] = "\"" + sjisOf("モ\"\"モ") + "\"";
+    EXPECT_TRUE(isVisitOf(quoted, fields.join('\t')));
+    fields[rsv::PetName] = "\"" + sjisOf("モモ") + "\"";
+    EXPECT_TRUE(isVisitOf(momo(), fields.join('\t')));
+    EXPECT_FALSE(isVisitOf(quoted, fields.join('\t')));
+}
+
 TEST(VisitMatching, ShortLinesAndInvalidDatesBelongToNoHistory) {
     QByteArrayList fields = records::splitFields(lineOf({.telephone = "03-1111-2222"}));
     // Up to the telephone numbers, but without the pet name.

@@ -1,12 +1,20 @@
 #include "mainwindow/FormPlacement.h"
 
+#include "records/FileChecks.h"
+
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSettings>
+#include <QTemporaryFile>
 #include <QWidget>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <cstdio>
 #include <limits>
 #include <stdexcept>
 
@@ -18,6 +26,47 @@ const QString TopKey = QStringLiteral("Top");
 const QString LeftKey = QStringLiteral("Left");
 const QString WidthKey = QStringLiteral("Width");
 const QString HeightKey = QStringLiteral("Height");
+// More than any placement file holds; the rest of a larger file is not read.
+constexpr qint64 LargestIniFile = 1024 * 1024;
+
+// The placement file's bytes, nothing when there is none. Only a regular file is opened, so a
+// FIFO or a device planted under the name cannot make the program wait or eat its memory.
+QByteArray iniContent(const QString& iniPath) {
+    if (!QFileInfo::exists(iniPath)) {
+        return {};
+    }
+    QFile file;
+    file.open(records::openRegularFile(iniPath, O_RDONLY, false), QIODevice::ReadOnly,
+              QFileDevice::AutoCloseHandle);
+    return file.read(LargestIniFile);
+}
+
+[[noreturn]] void cannotSave(const QString& iniPath) {
+    throw std::runtime_error(QStringLiteral("ウィンドウの位置を保存できません: \"%1\"")
+                                 .arg(QDir::toNativeSeparators(iniPath))
+                                 .toStdString());
+}
+
+// Puts `content` into a new private scratch file; QSettings reads and writes only such copies.
+bool fillScratch(QTemporaryFile& scratch, const QByteArray& content) {
+    const bool filled = scratch.open() && scratch.resize(0) &&
+                        scratch.write(content) == content.size() && scratch.flush();
+    scratch.close();
+    return filled;
+}
+
+// The placement set in the ini file at `path`; false when QSettings could not write it.
+bool writeInto(const QString& path, const Placement& placement) {
+    QSettings settings(path, QSettings::IniFormat);
+    settings.beginGroup(Section);
+    settings.setValue(TopKey, QString::number(placement.top));
+    settings.setValue(LeftKey, QString::number(placement.left));
+    settings.setValue(WidthKey, QString::number(placement.width));
+    settings.setValue(HeightKey, QString::number(placement.height));
+    settings.endGroup();
+    settings.sync();
+    return settings.status() == QSettings::NoError;
+}
 
 int readKey(const QSettings& settings, const QString& key, int fallback) {
     const QVariant value = settings.value(key);
@@ -57,7 +106,11 @@ std::optional<int> iniInteger(const QString& text) {
 }
 
 Placement readPlacement(const QString& iniPath, const Placement& current) {
-    QSettings settings(iniPath, QSettings::IniFormat);
+    QTemporaryFile copy;
+    if (!fillScratch(copy, iniContent(iniPath))) {
+        return current;
+    }
+    QSettings settings(copy.fileName(), QSettings::IniFormat);
     settings.beginGroup(Section);
     return {readKey(settings, TopKey, current.top), readKey(settings, LeftKey, current.left),
             readKey(settings, WidthKey, current.width),
@@ -65,18 +118,17 @@ Placement readPlacement(const QString& iniPath, const Placement& current) {
 }
 
 void writePlacement(const QString& iniPath, const Placement& placement) {
-    QSettings settings(iniPath, QSettings::IniFormat);
-    settings.beginGroup(Section);
-    settings.setValue(TopKey, QString::number(placement.top));
-    settings.setValue(LeftKey, QString::number(placement.left));
-    settings.setValue(WidthKey, QString::number(placement.width));
-    settings.setValue(HeightKey, QString::number(placement.height));
-    settings.endGroup();
-    settings.sync();
-    if (settings.status() != QSettings::NoError) {
-        throw std::runtime_error(QStringLiteral("ウィンドウの位置を保存できません: \"%1\"")
-                                     .arg(QDir::toNativeSeparators(iniPath))
-                                     .toStdString());
+    // The new file is made beside the old one (owner-only) and takes the name's place: a link
+    // planted under the name is replaced, never written through. Other sections are kept; a
+    // file that is no ini text at all is not, as it would block every save.
+    QTemporaryFile scratch(iniPath + QStringLiteral(".XXXXXX"));
+    const bool written =
+        (fillScratch(scratch, iniContent(iniPath)) && writeInto(scratch.fileName(), placement)) ||
+        (fillScratch(scratch, {}) && writeInto(scratch.fileName(), placement));
+    const QByteArray from = QFile::encodeName(scratch.fileName());
+    if (!written || ::chmod(from.constData(), S_IRUSR | S_IWUSR) != 0 ||
+        std::rename(from.constData(), QFile::encodeName(iniPath).constData()) != 0) {
+        cannotSave(iniPath);
     }
 }
 

@@ -21,7 +21,7 @@ constexpr int LockPauseMs = 100;
 
 FileError notRegular(const QString& path) {
     return FileError(QStringLiteral("通常のファイルではありません: \"%1\"\n"
-                                    "名前付きパイプ、装置、フォルダーなどは記録ファイルとして使えません")
+                                    "名前付きパイプ、装置、フォルダーなどは読み書きに使えません")
                          .arg(QDir::toNativeSeparators(path)));
 }
 

@@ -24,11 +24,12 @@ void refuseUnlessRegularOrMissing(const QString& path);
 // keeps it open only when it is a regular file; throws FileError naming it otherwise.
 int openRegularFile(const QString& path, int flags, bool writing);
 
-// The advisory lock of one record folder, on the file ".trimbook.lock" there (owner-only): held
-// from the moment a write checks the file on disk to the end of the write, so that two copies
-// of the program on one folder never interleave. A folder where the lock file cannot be made (a
-// read-only one) is written unlocked, and the write then reports why it failed. Waits a few
-// seconds for another holder and then throws FileError, so nobody can stop the program for good.
+// The advisory lock of one folder, on the file ".trimbook.lock" there (owner-only). In a record
+// folder it is held from the moment a write checks the file on disk to the end of the write, so
+// that two copies of the program on one folder never interleave. A folder where the lock file
+// cannot be made (a read-only one) is written unlocked, and the write then reports why it failed.
+// Waits a few seconds for another holder and then throws FileError, so nobody can stop the program
+// for good.
 class FolderLock {
 public:
     explicit FolderLock(const QString& folder);

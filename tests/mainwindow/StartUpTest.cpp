@@ -16,16 +16,24 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QLocalServer>
 #include <QLocalSocket>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QToolBar>
 #include <QtTest>
 
+#include <pwd.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
 #include <csignal>
+#include <cstring>
 
 using namespace testing_support;
 
@@ -130,6 +138,80 @@ TEST_F(StartUpTest, APlacementThatCannotBeWrittenIsReportedOnClose) {
     EXPECT_FALSE(window.isVisible());
 }
 
+TEST_F(StartUpTest, ThePlacementFileIsOwnerOnlyAndALinkUnderItsNameIsReplacedNotFollowed) {
+    const QString elsewhere = path(QStringLiteral("elsewhere.txt"));
+    writeBytes(elsewhere, "[other]\nkept=1\n");
+    ASSERT_TRUE(QFile::link(elsewhere, iniFile()));
+    const mode_t umaskBefore = ::umask(0);
+    {
+        NoMessageWatch noMessage;
+        auto window = openWindow();
+        window->show();
+        window->resize(500, 360);
+        window->close();
+        EXPECT_FALSE(noMessage.sawMessage()) << noMessage.firstSeen().toStdString();
+    }
+    ::umask(umaskBefore);
+
+    EXPECT_EQ(readBytes(elsewhere), "[other]\nkept=1\n");
+    struct stat info {};
+    ASSERT_EQ(::lstat(QFile::encodeName(iniFile()).constData(), &info), 0);
+    EXPECT_TRUE(S_ISREG(info.st_mode));
+    EXPECT_EQ(info.st_mode & 07777, 0600u);
+    EXPECT_TRUE(readBytes(iniFile()).contains("Width=500"));
+    EXPECT_TRUE(readBytes(iniFile()).contains("kept=1")) << "other sections are kept";
+    const QStringList leftOver = QDir(folder.path()).entryList({QStringLiteral("trimbook.ini?*")});
+    EXPECT_TRUE(leftOver.isEmpty()) << leftOver.join(' ').toStdString();
+}
+
+TEST_F(StartUpTest, APlacementFileThatIsNoIniTextIsReplacedOnClose) {
+    writeBytes(iniFile(), "\x01\x02 not [an ini");
+    {
+        NoMessageWatch noMessage;
+        auto window = openWindow();
+        window->show();
+        window->resize(500, 360);
+        window->close();
+        EXPECT_FALSE(noMessage.sawMessage()) << noMessage.firstSeen().toStdString();
+    }
+    EXPECT_TRUE(readBytes(iniFile()).contains("Width=500"));
+}
+
+TEST_F(StartUpTest, APlacementFileThatIsNotARegularFileIsReportedAndNeverTouched) {
+    const std::pair<const char*, std::function<void(const QString&)>> kinds[] = {
+        {"fifo",
+         [](const QString& at) {
+             ASSERT_EQ(::mkfifo(QFile::encodeName(at).constData(), 0600), 0);
+         }},
+        {"link to /dev/null",
+         [](const QString& at) { ASSERT_TRUE(QFile::link(QStringLiteral("/dev/null"), at)); }},
+    };
+    for (const auto& [name, make] : kinds) {
+        SCOPED_TRACE(name);
+        QFile::remove(iniFile());
+        make(iniFile());
+        struct stat before {};
+        ASSERT_EQ(::lstat(QFile::encodeName(iniFile()).constData(), &before), 0);
+
+        auto atStart = answerNextMessage(QMessageBox::Ok);
+        auto window = openWindow();
+        window->show();
+        ASSERT_TRUE(atStart->appeared);
+        EXPECT_TRUE(atStart->text.contains(iniFile())) << atStart->text.toStdString();
+        EXPECT_TRUE(atStart->text.contains(QStringLiteral("通常のファイルではありません")));
+        EXPECT_EQ(window->pos(), mainwindow::DesignPlacement.rect().topLeft());
+
+        auto atClose = answerNextMessage(QMessageBox::Ok);
+        window->close();
+        EXPECT_TRUE(atClose->appeared);
+        EXPECT_TRUE(atClose->text.contains(iniFile())) << atClose->text.toStdString();
+        struct stat after {};
+        ASSERT_EQ(::lstat(QFile::encodeName(iniFile()).constData(), &after), 0);
+        EXPECT_EQ(after.st_ino, before.st_ino);
+        EXPECT_EQ(after.st_mode, before.st_mode);
+    }
+}
+
 TEST_F(StartUpTest, AReservationFileThatCannotBeCreatedIsReportedAndTheTableStillBuilt) {
     ASSERT_TRUE(QDir(folder.path()).mkdir(YoyakuFileName));
     writeUsers({customerLine("ポチ", "犬", "山田花子", "やまだはなこ")});
@@ -184,33 +266,99 @@ TEST(SingleInstanceTest, ASecondStartFindsTheFirstAndAsksItToComeToTheFront) {
     EXPECT_TRUE(afterwards.becomePrimary()) << "nothing is left behind by the first instance";
 }
 
-TEST(SingleInstanceTest, AnotherUsersRequestIsDroppedUnread) {
+TEST(SingleInstanceTest, TheNameLivesInAFolderOnlyThisUserMayEnter) {
+    const QString folder = mainwindow::SingleInstance::socketFolder();
+    struct stat info {};
+    ASSERT_EQ(::lstat(QFile::encodeName(folder).constData(), &info), 0);
+    EXPECT_TRUE(S_ISDIR(info.st_mode));
+    EXPECT_EQ(info.st_uid, ::getuid());
+    EXPECT_EQ(info.st_mode & 077, 0u);
+
+    // A runtime folder others may enter (or another user's, after su) is not used.
+    QTemporaryDir open;
+    ASSERT_TRUE(QFile::setPermissions(open.path(), QFile::permissions(open.path()) |
+                                                       QFileDevice::ReadOther |
+                                                       QFileDevice::ExeOther));
+    const QByteArray runtimeBefore = qgetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(open.path()));
+    const QString fallback = mainwindow::SingleInstance::socketFolder();
+    qputenv("XDG_RUNTIME_DIR", runtimeBefore);
+    EXPECT_NE(fallback, open.path());
+    ASSERT_EQ(::lstat(QFile::encodeName(fallback).constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 077, 0u);
+}
+
+TEST(SingleInstanceTest, AnotherUserCanNeitherReachNorTakeTheName) {
+    if (::getuid() != 0) {
+        GTEST_SKIP() << "only root can act as another user";
+    }
     const QString identity = uniqueIdentity();
     mainwindow::SingleInstance first(identity);
     ASSERT_TRUE(first.becomePrimary());
     QSignalSpy activations(&first, &mainwindow::SingleInstance::activationRequested);
 
-    // The abstract socket lets any user connect; the other user sends what a second start sends.
-    const QString name = mainwindow::SingleInstance::serverName(identity);
+    const QString name = mainwindow::SingleInstance::socketPath(
+        mainwindow::SingleInstance::socketFolder(), identity);
     QString whyNot;
-    const auto delivered = runAsNobody(
+    const auto shutOut = runAsNobody(
         [&name] {
             QLocalSocket socket;
-            socket.setSocketOptions(QLocalSocket::AbstractNamespaceOption);
             socket.connectToServer(name);
-            return socket.waitForConnected(1000) && socket.write("activate\n") > 0 &&
-                   socket.waitForBytesWritten(1000);
+            QLocalServer squatter;
+            return !socket.waitForConnected(1000) && !squatter.listen(name);
         },
         &whyNot);
-    if (!delivered) {
+    if (!shutOut) {
         GTEST_SKIP() << "another user not tested: " << whyNot.toStdString();
     }
-    ASSERT_TRUE(*delivered) << "the other user's request did not reach the socket";
-    EXPECT_FALSE(activations.wait(500));
+    EXPECT_TRUE(*shutOut) << "the other user reached or took the instance's name";
 
     mainwindow::SingleInstance sameUser(identity);
     EXPECT_FALSE(sameUser.becomePrimary());
     EXPECT_TRUE(activations.wait(2000));
+}
+
+// A socket under the name that another user listens on (only root could put it there) is not an
+// instance to defer to: the start goes on and takes the name.
+TEST(SingleInstanceTest, AStartDefersOnlyToAnInstanceOfTheSameUser) {
+    const passwd* nobody = ::getpwnam("nobody");
+    if (::getuid() != 0 || nobody == nullptr) {
+        GTEST_SKIP() << "needs root and the user 'nobody'";
+    }
+    const QString identity = uniqueIdentity();
+    const QByteArray name = QFile::encodeName(mainwindow::SingleInstance::socketPath(
+        mainwindow::SingleInstance::socketFolder(), identity));
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // Bound as root in the user's folder, listening as another user.
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::strncpy(address.sun_path, name.constData(), sizeof address.sun_path - 1);
+        const bool listening =
+            ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+            ::setgid(nobody->pw_gid) == 0 && ::setuid(nobody->pw_uid) == 0 && ::listen(fd, 4) == 0;
+        const char state = listening ? 'y' : 'n';
+        (void)!::write(ready[1], &state, 1);
+        ::pause();
+        ::_exit(0);
+    }
+    char state = 'n';
+    ASSERT_EQ(::read(ready[0], &state, 1), 1);
+    ::close(ready[0]);
+    ::close(ready[1]);
+    ASSERT_EQ(state, 'y');
+
+    mainwindow::SingleInstance start(identity);
+    EXPECT_TRUE(start.becomePrimary());
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+
+    mainwindow::SingleInstance second(identity);
+    EXPECT_FALSE(second.becomePrimary()) << "the start that went on answers for the name";
 }
 
 TEST(SingleInstanceTest, AnInstanceThatDiedLeavesNothingThatBlocksTheNextStart) {

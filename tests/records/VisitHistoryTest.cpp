@@ -136,6 +136,32 @@ TEST(VisitMatching, QuotedFieldsCompareByTheirText) {
     EXPECT_FALSE(isVisitOf(quoted, fields.join('\t')));
 }
 
+// A list scan looks for each compared text by the byte that is rarest in the list; the visits
+// it finds are those the line-by-line rule finds, wherever the texts stand.
+TEST(VisitMatching, AScanOfManyLinesFindsExactlyTheVisitsTheRuleFinds) {
+    QByteArrayList lines;
+    for (int i = 0; i < 300; ++i) {
+        lines.append(lineOf({.shimei = "山田　太郎",
+                             .petName = "モカ",
+                             .telephone = "03-1111-2223",
+                             .remarks = "モ山田花子03-1111-222"}));
+    }
+    lines.insert(17, lineOf({.date = "2026/10/01"}));
+    lines.insert(150, lineOf({.date = "2026/09/01", .shimei = "山田", .mobil = "03-1111-2222"}));
+    QByteArrayList markedName = records::splitFields(lineOf({.date = "2026/08/01"}));
+    markedName[rsv::PetName] = sjisOf("モ") + Mark + sjisOf("モ");
+    lines.insert(260, markedName.join('\t'));
+    lines.append(lineOf({.date = "2026/07/01", .remarks = "モモ"}));
+    const QList<Visit> visits = visitsOf(momo(), lines, Now);
+    int byRule = 0;
+    for (const QByteArray& line : lines) {
+        byRule += isVisitOf(momo(), line) ? 1 : 0;
+    }
+    EXPECT_EQ(visits.size(), byRule);
+    EXPECT_EQ(datesOf(visits), QList<QDate>({QDate(2026, 10, 1), QDate(2026, 9, 1),
+                                             QDate(2026, 8, 1), QDate(2026, 7, 1)}));
+}
+
 TEST(VisitMatching, ShortLinesAndInvalidDatesBelongToNoHistory) {
     QByteArrayList fields = records::splitFields(lineOf({.telephone = "03-1111-2222"}));
     // Up to the telephone numbers, but without the pet name.

@@ -63,10 +63,6 @@ int presetAnswerCount() {
     return static_cast<int>(hookState().answers.size());
 }
 
-void withdrawAnswer(int position) {
-    hookState().answers.removeAt(position);
-}
-
 const QList<ShownMessage>& shownMessages() {
     return hookState().shown;
 }

@@ -33,8 +33,6 @@ namespace messageHook {
 
 void presetAnswers(const QList<QMessageBox::StandardButton>& answers);
 int presetAnswerCount();
-// Takes back the answer at `position` in the queue (0 = the next to be used).
-void withdrawAnswer(int position);
 const QList<ShownMessage>& shownMessages();
 // Called with each recorded box, so a test can follow the boxes as they come.
 void setListener(std::function<void(const ShownMessage&)> listener);

@@ -233,12 +233,11 @@ TEST_F(KokyakuTouroku, FailedWriteIsReportedAndTheDialogComesBackAsItWas) {
         QString petNameShown;
         EXPECT_FALSE(run(n, [&](QWidget* dialog) {
             type(dialog, "edtPetName", "タマ");
-            error = onNextModal([&](QWidget* box) {
+            error = answerNextMessage(QMessageBox::Ok, [&] {
                 reopened = onNextModal([&](QWidget* again) {
                     petNameShown = fieldText(*again, "edtPetName");
                     static_cast<QDialog*>(again)->reject();
                 });
-                pressMessageButton(box, QMessageBox::Ok);
             });
             click(dialog, "Button1");
         }));

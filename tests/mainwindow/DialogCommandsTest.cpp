@@ -99,13 +99,12 @@ TEST_F(DialogCommandsTest, AFailedWriteIsReportedAndTheTableStillFollowsTheList)
     std::shared_ptr<ModalVisit> error, reopened;
     QString petNameShown;
     auto visit = onNextModal([&](QWidget* dialog) {
-        error = onNextModal([&](QWidget* box) {
+        error = answerNextMessage(QMessageBox::Ok, [&] {
             // The dialog comes back with what was typed; its cancel writes the list back.
             reopened = onNextModal([&](QWidget* again) {
                 petNameShown = again->findChild<QLineEdit*>(QStringLiteral("edtPetName"))->text();
                 static_cast<QDialog*>(again)->reject();
             });
-            pressMessageButton(box, QMessageBox::Ok);
         });
         book(dialog, QStringLiteral("山田"), QStringLiteral("ポチ"));
     });

@@ -37,7 +37,6 @@ using namespace testing_support;
 namespace {
 
 constexpr int PageSize = 4096;
-constexpr int MessageWaitMs = 300;
 
 const QByteArrayList Users{customerLine("モモ", "猫", "佐藤", "さとう"),
                            customerLine("ポチ", "犬", "山田", "やまだ")};
@@ -147,43 +146,33 @@ struct AfterOk {
     bool cancelReported = false;
 };
 
-// Runs `command` through its dialog and answers what follows.
+// Runs `command` through its dialog and answers what follows. Everything happens before the
+// command returns: a failed write's message, the dialog opened again and cancelled, and the
+// message of a failed cancel; what did not come is taken back then, so nothing waits.
 AfterOk run(TfmMain& window, Command command) {
     SCOPED_TRACE(CommandNames[command]);
-    std::shared_ptr<ModalVisit> message, reopened, cancelMessage;
+    std::shared_ptr<ModalVisit> reopened, cancelMessage;
     AfterOk after;
+    auto message = answerNextMessage(QMessageBox::Ok, [&] {
+        reopened = onNextModal([&](QWidget* again) {
+            after.reopened = dialogState(again);
+            cancelMessage = answerNextMessage(QMessageBox::Ok);
+            static_cast<QDialog*>(again)->reject();
+        });
+    });
     auto dialog = onNextModal([&](QWidget* shown) {
-        message = onNextModal(
-            [&](QWidget* box) {
-                reopened = onNextModal(
-                    [&](QWidget* again) {
-                        after.reopened = dialogState(again);
-                        cancelMessage = answerNextMessage(QMessageBox::Ok, MessageWaitMs);
-                        static_cast<QDialog*>(again)->reject();
-                    },
-                    MessageWaitMs);
-                pressMessageButton(box, QMessageBox::Ok);
-            },
-            MessageWaitMs);
         fill(shown, command);
         after.filled = dialogState(shown);
         pressOk(shown);
     });
     open(window, command);
+    forgetMessages();
     EXPECT_TRUE(dialog->appeared);
     EXPECT_FALSE(dialog->closedByWatchdog);
-    const auto settled = [](const std::shared_ptr<ModalVisit>& visit) {
-        return visit && (visit->appeared || visit->closedByWatchdog);
-    };
-    // Settled either way before the next command opens a window the watcher could take.
-    EXPECT_TRUE(QTest::qWaitFor([&] { return settled(message); }, 5000));
     if (message->appeared) {
         after.message = *message;
-        EXPECT_TRUE(QTest::qWaitFor([&] { return settled(reopened); }, 5000));
-        if (reopened->appeared) {
-            EXPECT_TRUE(QTest::qWaitFor([&] { return settled(cancelMessage); }, 5000));
-            after.cancelReported = cancelMessage->appeared;
-        }
+        EXPECT_TRUE(reopened->appeared) << "the dialog did not come back after a failed write";
+        after.cancelReported = cancelMessage && cancelMessage->appeared;
     }
     return after;
 }
@@ -451,22 +440,18 @@ TEST_F(FileFaultTest, AReservationDeletedInTheDialogStaysWhenItsRemovalCannotBeW
     }
     const Seen before = seenIn(*window);
 
-    std::shared_ptr<ModalVisit> error;
-    auto dialog = onNextModal([&error](QWidget* shown) {
-        onNextModal([&error](QWidget* question) {
-            onNextModal([&error](QWidget* done) {
-                error = answerNextMessage(QMessageBox::Ok);
-                pressMessageButton(done, QMessageBox::Ok);
-            });
-            pressMessageButton(question, QMessageBox::Yes);
-        });
+    // The question, the note that the page was deleted, then the failed write.
+    const ModalVisits messages =
+        answerMessages({QMessageBox::Yes, QMessageBox::Ok, QMessageBox::Ok});
+    auto dialog = onNextModal([](QWidget* shown) {
         QTest::mouseClick(shown->findChild<QAbstractButton*>(QStringLiteral("btnDeletePage")),
                           Qt::LeftButton);
     });
     open(*window, Update);
 
     ASSERT_TRUE(dialog->appeared);
-    ASSERT_TRUE(error && error->appeared);
+    const std::shared_ptr<ModalVisit> error = messages->at(2);
+    ASSERT_TRUE(error->appeared);
     EXPECT_EQ(error->icon, QMessageBox::Critical);
     EXPECT_TRUE(error->text.contains(yoyakuFile())) << error->text.toStdString();
     expectSame(seenIn(*window), before);
@@ -549,26 +534,24 @@ TEST_P(ForeignRecordFiles, AreRefusedByNameAndNeverWritten) {
             SCOPED_TRACE(CommandNames[command]);
             // The reservation commands stop before their dialog; the customer dialog opens,
             // its OK is refused, and it comes back, to be cancelled.
-            std::shared_ptr<ModalVisit> error;
+            std::shared_ptr<ModalVisit> error, reopened;
             if (customers) {
-                auto refusal = std::make_shared<std::shared_ptr<ModalVisit>>();
-                onNextModal([refusal](QWidget* shown) {
-                    *refusal = onNextModal([](QWidget* box) {
-                        onNextModal([](QWidget* again) { static_cast<QDialog*>(again)->reject(); });
-                        pressMessageButton(box, QMessageBox::Ok);
+                onNextModal([&](QWidget* shown) {
+                    error = answerNextMessage(QMessageBox::Ok, [&] {
+                        reopened = onNextModal(
+                            [](QWidget* again) { static_cast<QDialog*>(again)->reject(); });
                     });
                     fill(shown, NewCustomer);
                     pressOk(shown);
                 });
                 open(*window, command);
-                ASSERT_TRUE(QTest::qWaitFor([&] { return *refusal != nullptr; }));
-                error = *refusal;
+                EXPECT_TRUE(reopened && reopened->appeared);
             } else {
                 error = answerNextMessage(QMessageBox::Ok);
                 open(*window, command);
             }
-            EXPECT_TRUE(
-                QTest::qWaitFor([&] { return error->appeared || error->closedByWatchdog; }));
+            forgetMessages();
+            ASSERT_TRUE(error);
             EXPECT_TRUE(error->appeared);
             EXPECT_TRUE(error->text.contains(refused)) << error->text.toStdString();
         }
@@ -611,7 +594,7 @@ TEST_F(FileFaultTest, LinesAppendedElsewhereAreKeptShownAndReported) {
         });
         open(*window, command);
         ASSERT_TRUE(dialog->appeared);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return warning && warning->appeared; }));
+        ASSERT_TRUE(warning && warning->appeared);
         EXPECT_EQ(warning->icon, QMessageBox::Warning);
         const QString file = isReservationCommand(command) ? yoyakuFile() : userFile();
         EXPECT_TRUE(warning->text.contains(file)) << warning->text.toStdString();

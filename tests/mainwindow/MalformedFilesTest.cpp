@@ -259,14 +259,11 @@ TEST_P(MalformedFilesTest, ShowsWhatItCanAndChangesKeepEveryUntouchedLine) {
     EXPECT_TRUE(listIs(honjitu.UserList.first(customerLines.size()), customerLines));
     EXPECT_TRUE(fileHolds(userFile(), honjitu.UserList, customerTail));
 
-    std::shared_ptr<ModalVisit> deletedNote;
-    auto asked = onNextModal([&deletedNote](QWidget* box) {
-        deletedNote = answerNextMessage(QMessageBox::Ok);
-        pressMessageButton(box, QMessageBox::Yes);
-    });
+    // The question, then the note that the customer was deleted.
+    const ModalVisits messages = answerMessages({QMessageBox::Yes, QMessageBox::Ok});
     window->userListView()->selectIndex(honjitu.UserList.size() - 1);
     QTest::keyClick(window->userListView()->currentWidget(), Qt::Key_Delete);
-    ASSERT_TRUE(asked->appeared && deletedNote && deletedNote->appeared);
+    ASSERT_TRUE(messages->at(0)->appeared && messages->at(1)->appeared);
     EXPECT_TRUE(listIs(honjitu.UserList, customerLines));
     EXPECT_TRUE(fileHolds(userFile(), customerLines, customerTail));
     EXPECT_EQ(window->userListView()->model()->rowCount(), customerLines.size());

@@ -109,14 +109,13 @@ TEST_F(CutYoyakuTest, AFailedUpdateComesBackAsItWasAndCanBeRetried) {
     QString minuteShown;
     run(TuesdayAtNine, [&](TfmCutYoyaku& dialog) {
         setFieldText(dialog, "edtYoyakuHun", QStringLiteral("45"));
-        error = onNextModal([&](QWidget* box) {
+        error = answerNextMessage(QMessageBox::Ok, [&] {
             reopened = onNextModal([&](QWidget* again) {
                 pageShown = pageState(*again);
                 minuteShown = fieldText(*again, "edtYoyakuHun");
                 QDir(folder.path()).rmdir(YoyakuFileName);
                 click(*again, "Button1");
             });
-            pressMessageButton(box, QMessageBox::Ok);
         });
         click(dialog, "Button1");
     });

@@ -159,23 +159,6 @@ std::shared_ptr<ModalVisit> answerNextMessage(QMessageBox::StandardButton button
     return visit;
 }
 
-std::shared_ptr<ModalVisit> answerNextMessage(QMessageBox::StandardButton button, int timeoutMs) {
-    auto visit = answerNextMessage(button);
-    QTimer::singleShot(timeoutMs, [visit] {
-        auto& awaited = awaitedMessages();
-        const auto waiting =
-            std::find_if(awaited.begin(), awaited.end(),
-                         [&](const AwaitedMessage& a) { return a.visit == visit; });
-        if (waiting == awaited.end()) {
-            return;
-        }
-        widgets::messageHook::withdrawAnswer(static_cast<int>(waiting - awaited.begin()));
-        awaited.erase(waiting);
-        visit->closedByWatchdog = true;
-    });
-    return visit;
-}
-
 ModalVisits answerMessages(const QList<QMessageBox::StandardButton>& buttons) {
     auto visits = std::make_shared<std::vector<std::shared_ptr<ModalVisit>>>();
     for (QMessageBox::StandardButton button : buttons) {

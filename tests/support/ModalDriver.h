@@ -34,9 +34,6 @@ std::shared_ptr<ModalVisit> onNextModal(std::function<void(QWidget*)> drive, int
 // Answers the next message box with `button`; `whileShown` runs where the box would be open.
 std::shared_ptr<ModalVisit> answerNextMessage(QMessageBox::StandardButton button,
                                               std::function<void()> whileShown = {});
-// The same, for a box that may not come: when none has come `timeoutMs` from now, the answer is
-// taken back and the visit marked closedByWatchdog.
-std::shared_ptr<ModalVisit> answerNextMessage(QMessageBox::StandardButton button, int timeoutMs);
 
 // Answers the message boxes that follow one another with `buttons` in order; one visit per
 // message.

@@ -34,4 +34,17 @@ inline void require(bool holds, const char* rule) {
     }
 }
 
+// The rules both record files' line splitters keep: no line holds a line end or the byte the
+// file's format cuts a line at (`cutRule` says which), and the lines written back as a rewrite
+// writes them read as the same lines.
+template <typename Splitter>
+void requireFileLines(Splitter split, const QByteArray& file, char cutByte, const char* cutRule) {
+    const QByteArrayList lines = split(file);
+    for (const QByteArray& line : lines) {
+        require(!line.contains('\r') && !line.contains('\n') && !line.contains(cutByte), cutRule);
+    }
+    const QByteArray written = lines.isEmpty() ? QByteArray() : lines.join("\r\n") + "\r\n";
+    require(split(written) == lines, "rewritten lines read back the same");
+}
+
 }  // namespace fuzzing

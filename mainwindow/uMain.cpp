@@ -31,9 +31,9 @@
 #include <QMenuBar>
 #include <QScopeGuard>
 #include <QShowEvent>
-#include <QTimer>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -49,8 +49,17 @@ const QString FilesReloadedCaption = QStringLiteral("記録ファイルの読み
 constexpr int HourOfFirstRow = 7;
 constexpr int ToolBarMinimumHeight = 26;
 
-QAction* newAction(QObject* owner, const char* name, const QString& caption, const QString& hint,
-                   const QIcon& icon = {}) {
+// A command's tool tip and status tip: its caption without the access key and the ellipsis.
+QString hintOf(const QString& caption) {
+    QString hint = caption.left(caption.indexOf(QStringLiteral("(&")));
+    if (hint.endsWith(QStringLiteral("..."))) {
+        hint.chop(3);
+    }
+    return hint;
+}
+
+QAction* newAction(QObject* owner, const char* name, const QString& caption, const QIcon& icon) {
+    const QString hint = hintOf(caption);
     auto* action = new QAction(icon, caption, owner);
     action->setObjectName(QString::fromLatin1(name));
     action->setToolTip(hint);
@@ -109,66 +118,48 @@ TfmMain::TfmMain(const MainWindowOptions& options, QWidget* parent)
 
 TfmMain::~TfmMain() = default;
 
+// A command of the window: the member that holds its action, the action's objectName, caption
+// and picture, and the handler it runs.
+struct TfmMain::Command {
+    QAction*& action;
+    const char* name;
+    QString caption;
+    void (TfmMain::*handler)();
+    QIcon icon = {};
+};
+
 void TfmMain::createActions() {
-    actClose = newAction(this, "actClose", QStringLiteral("閉じる(&Z)"), QStringLiteral("閉じる"));
-    actYoyakuDialogShow =
-        newAction(this, "actYoyakuDialogShow", QStringLiteral("カット予約(&Y)"),
-                  QStringLiteral("カット予約"), widgets::picture(widgets::Picture::Yoyaku));
-    actUserTouroku =
-        newAction(this, "actUserTouroku", QStringLiteral("お客様登録(&Z)"),
-                  QStringLiteral("お客様登録"), widgets::picture(widgets::Picture::UserTouroku));
-    actYoteihyouHyouji = newAction(this, "actYoteihyouHyouji", QStringLiteral("予約表(&Y)"),
-                                   QStringLiteral("予約表"));
-    actUserItiran = newAction(this, "actUserItiran", QStringLiteral("お客様一覧(&Z)"),
-                              QStringLiteral("お客様一覧"));
-    actUserIcon = newAction(this, "actUserIcon", QStringLiteral("アイコン表示(&Z)"),
-                            QStringLiteral("アイコン表示"));
-    actUserReport = newAction(this, "actUserReport", QStringLiteral("詳細表示(&Y)"),
-                              QStringLiteral("詳細表示"));
-    actAbout =
-        newAction(this, "actAbout", QStringLiteral("バージョン情報(&X)"),
-                  QStringLiteral("バージョン情報"), widgets::picture(widgets::Picture::Version));
-    actKanvoHomepageLink =
-        newAction(this, "actKanvoHomepageLink", QStringLiteral("ホームページへ(&Y)"),
-                  QStringLiteral("ホームページへ"), widgets::picture(widgets::Picture::Homepage));
-    actKanvoBBSLink = newAction(this, "actKanvoBBSLink", QStringLiteral("トリモラ掲示板へ(&Z)"),
-                                QStringLiteral("トリモラ掲示板へ"));
-    actYoyakuWeekNext =
-        newAction(this, "actYoyakuWeekNext", QStringLiteral("次週"), QStringLiteral("次週"));
-    actYoyakuWeekBack =
-        newAction(this, "actYoyakuWeekBack", QStringLiteral("前週"), QStringLiteral("前週"));
-    actYoyakuWeekNow =
-        newAction(this, "actYoyakuWeekNow", QStringLiteral("今週"), QStringLiteral("今週"));
-    actFukugen = newAction(this, "actFukugen", QStringLiteral("バックアップから復元...(&B)"),
-                           QStringLiteral("バックアップから復元"));
-    actRirekiHyouji = newAction(this, "actRirekiHyouji", QStringLiteral("来店履歴(&R)"),
-                                QStringLiteral("来店履歴"));
-
-    connectCommand(actClose, &TfmMain::actCloseExecute);
-    connectCommand(actYoyakuDialogShow, &TfmMain::actYoyakuDialogShowExecute);
-    connectCommand(actUserTouroku, &TfmMain::actUserTourokuExecute);
-    connectCommand(actYoteihyouHyouji, &TfmMain::actYoteihyouHyoujiExecute);
-    connectCommand(actUserItiran, &TfmMain::actUserItiranExecute);
-    connectCommand(actUserIcon, &TfmMain::actUserIconExecute);
-    connectCommand(actUserReport, &TfmMain::actUserReportExecute);
-    connectCommand(actAbout, &TfmMain::actAboutExecute);
-    connectCommand(actKanvoHomepageLink, &TfmMain::actKanvoHomepageLinkExecute);
-    connectCommand(actKanvoBBSLink, &TfmMain::actKanvoBBSLinkExecute);
-    connectCommand(actYoyakuWeekNext, &TfmMain::actYoyakuWeekNextExecute);
-    connectCommand(actYoyakuWeekBack, &TfmMain::actYoyakuWeekBackExecute);
-    connectCommand(actYoyakuWeekNow, &TfmMain::actYoyakuWeekNowExecute);
-    connectCommand(actFukugen, &TfmMain::actFukugenExecute);
-    connectCommand(actRirekiHyouji, &TfmMain::actRirekiHyoujiExecute);
-    createExportActions();
-}
-
-void TfmMain::createExportActions() {
-    const struct {
-        QAction*& action;
-        const char* name;
-        QString caption;
-        void (TfmMain::*handler)();
-    } commands[] = {
+    using widgets::Picture;
+    addCommands({
+        {actClose, "actClose", QStringLiteral("閉じる(&Z)"), &TfmMain::actCloseExecute},
+        {actYoyakuDialogShow, "actYoyakuDialogShow", QStringLiteral("カット予約(&Y)"),
+         &TfmMain::actYoyakuDialogShowExecute, widgets::picture(Picture::Yoyaku)},
+        {actUserTouroku, "actUserTouroku", QStringLiteral("お客様登録(&Z)"),
+         &TfmMain::actUserTourokuExecute, widgets::picture(Picture::UserTouroku)},
+        {actYoteihyouHyouji, "actYoteihyouHyouji", QStringLiteral("予約表(&Y)"),
+         &TfmMain::actYoteihyouHyoujiExecute},
+        {actUserItiran, "actUserItiran", QStringLiteral("お客様一覧(&Z)"),
+         &TfmMain::actUserItiranExecute},
+        {actUserIcon, "actUserIcon", QStringLiteral("アイコン表示(&Z)"),
+         &TfmMain::actUserIconExecute},
+        {actUserReport, "actUserReport", QStringLiteral("詳細表示(&Y)"),
+         &TfmMain::actUserReportExecute},
+        {actAbout, "actAbout", QStringLiteral("バージョン情報(&X)"), &TfmMain::actAboutExecute,
+         widgets::picture(Picture::Version)},
+        {actKanvoHomepageLink, "actKanvoHomepageLink", QStringLiteral("ホームページへ(&Y)"),
+         &TfmMain::actKanvoHomepageLinkExecute, widgets::picture(Picture::Homepage)},
+        {actKanvoBBSLink, "actKanvoBBSLink", QStringLiteral("トリモラ掲示板へ(&Z)"),
+         &TfmMain::actKanvoBBSLinkExecute},
+        {actYoyakuWeekNext, "actYoyakuWeekNext", QStringLiteral("次週"),
+         &TfmMain::actYoyakuWeekNextExecute},
+        {actYoyakuWeekBack, "actYoyakuWeekBack", QStringLiteral("前週"),
+         &TfmMain::actYoyakuWeekBackExecute},
+        {actYoyakuWeekNow, "actYoyakuWeekNow", QStringLiteral("今週"),
+         &TfmMain::actYoyakuWeekNowExecute},
+        {actFukugen, "actFukugen", QStringLiteral("バックアップから復元...(&B)"),
+         &TfmMain::actFukugenExecute},
+        {actRirekiHyouji, "actRirekiHyouji", QStringLiteral("来店履歴(&R)"),
+         &TfmMain::actRirekiHyoujiExecute},
         {actPrintWeek, "actPrintWeek", QStringLiteral("週の予約表を印刷...(&P)"),
          &TfmMain::actPrintWeekExecute},
         {actPrintDay, "actPrintDay", QStringLiteral("日の予約表を印刷...(&D)"),
@@ -181,11 +172,12 @@ void TfmMain::createExportActions() {
          &TfmMain::actExportCustomersExecute},
         {actExportReservations, "actExportReservations",
          QStringLiteral("予約をCSVに書き出す...(&R)"), &TfmMain::actExportReservationsExecute},
-    };
-    for (const auto& command : commands) {
-        QString hint = command.caption;
-        hint.truncate(hint.indexOf(QStringLiteral("...")));
-        command.action = newAction(this, command.name, command.caption, hint);
+    });
+}
+
+void TfmMain::addCommands(std::initializer_list<Command> commands) {
+    for (const Command& command : commands) {
+        command.action = newAction(this, command.name, command.caption, command.icon);
         connectCommand(command.action, command.handler);
     }
 }

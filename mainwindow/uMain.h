@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <functional>
+#include <initializer_list>
 #include <memory>
 
 class QAction;
@@ -102,8 +103,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    struct Command;
     void createActions();
-    void createExportActions();
+    void addCommands(std::initializer_list<Command> commands);
     void createBars();
     void createPages();
     void createContextMenus();

@@ -3,7 +3,6 @@
 #include "printing/SheetText.h"
 
 #include <QFontMetricsF>
-#include <QPageSize>
 #include <QPagedPaintDevice>
 #include <QPainter>
 
@@ -179,34 +178,29 @@ double paintSlice(QPainter& painter, const DayLayout& layout, const RowLines& ro
 
 DaySheet::DaySheet(const QDate& day, const QDateTime& printedAt,
                    QList<records::sheets::Booking> bookings)
-    : day_(day), printedAt_(printedAt), bookings_(std::move(bookings)) {}
-
-QPageLayout DaySheet::pageLayout() const {
-    return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(10, 10, 10, 10),
-                       QPageLayout::Millimeter);
-}
+    : BookingSheet(QPageLayout::Portrait, day, printedAt, std::move(bookings)) {}
 
 void DaySheet::paint(QPainter& painter, QPagedPaintDevice& device) const {
-    const QString title = QStringLiteral("日の予約表　") + longDate(day_) +
-                          QStringLiteral("　%1 件").arg(bookings_.size());
+    const QString title = QStringLiteral("日の予約表　") + longDate(firstDay()) +
+                          QStringLiteral("　%1 件").arg(bookings().size());
     const DayLayout layout(device);
     QList<RowLines> rows;
-    rows.reserve(bookings_.size());
-    for (const Booking& booking : bookings_) {
+    rows.reserve(bookings().size());
+    for (const Booking& booking : bookings()) {
         std::array<QStringList, Columns.size()> texts;
         for (std::size_t column = 0; column < Columns.size(); ++column) {
             texts[column] = Columns[column].texts(booking);
         }
         rows.append(layout.wrap(texts));
     }
-    const double tableTop = drawPageHeader(painter, device, title, printedAt_);
+    const double tableTop = drawPageHeader(painter, device, title, printedAt());
     const double rowsTop = tableTop + layout.height(LeastRowLines);
     const QList<QList<Slice>> pages =
         layout.pages(rows, device.height() - rowsTop - footerHeight(device));
     for (qsizetype page = 0; page < pages.size(); ++page) {
         if (page > 0) {
             device.newPage();
-            drawPageHeader(painter, device, title, printedAt_);
+            drawPageHeader(painter, device, title, printedAt());
         }
         double top = paintColumnHeader(painter, layout, tableTop);
         for (const Slice& slice : pages.at(page)) {

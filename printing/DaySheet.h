@@ -1,11 +1,6 @@
 #pragma once
 
-#include "printing/Sheet.h"
-#include "records/SheetBookings.h"
-
-#include <QDate>
-#include <QDateTime>
-#include <QList>
+#include "printing/BookingSheet.h"
 
 namespace printing {
 
@@ -13,18 +8,12 @@ namespace printing {
 // telephone and mobile, pet with kind and breed, shampoo and style, whisker cut and nail
 // clipping, the remarks in full, and a blank column for the groomer's notes. A row that does not
 // fit the rest of a page starts the next; one taller than a page continues over pages.
-class DaySheet : public Sheet {
+class DaySheet : public BookingSheet {
 public:
     DaySheet(const QDate& day, const QDateTime& printedAt,
              QList<records::sheets::Booking> bookings);
 
-    QPageLayout pageLayout() const override;
     void paint(QPainter& painter, QPagedPaintDevice& device) const override;
-
-private:
-    QDate day_;
-    QDateTime printedAt_;
-    QList<records::sheets::Booking> bookings_;
 };
 
 }  // namespace printing

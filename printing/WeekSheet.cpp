@@ -3,7 +3,6 @@
 #include "printing/SheetText.h"
 
 #include <QFontMetricsF>
-#include <QPageSize>
 #include <QPagedPaintDevice>
 #include <QPainter>
 
@@ -216,12 +215,7 @@ void paintPage(QPainter& painter, const QPaintDevice& device, const WeekLayout& 
 
 WeekSheet::WeekSheet(const QDate& weekStart, const QDateTime& printedAt,
                      QList<records::sheets::Booking> bookings)
-    : weekStart_(weekStart), printedAt_(printedAt), bookings_(std::move(bookings)) {}
-
-QPageLayout WeekSheet::pageLayout() const {
-    return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF(10, 10, 10, 10),
-                       QPageLayout::Millimeter);
-}
+    : BookingSheet(QPageLayout::Landscape, weekStart, printedAt, std::move(bookings)) {}
 
 QString WeekSheet::entryText(const Booking& booking) {
     QStringList services = {shortForm(booking.shamp), shortForm(booking.style)};
@@ -240,18 +234,18 @@ QString WeekSheet::entryText(const Booking& booking) {
 }
 
 void WeekSheet::paint(QPainter& painter, QPagedPaintDevice& device) const {
-    const QString title = QStringLiteral("週の予約表　") + longDate(weekStart_) +
-                          QStringLiteral("〜") + longDate(weekStart_.addDays(Days - 1));
+    const QString title = QStringLiteral("週の予約表　") + longDate(firstDay()) +
+                          QStringLiteral("〜") + longDate(firstDay().addDays(Days - 1));
     // The header's height is the same on every page; it is measured by drawing the first one.
-    const double tableTop = drawPageHeader(painter, device, title, printedAt_);
-    WeekLayout layout(device, weekStart_, bookings_);
+    const double tableTop = drawPageHeader(painter, device, title, printedAt());
+    WeekLayout layout(device, firstDay(), bookings());
     const QList<Page> pages = layout.pages(tableTop);
     for (qsizetype at = 0; at < pages.size(); ++at) {
         if (at > 0) {
             device.newPage();
-            drawPageHeader(painter, device, title + QStringLiteral("（続き）"), printedAt_);
+            drawPageHeader(painter, device, title + QStringLiteral("（続き）"), printedAt());
         }
-        paintPage(painter, device, layout, pages.at(at), tableTop, weekStart_);
+        paintPage(painter, device, layout, pages.at(at), tableTop, firstDay());
         drawPageFooter(painter, device, static_cast<int>(at + 1), static_cast<int>(pages.size()),
                        Legend);
     }

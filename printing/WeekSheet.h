@@ -1,11 +1,6 @@
 #pragma once
 
-#include "printing/Sheet.h"
-#include "records/SheetBookings.h"
-
-#include <QDate>
-#include <QDateTime>
-#include <QList>
+#include "printing/BookingSheet.h"
 
 namespace printing {
 
@@ -13,21 +8,15 @@ namespace printing {
 // 24 down, each booking in its cell as "hh:mm 飼主/ペット" with its services in short form.
 // Bookings at hours without a row are listed below the table. What does not fit a cell goes on
 // further pages that repeat the table with the rest.
-class WeekSheet : public Sheet {
+class WeekSheet : public BookingSheet {
 public:
     WeekSheet(const QDate& weekStart, const QDateTime& printedAt,
               QList<records::sheets::Booking> bookings);
 
-    QPageLayout pageLayout() const override;
     void paint(QPainter& painter, QPagedPaintDevice& device) const override;
 
     // The line of one booking in its cell.
     static QString entryText(const records::sheets::Booking& booking);
-
-private:
-    QDate weekStart_;
-    QDateTime printedAt_;
-    QList<records::sheets::Booking> bookings_;
 };
 
 }  // namespace printing

@@ -22,6 +22,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include <initializer_list>
+
 namespace reservation_record = records::reservation_record;
 namespace customer_record = records::customer_record;
 
@@ -101,6 +103,15 @@ QGridLayout* compactGrid(QWidget* parent) {
     grid->setContentsMargins(6, 4, 6, 4);
     grid->setHorizontalSpacing(4);
     grid->setVerticalSpacing(3);
+    return grid;
+}
+
+// The group's choices side by side in the first row of its grid.
+QGridLayout* choiceRow(QGroupBox* group, std::initializer_list<QRadioButton*> choices) {
+    auto* grid = compactGrid(group);
+    for (int column = 0; QRadioButton * choice : choices) {
+        grid->addWidget(choice, 0, column++);
+    }
     return grid;
 }
 
@@ -244,21 +255,16 @@ QWidget* TfmCutYoyaku::buildRightColumn() {
     rdoShamMotikomi = named<QRadioButton>(gbShamp, "rdoShamMotikomi", QStringLiteral("持込み"));
     rdoShamRegyura = named<QRadioButton>(gbShamp, "rdoShamRegyura", QStringLiteral("レギュラー"));
     rdoShamSonota = named<QRadioButton>(gbShamp, "rdoShamSonota", QStringLiteral("その他"));
-    auto* shampGrid = compactGrid(gbShamp);
-    for (int column = 0; QRadioButton * shamp : {rdoShamMotikomi, rdoShamRegyura, rdoShamSonota}) {
-        shampGrid->addWidget(shamp, 0, column++);
-    }
+    choiceRow(gbShamp, {rdoShamMotikomi, rdoShamRegyura, rdoShamSonota});
 
     gbStyle = named<QGroupBox>(pnlMigi, "gbStyle", QStringLiteral("スタイル"));
     rdoStyleBarikan = named<QRadioButton>(gbStyle, "rdoStyleBarikan", QStringLiteral("バリカン"));
     rdoStylePoohDol = named<QRadioButton>(gbStyle, "rdoStylePoohDol", QStringLiteral("プードル"));
     rdoStyleMonpe = named<QRadioButton>(gbStyle, "rdoStyleMonpe", QStringLiteral("モンペ"));
     rdoStyleSonota = named<QRadioButton>(gbStyle, "rdoStyleSonota", QStringLiteral("その他"));
-    auto* styleGrid = compactGrid(gbStyle);
-    for (int column = 0; QRadioButton * style : {rdoStyleBarikan, rdoStylePoohDol, rdoStyleMonpe}) {
-        styleGrid->addWidget(style, 0, column++);
-    }
-    styleGrid->addWidget(rdoStyleSonota, 1, 0);
+    // The fourth style does not fit beside the others; it starts a second row.
+    choiceRow(gbStyle, {rdoStyleBarikan, rdoStylePoohDol, rdoStyleMonpe})
+        ->addWidget(rdoStyleSonota, 1, 0);
 
     gbSonota = named<QGroupBox>(pnlMigi, "gbSonota", QStringLiteral("その他"));
     chbSonotaHigeCut = named<QCheckBox>(gbSonota, "chbSonotaHigeCut", QStringLiteral("ヒゲカット"));

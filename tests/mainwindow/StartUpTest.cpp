@@ -440,6 +440,10 @@ TEST_F(StartUpTest, MenusToolbarAndActionsCarryTheirCaptionsHintsAndPictures) {
         {window->actYoyakuWeekBack, "actYoyakuWeekBack", "前週", false},
         {window->actYoyakuWeekNow, "actYoyakuWeekNow", "今週", false},
         {window->actRirekiHyouji, "actRirekiHyouji", "来店履歴", false},
+        // The hint drops an ellipsis as well as the access key.
+        {window->actFukugen, "actFukugen", "バックアップから復元", false},
+        {window->actPrintWeek, "actPrintWeek", "週の予約表を印刷", false},
+        {window->actExportReservations, "actExportReservations", "予約をCSVに書き出す", false},
     };
     for (const Expected& e : actions) {
         EXPECT_EQ(e.action->objectName(), QString::fromLatin1(e.name));

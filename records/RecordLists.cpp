@@ -78,10 +78,9 @@ bool RecordLists::YoyakuFileLoad(std::optional<ReservationsReadAhead> readAhead)
     }
     // Taken before the read: a change made while it reads makes the next write read again.
     const std::optional<FileIdentity> identity = FileIdentity::of(yoyakuFilePath());
-    RecordFileRead read = readReservationFile(
-        readRecordFile(yoyakuFilePath()),
-        [this](const QByteArray& line) { yoyakuIndex_.append(line); }, LineBytes::InContent);
-    contentsRead_.append(std::move(read.content));
+    RecordFileRead read =
+        readReservationFile(readRecordFile(yoyakuFilePath()),
+                            [this](const QByteArray& line) { yoyakuIndex_.append(line); });
     honjitu_.YoyakuList = std::move(read.lines);
     yoyakuTail_ = std::move(read.unreadTail);
     yoyakuIndex_.sync(honjitu_.YoyakuList);
@@ -99,9 +98,10 @@ void RecordLists::UserListLoad(const std::function<void(const QByteArray&)>& tak
     userKnown_.reset();
     const std::optional<FileIdentity> identity = FileIdentity::of(userFilePath());
     RecordFileRead read =
-        readAhead ? std::move(*readAhead)
-                  : readCustomerFile(readRecordFile(userFilePath()), LineBytes::InContent);
-    contentsRead_.append(std::move(read.content));
+        readAhead ? std::move(*readAhead) : readCustomerFile(readRecordFile(userFilePath()));
+    if (readAhead) {
+        contentsRead_.append(std::move(read.content));
+    }
     userKnown_ = identity;
     userTail_ = std::move(read.unreadTail);
     const QByteArrayList lines = std::move(read.lines);

@@ -97,8 +97,10 @@ private:
     std::optional<FileIdentity> yoyakuKnown_;
     std::optional<FileIdentity> userKnown_;
     QStringList filesReloaded_;
-    // Every file content read here: the lists' lines point into them, and so may copies of those
-    // lines anywhere, so none is ever let go while the lists exist.
+    // The contents read ahead at start-up: the lists' lines point into them, and so may copies
+    // of those lines anywhere, so neither is let go while the lists exist. Every later read (a
+    // file changed elsewhere, read again) copies its lines, so that reading again and again
+    // does not keep one content more each time.
     QByteArrayList contentsRead_;
 };
 

@@ -35,7 +35,6 @@ const QColor SelectedColor(255, 255, 111);
 
 constexpr int SundayColumn = 1;
 constexpr int SaturdayColumn = 7;
-constexpr int FirstHour = 8;
 
 ColumnColors colorsOfColumn(int column, int today) {
     if (column == SundayColumn) {

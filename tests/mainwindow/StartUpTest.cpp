@@ -64,7 +64,19 @@ QString uniqueIdentity() {
 
 }  // namespace
 
-using StartUpTest = MainWindowTest;
+class StartUpTest : public MainWindowTest {
+protected:
+    // Opens the window, makes it 500 by 360 and closes it, which saves the placement; no message
+    // may come.
+    void closeResizedWithoutAMessage() const {
+        NoMessageWatch noMessage;
+        auto window = openWindow();
+        window->show();
+        window->resize(500, 360);
+        window->close();
+        EXPECT_FALSE(noMessage.sawMessage()) << noMessage.firstSeen().toStdString();
+    }
+};
 
 TEST_F(StartUpTest, PlacementIsSavedOnCloseAndRestoredOnTheNextStart) {
     {
@@ -143,14 +155,7 @@ TEST_F(StartUpTest, ThePlacementFileIsOwnerOnlyAndALinkUnderItsNameIsReplacedNot
     writeBytes(elsewhere, "[other]\nkept=1\n");
     ASSERT_TRUE(QFile::link(elsewhere, iniFile()));
     const mode_t umaskBefore = ::umask(0);
-    {
-        NoMessageWatch noMessage;
-        auto window = openWindow();
-        window->show();
-        window->resize(500, 360);
-        window->close();
-        EXPECT_FALSE(noMessage.sawMessage()) << noMessage.firstSeen().toStdString();
-    }
+    closeResizedWithoutAMessage();
     ::umask(umaskBefore);
 
     EXPECT_EQ(readBytes(elsewhere), "[other]\nkept=1\n");
@@ -166,14 +171,7 @@ TEST_F(StartUpTest, ThePlacementFileIsOwnerOnlyAndALinkUnderItsNameIsReplacedNot
 
 TEST_F(StartUpTest, APlacementFileThatIsNoIniTextIsReplacedOnClose) {
     writeBytes(iniFile(), "\x01\x02 not [an ini");
-    {
-        NoMessageWatch noMessage;
-        auto window = openWindow();
-        window->show();
-        window->resize(500, 360);
-        window->close();
-        EXPECT_FALSE(noMessage.sawMessage()) << noMessage.firstSeen().toStdString();
-    }
+    closeResizedWithoutAMessage();
     EXPECT_TRUE(readBytes(iniFile()).contains("Width=500"));
 }
 

@@ -13,6 +13,7 @@ namespace printing {
 namespace {
 
 using records::sheets::Booking;
+using namespace records::reservation_record;
 
 constexpr double TextPoints = 8;
 constexpr double CellPaddingMm = 1;
@@ -29,29 +30,28 @@ QString joined(const QString& a, const QString& b) {
     return a.isEmpty() || b.isEmpty() ? a + b : a + QStringLiteral("・") + b;
 }
 
+// A column of one field, or of two fields one under the other.
+template <Field field>
+QStringList fieldText(const Booking& b) {
+    return {b.text(field)};
+}
+
+template <Field upper, Field lower>
+QStringList fieldTexts(const Booking& b) {
+    return {b.text(upper), b.text(lower)};
+}
+
 const std::array<Column, 8> Columns = {{
     {QStringLiteral("時刻"), 13, [](const Booking& b) { return QStringList{b.time}; }},
-    {QStringLiteral("お名前\nふりがな"), 30,
-     [](const Booking& b) {
-         return QStringList{b.shimei, b.furigana};
-     }},
-    {QStringLiteral("電話番号\n携帯電話"), 27,
-     [](const Booking& b) {
-         return QStringList{b.telephoneNo, b.mobilPhoneNo};
-     }},
+    {QStringLiteral("お名前\nふりがな"), 30, fieldTexts<Shimei, Furigana>},
+    {QStringLiteral("電話番号\n携帯電話"), 27, fieldTexts<TelephoneNo, MobilPhoneNo>},
     {QStringLiteral("ペット名\n種類・種 等"), 28,
      [](const Booking& b) {
-         return QStringList{b.petName, joined(b.shu, b.shuNado)};
+         return QStringList{b.text(PetName), joined(b.text(Shu), b.text(ShuNado))};
      }},
-    {QStringLiteral("シャンプー\nスタイル"), 20,
-     [](const Booking& b) {
-         return QStringList{b.shamp, b.style};
-     }},
-    {QStringLiteral("ヒゲカット\n爪切り"), 16,
-     [](const Booking& b) {
-         return QStringList{b.higeCut, b.tumekiri};
-     }},
-    {QStringLiteral("備考"), 32, [](const Booking& b) { return QStringList{b.bikou}; }},
+    {QStringLiteral("シャンプー\nスタイル"), 20, fieldTexts<Shamp, Style>},
+    {QStringLiteral("ヒゲカット\n爪切り"), 16, fieldTexts<SonotaHigeCut, SonotaTumekiri>},
+    {QStringLiteral("備考"), 32, fieldText<SonotaBikou>},
     {QStringLiteral("メモ"), 24, [](const Booking&) { return QStringList{}; }},
 }};
 

@@ -218,15 +218,16 @@ WeekSheet::WeekSheet(const QDate& weekStart, const QDateTime& printedAt,
     : BookingSheet(QPageLayout::Landscape, weekStart, printedAt, std::move(bookings)) {}
 
 QString WeekSheet::entryText(const Booking& booking) {
-    QStringList services = {shortForm(booking.shamp), shortForm(booking.style)};
-    for (const QString& extra : {booking.higeCut, booking.tumekiri}) {
+    using namespace records::reservation_record;
+    QStringList services = {shortForm(booking.text(Shamp)), shortForm(booking.text(Style))};
+    for (const QString& extra : {booking.text(SonotaHigeCut), booking.text(SonotaTumekiri)}) {
         if (!extra.isEmpty()) {
             services.append(shortForm(extra));
         }
     }
     services.removeAll(QString());
-    QString text =
-        booking.time + QLatin1Char(' ') + booking.shimei + QLatin1Char('/') + booking.petName;
+    QString text = booking.time + QLatin1Char(' ') + booking.text(Shimei) + QLatin1Char('/') +
+                   booking.text(PetName);
     if (!services.isEmpty()) {
         text += QLatin1Char(' ') + services.join(QStringLiteral("・"));
     }

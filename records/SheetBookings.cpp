@@ -35,26 +35,11 @@ Booking bookingOf(const QByteArrayList& fields, const QDate& date) {
     Booking booking;
     booking.date = date;
     booking.hour = bookedHour(fields);
-    booking.time = twoDigitText(shown(fields, YoyakuJikan)) + QLatin1Char(':') +
-                   twoDigitText(shown(fields, YoyakuHun));
-    const std::pair<QString Booking::*, int> texts[] = {{&Booking::furigana, Furigana},
-                                                        {&Booking::shimei, Shimei},
-                                                        {&Booking::yubin, Yubin},
-                                                        {&Booking::jyusho, Jyusho},
-                                                        {&Booking::jyushoTuzuki, JyushoTuzuki},
-                                                        {&Booking::telephoneNo, TelephoneNo},
-                                                        {&Booking::mobilPhoneNo, MobilPhoneNo},
-                                                        {&Booking::petName, PetName},
-                                                        {&Booking::shu, Shu},
-                                                        {&Booking::shuNado, ShuNado},
-                                                        {&Booking::shamp, Shamp},
-                                                        {&Booking::style, Style},
-                                                        {&Booking::higeCut, SonotaHigeCut},
-                                                        {&Booking::tumekiri, SonotaTumekiri},
-                                                        {&Booking::bikou, SonotaBikou}};
-    for (const auto& [member, position] : texts) {
-        booking.*member = shown(fields, position);
+    for (int position = 0; position < FieldCount; ++position) {
+        booking.texts[position] = shown(fields, position);
     }
+    booking.time = twoDigitText(booking.text(YoyakuJikan)) + QLatin1Char(':') +
+                   twoDigitText(booking.text(YoyakuHun));
     return booking;
 }
 

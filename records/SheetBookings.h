@@ -1,9 +1,13 @@
 #pragma once
 
+#include "records/ReservationRecord.h"
+
 #include <QByteArrayList>
 #include <QDate>
 #include <QList>
 #include <QString>
+
+#include <array>
 
 // The reservations of a few days as the printed sheets show them: texts as stored with the
 // empty-field marks removed, in time order.
@@ -17,8 +21,10 @@ struct Booking {
     QDate date;
     int hour = 0;  // the hour field as a number, 0 when it is not one
     QString time;  // "hh:mm": hour and minute, two digits each when they are numbers
-    QString furigana, shimei, yubin, jyusho, jyushoTuzuki, telephoneNo, mobilPhoneNo;
-    QString petName, shu, shuNado, shamp, style, higeCut, tumekiri, bikou;
+    // Every field as stored with the empty-field mark removed, by its place in the line.
+    std::array<QString, reservation_record::FieldCount> texts;
+
+    const QString& text(reservation_record::Field field) const { return texts.at(field); }
 
     // Whether the week's table has a row for the hour.
     bool hasTableRow() const { return hour >= FirstTableHour && hour <= LastTableHour; }

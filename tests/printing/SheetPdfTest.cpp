@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 using records::sheets::Booking;
+namespace rsv = records::reservation_record;
 using testing_support::pdfPages;
 using testing_support::withoutSpaces;
 
@@ -19,16 +20,16 @@ Booking booking(int day, int hour, int minute, const QString& owner) {
     b.date = WeekStart.addDays(day);
     b.hour = hour;
     b.time = QStringLiteral("%1:%2").arg(hour, 2, 10, QChar('0')).arg(minute, 2, 10, QChar('0'));
-    b.shimei = owner;
-    b.petName = QStringLiteral("ポチ");
-    b.furigana = QStringLiteral("よみ") + owner.right(4);
-    b.telephoneNo = QStringLiteral("03-1111-") + owner.right(4);
-    b.mobilPhoneNo = QStringLiteral("090-2222-") + owner.right(4);
-    b.shu = QStringLiteral("犬");
-    b.shuNado = QStringLiteral("柴犬");
-    b.shamp = QStringLiteral("レギュラー");
-    b.style = QStringLiteral("バリカン");
-    b.tumekiri = QStringLiteral("爪切り");
+    b.texts[rsv::Shimei] = owner;
+    b.texts[rsv::PetName] = QStringLiteral("ポチ");
+    b.texts[rsv::Furigana] = QStringLiteral("よみ") + owner.right(4);
+    b.texts[rsv::TelephoneNo] = QStringLiteral("03-1111-") + owner.right(4);
+    b.texts[rsv::MobilPhoneNo] = QStringLiteral("090-2222-") + owner.right(4);
+    b.texts[rsv::Shu] = QStringLiteral("犬");
+    b.texts[rsv::ShuNado] = QStringLiteral("柴犬");
+    b.texts[rsv::Shamp] = QStringLiteral("レギュラー");
+    b.texts[rsv::Style] = QStringLiteral("バリカン");
+    b.texts[rsv::SonotaTumekiri] = QStringLiteral("爪切り");
     return b;
 }
 
@@ -75,7 +76,7 @@ QStringList drawingOrder(QList<Booking> bookings) {
     });
     QStringList names;
     for (const Booking& b : bookings) {
-        names.append(b.shimei);
+        names.append(b.text(rsv::Shimei));
     }
     return names;
 }
@@ -159,19 +160,20 @@ TEST(DaySheet, EveryBookingOnceInTimeOrderWithItsDetails) {
     for (int n = 0; n < 40; ++n) {
         bookings.append(booking(3, 8 + n / 4, (n % 4) * 15, owner(n)));
     }
-    bookings[5].bikou = QStringLiteral("備考の始まり") + QString(300, QChar(u'注')) +
-                        QStringLiteral("備考の終わり");
-    bookings[6].higeCut = QStringLiteral("ヒゲカット");
+    bookings[5].texts[rsv::SonotaBikou] = QStringLiteral("備考の始まり") +
+                                          QString(300, QChar(u'注')) +
+                                          QStringLiteral("備考の終わり");
+    bookings[6].texts[rsv::SonotaHigeCut] = QStringLiteral("ヒゲカット");
     const QStringList pages =
         pdfPages(printing::pdfOf(printing::DaySheet(WeekStart.addDays(3), PrintedAt, bookings)));
     ASSERT_GE(pages.size(), 2);
     const QString text = withoutSpaces(pages.join(QString()));
     QStringList names;
     for (const Booking& b : bookings) {
-        names.append(b.shimei);
+        names.append(b.text(rsv::Shimei));
     }
     EXPECT_TRUE(ascending(positionsOnce(text, names)));
-    EXPECT_TRUE(text.contains(bookings[5].bikou));
+    EXPECT_TRUE(text.contains(bookings[5].text(rsv::SonotaBikou)));
     EXPECT_TRUE(text.contains("ヒゲカット"));
     EXPECT_TRUE(text.contains(withoutSpaces("2026年12月09日(水)　40 件")));
     for (const char* detail : {"03-1111-0007", "090-2222-0007", "よみ0007", "犬・柴犬",
@@ -183,7 +185,8 @@ TEST(DaySheet, EveryBookingOnceInTimeOrderWithItsDetails) {
 
 TEST(DaySheet, RemarksLongerThanAPageContinueOnTheNext) {
     Booking b = booking(3, 10, 0, owner(1));
-    b.bikou = QStringLiteral("始") + QString(8000, QChar(u'注')) + QStringLiteral("終");
+    b.texts[rsv::SonotaBikou] =
+        QStringLiteral("始") + QString(8000, QChar(u'注')) + QStringLiteral("終");
     const QStringList pages = pdfPages(printing::pdfOf(
         printing::DaySheet(WeekStart.addDays(3), PrintedAt,
                            {booking(3, 9, 0, owner(0)), b, booking(3, 11, 0, owner(2))})));

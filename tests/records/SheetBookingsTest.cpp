@@ -1,12 +1,12 @@
 #include "records/ReservationRecord.h"
 #include "records/SheetBookings.h"
-#include "tests/support/Files.h"
+#include "tests/support/RecordLines.h"
 
 #include <gtest/gtest.h>
 
 using namespace records;
 using records::sheets::bookingsBetween;
-using testing_support::sjisOf;
+using testing_support::recordLine;
 
 namespace {
 
@@ -15,24 +15,23 @@ const QDate Sunday(2026, 12, 6);
 const QDate Saturday(2026, 12, 12);
 
 QByteArray line(const char* niti, const char* jikan, const char* hun, const char* shimei,
-                const QByteArray& nen = "2026", const QByteArray& tuki = "12") {
-    QByteArrayList values(reservation_record::FieldCount);
-    values[reservation_record::YoyakuNen] = nen;
-    values[reservation_record::YoyakuTuki] = tuki;
-    values[reservation_record::YoyakuNiti] = niti;
-    values[reservation_record::YoyakuJikan] = jikan;
-    values[reservation_record::YoyakuHun] = hun;
-    values[reservation_record::Shimei] = sjisOf(shimei);
-    values[reservation_record::PetName] = sjisOf("モモ");
-    values[reservation_record::Shu] = sjisOf("犬");
-    values[reservation_record::SonotaBikou] = sjisOf("長い備考");
-    return reservation_record::buildLine(values);
+                const char* nen = "2026", const char* tuki = "12") {
+    using namespace reservation_record;
+    return recordLine(FieldCount, {{YoyakuNen, nen},
+                                   {YoyakuTuki, tuki},
+                                   {YoyakuNiti, niti},
+                                   {YoyakuJikan, jikan},
+                                   {YoyakuHun, hun},
+                                   {Shimei, shimei},
+                                   {PetName, "モモ"},
+                                   {Shu, "犬"},
+                                   {SonotaBikou, "長い備考"}});
 }
 
 QStringList owners(const QList<sheets::Booking>& bookings) {
     QStringList names;
     for (const sheets::Booking& booking : bookings) {
-        names.append(booking.shimei);
+        names.append(booking.text(reservation_record::Shimei));
     }
     return names;
 }
@@ -65,17 +64,17 @@ TEST(SheetBookings, AnInvalidDateCountsAsToday) {
 
 TEST(SheetBookings, TextsAsStoredWithoutMarks) {
     const QList<sheets::Booking> bookings =
-        bookingsBetween({line("07", "9", "5", "山田 花子")}, Sunday, Saturday, Monday);
+        bookingsBetween({line("07", "9", "5", "山田　花子")}, Sunday, Saturday, Monday);
     ASSERT_EQ(bookings.size(), 1);
     const sheets::Booking& booking = bookings.first();
     EXPECT_EQ(booking.time, "09:05");
     EXPECT_EQ(booking.hour, 9);
-    EXPECT_EQ(booking.shimei, "山田　花子");
-    EXPECT_EQ(booking.petName, "モモ");
-    EXPECT_EQ(booking.furigana, "");  // stored as the mark
-    EXPECT_EQ(booking.higeCut, "");
-    EXPECT_EQ(booking.shamp, "");  // no shampoo given: the mark
-    EXPECT_EQ(booking.bikou, "長い備考");
+    EXPECT_EQ(booking.text(reservation_record::Shimei), "山田　花子");
+    EXPECT_EQ(booking.text(reservation_record::PetName), "モモ");
+    EXPECT_EQ(booking.text(reservation_record::Furigana), "");  // stored as the mark
+    EXPECT_EQ(booking.text(reservation_record::SonotaHigeCut), "");
+    EXPECT_EQ(booking.text(reservation_record::Shamp), "");  // no shampoo given: the mark
+    EXPECT_EQ(booking.text(reservation_record::SonotaBikou), "長い備考");
 }
 
 TEST(SheetBookings, OnlyHoursEightToTwentyFourHaveATableRow) {
@@ -85,7 +84,7 @@ TEST(SheetBookings, OnlyHoursEightToTwentyFourHaveATableRow) {
     QStringList withRow;
     for (const sheets::Booking& booking : bookingsBetween(lines, Sunday, Saturday, Monday)) {
         if (booking.hasTableRow()) {
-            withRow.append(booking.shimei);
+            withRow.append(booking.text(reservation_record::Shimei));
         }
     }
     EXPECT_EQ(withRow, (QStringList{"8", "24"}));

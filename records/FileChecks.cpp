@@ -11,13 +11,38 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <initializer_list>
 
 namespace records {
 namespace {
 
 constexpr int LockAttempts = 50;
 constexpr int LockPauseMs = 100;
+
+// What the user is told of a failed system call, beside the file's name; several numbers that
+// mean the same to the user share one text.
+struct ErrorText {
+    std::initializer_list<int> errors;
+    const char* text;
+};
+
+const ErrorText ErrorTexts[] = {
+    {{EROFS}, "書き込みが禁止されています（読み取り専用の場所です）"},
+    {{ENOSPC, EDQUOT}, "ディスクの空きがありません"},
+    {{ENOENT}, "ファイルがありません"},
+    {{EISDIR}, "フォルダーです"},
+    {{ENOTDIR}, "フォルダーがありません"},
+    {{EIO}, "装置の読み書きでエラーが起きました"},
+    {{EBUSY, ETXTBSY}, "ほかで使用中です"},
+    {{EFBIG}, "ファイルが大きすぎます"},
+    {{ENAMETOOLONG}, "名前が長すぎます"},
+    {{ELOOP}, "リンクがたどれません"},
+    {{EMFILE, ENFILE}, "開いているファイルが多すぎます"},
+    {{ENOMEM}, "メモリが足りません"},
+    {{ENXIO, ENODEV}, "通常のファイルではありません"},
+};
 
 FileError notRegular(const QString& path) {
     return FileError(QStringLiteral("通常のファイルではありません: \"%1\"\n"
@@ -28,44 +53,16 @@ FileError notRegular(const QString& path) {
 }  // namespace
 
 QString japaneseReason(int error, bool writing) {
-    switch (error) {
-        case EACCES:
-        case EPERM:
-            return writing ? QStringLiteral("書き込みが禁止されています")
-                           : QStringLiteral("読み込みが禁止されています");
-        case EROFS:
-            return QStringLiteral("書き込みが禁止されています（読み取り専用の場所です）");
-        case ENOSPC:
-        case EDQUOT:
-            return QStringLiteral("ディスクの空きがありません");
-        case ENOENT:
-            return QStringLiteral("ファイルがありません");
-        case EISDIR:
-            return QStringLiteral("フォルダーです");
-        case ENOTDIR:
-            return QStringLiteral("フォルダーがありません");
-        case EIO:
-            return QStringLiteral("装置の読み書きでエラーが起きました");
-        case EBUSY:
-        case ETXTBSY:
-            return QStringLiteral("ほかで使用中です");
-        case EFBIG:
-            return QStringLiteral("ファイルが大きすぎます");
-        case ENAMETOOLONG:
-            return QStringLiteral("名前が長すぎます");
-        case ELOOP:
-            return QStringLiteral("リンクがたどれません");
-        case EMFILE:
-        case ENFILE:
-            return QStringLiteral("開いているファイルが多すぎます");
-        case ENOMEM:
-            return QStringLiteral("メモリが足りません");
-        case ENXIO:
-        case ENODEV:
-            return QStringLiteral("通常のファイルではありません");
-        default:
-            return QStringLiteral("システムのエラーです（番号 %1）").arg(error);
+    if (error == EACCES || error == EPERM) {
+        return writing ? QStringLiteral("書き込みが禁止されています")
+                       : QStringLiteral("読み込みが禁止されています");
     }
+    for (const ErrorText& known : ErrorTexts) {
+        if (std::find(known.errors.begin(), known.errors.end(), error) != known.errors.end()) {
+            return QString::fromUtf8(known.text);
+        }
+    }
+    return QStringLiteral("システムのエラーです（番号 %1）").arg(error);
 }
 
 void refuseUnlessRegularOrMissing(const QString& path) {

@@ -246,8 +246,17 @@ TEST_F(ForeignFiles, ReasonsAreJapanese) {
         GTEST_SKIP() << whyNot.toStdString();
     }
     EXPECT_TRUE(*japanese);
-    EXPECT_EQ(records::japaneseReason(ENOSPC, true), QStringLiteral("ディスクの空きがありません"));
-    EXPECT_EQ(records::japaneseReason(ENOENT, false), QStringLiteral("ファイルがありません"));
+}
+
+TEST(FileErrorTexts, NumbersThatMeanTheSameShareATextAndAnUnknownOneIsNamed) {
+    using records::japaneseReason;
+    EXPECT_EQ(japaneseReason(EPERM, true), QStringLiteral("書き込みが禁止されています"));
+    EXPECT_EQ(japaneseReason(EACCES, false), QStringLiteral("読み込みが禁止されています"));
+    EXPECT_EQ(japaneseReason(ENOSPC, true), QStringLiteral("ディスクの空きがありません"));
+    EXPECT_EQ(japaneseReason(EDQUOT, true), QStringLiteral("ディスクの空きがありません"));
+    EXPECT_EQ(japaneseReason(ENOENT, false), QStringLiteral("ファイルがありません"));
+    EXPECT_EQ(japaneseReason(ENODEV, false), QStringLiteral("通常のファイルではありません"));
+    EXPECT_EQ(japaneseReason(32767, false), QStringLiteral("システムのエラーです（番号 32767）"));
 }
 
 }  // namespace

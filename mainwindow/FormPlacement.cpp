@@ -17,15 +17,17 @@
 #include <cstdio>
 #include <limits>
 #include <stdexcept>
+#include <utility>
 
 namespace mainwindow {
 namespace {
 
 const QString Section = QStringLiteral("fmMain");
-const QString TopKey = QStringLiteral("Top");
-const QString LeftKey = QStringLiteral("Left");
-const QString WidthKey = QStringLiteral("Width");
-const QString HeightKey = QStringLiteral("Height");
+// The section's keys, each with the part of the placement it holds.
+const std::pair<const char*, int Placement::*> Keys[] = {{"Top", &Placement::top},
+                                                         {"Left", &Placement::left},
+                                                         {"Width", &Placement::width},
+                                                         {"Height", &Placement::height}};
 // More than any placement file holds; the rest of a larger file is not read.
 constexpr qint64 LargestIniFile = 1024 * 1024;
 
@@ -59,10 +61,9 @@ bool fillScratch(QTemporaryFile& scratch, const QByteArray& content) {
 bool writeInto(const QString& path, const Placement& placement) {
     QSettings settings(path, QSettings::IniFormat);
     settings.beginGroup(Section);
-    settings.setValue(TopKey, QString::number(placement.top));
-    settings.setValue(LeftKey, QString::number(placement.left));
-    settings.setValue(WidthKey, QString::number(placement.width));
-    settings.setValue(HeightKey, QString::number(placement.height));
+    for (const auto& [key, part] : Keys) {
+        settings.setValue(QLatin1String(key), QString::number(placement.*part));
+    }
     settings.endGroup();
     settings.sync();
     return settings.status() == QSettings::NoError;
@@ -112,9 +113,11 @@ Placement readPlacement(const QString& iniPath, const Placement& current) {
     }
     QSettings settings(copy.fileName(), QSettings::IniFormat);
     settings.beginGroup(Section);
-    return {readKey(settings, TopKey, current.top), readKey(settings, LeftKey, current.left),
-            readKey(settings, WidthKey, current.width),
-            readKey(settings, HeightKey, current.height)};
+    Placement read = current;
+    for (const auto& [key, part] : Keys) {
+        read.*part = readKey(settings, QLatin1String(key), current.*part);
+    }
+    return read;
 }
 
 void writePlacement(const QString& iniPath, const Placement& placement) {

@@ -32,9 +32,11 @@ namespace {
 const QString Title = QStringLiteral("カット予約");
 const QString RefusedTitle = QStringLiteral("カット予約失敗");
 const QString DeleteTitle = QStringLiteral("予約削除");
-const QString OkCaption = QStringLiteral("OK");
-const QString UpdateCaption = QStringLiteral("更新");
-const QString SearchHint = QStringLiteral("「Enter」でお客様検索します。");
+
+// The OK button reads "更新" while one of the slot's reservations is shown.
+QString okButtonCaption(bool updating) {
+    return updating ? QStringLiteral("更新") : QStringLiteral("OK");
+}
 
 // Twenty empty-field marks, each followed by a TAB: shows as a completely empty form.
 QByteArray blankReservationLine() {
@@ -296,7 +298,7 @@ QWidget* TfmCutYoyaku::buildBottomBar() {
     btnBackPage = plainButton(pnlShita, "btnBackPage", QStringLiteral("<<"));
     btnNextPage = plainButton(pnlShita, "btnNextPage", QStringLiteral(">>"));
     btnDeletePage = plainButton(pnlShita, "btnDeletePage", QStringLiteral("削除"));
-    Button1 = plainButton(pnlShita, "Button1", OkCaption);
+    Button1 = plainButton(pnlShita, "Button1", okButtonCaption(false));
     Button2 = plainButton(pnlShita, "Button2", QStringLiteral("キャンセル"));
     Button3 = plainButton(pnlShita, "Button3", QStringLiteral("ヘルプ(&H)"));
     for (QPushButton* pageButton : {btnBackPage, btnNextPage, btnDeletePage}) {
@@ -353,7 +355,7 @@ void TfmCutYoyaku::describeFields() {
     checkFields_ = {{reservation_record::SonotaHigeCut, chbSonotaHigeCut},
                     {reservation_record::SonotaTumekiri, chbSonotaTumekiri}};
     for (QLineEdit* field : {edtFurigana, edtShimei, edtTelephoneNo, edtPetName}) {
-        field->setToolTip(SearchHint);
+        field->setToolTip(QStringLiteral("「Enter」でお客様検索します。"));
         field->installEventFilter(this);
     }
 }
@@ -450,7 +452,7 @@ QByteArray TfmCutYoyaku::GetYoyakuKoumoku() const {
 }
 
 bool TfmCutYoyaku::isUpdatingPage() const {
-    return Button1->text() == UpdateCaption;
+    return PageIndex < PageList.size();
 }
 
 reservation_record::TimeSlot TfmCutYoyaku::shownSlot() const {
@@ -484,14 +486,13 @@ void TfmCutYoyaku::showPage(int index) {
     btnBackPage->setEnabled(index > 0);
     btnNextPage->setEnabled(existing);
     btnDeletePage->setEnabled(existing);
+    Button1->setText(okButtonCaption(existing));
     if (existing) {
         setWindowTitle(Title + QStringLiteral("(%1/%2)").arg(index + 1).arg(PageList.size()));
-        Button1->setText(UpdateCaption);
         PageLine = PageList.at(index);
         SetYoyakuKoumoku(PageLine);
     } else {
         setWindowTitle(Title + QStringLiteral("(新規)"));
-        Button1->setText(OkCaption);
         SetYoyakuKoumoku(blankReservationLine());
     }
 }

@@ -62,27 +62,28 @@ private:
 
     QPushButton* Button1;
     QPushButton* Button2;
+    // Each field beside the label that names it.
     QGroupBox* gbKainushiJyouhou;
-    QLabel* lbShimei;
-    QLabel* lbYubin;
-    QLabel* lbJyusho;
-    QLabel* lbTelephoneNo;
-    QLabel* lbMobilPhoneNo;
     QLabel* lbFurigana;
     QLineEdit* edtFurigana;
+    QLabel* lbShimei;
     QLineEdit* edtShimei;
+    QLabel* lbYubin;
     QLineEdit* edtYubin;
+    QLabel* lbJyusho;
     QLineEdit* edtJyusho;
     QLineEdit* edtJyushoTuzuki;
+    QLabel* lbTelephoneNo;
     QLineEdit* edtTelephoneNo;
+    QLabel* lbMobilPhoneNo;
     QLineEdit* edtMobilPhoneNo;
     QGroupBox* gbPetJyouhou;
     QLabel* lbPetName;
-    QLabel* lbShuNado;
     QLineEdit* edtPetName;
     QRadioButton* rdoDog;
     QRadioButton* rdoCat;
     QRadioButton* rdoSonota;
+    QLabel* lbShuNado;
     QLineEdit* edtShuNado;
     QPushButton* Button3;
 

@@ -19,15 +19,16 @@ namespace rireki = records::history;
 
 namespace {
 
+// The remarks, last, take the width that is left.
+enum Column { PlannedColumn, DateColumn, TimeColumn, ShampColumn, StyleColumn, SonotaColumn };
+
 const QString Title = QStringLiteral("来店履歴");
 const QString Planned = QStringLiteral("予定");
 const QString None = QStringLiteral("なし");
 
-// The remarks, last, take the width that is left.
-enum Column { PlannedColumn, DateColumn, TimeColumn, ShampColumn, StyleColumn, SonotaColumn };
-
 QString shown(const QByteArray& field) {
-    return records::sjis::toUnicode(records::EmptyMarkDelete(field).left(widgets::LongestShownLine));
+    return records::sjis::toUnicode(
+        records::EmptyMarkDelete(field).left(widgets::LongestShownLine));
 }
 
 QString shownField(const QByteArrayList& fields, int position) {

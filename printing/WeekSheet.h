@@ -10,13 +10,13 @@ namespace printing {
 // further pages that repeat the table with the rest.
 class WeekSheet : public BookingSheet {
 public:
+    // The line of one booking in its cell.
+    static QString entryText(const records::sheets::Booking& booking);
+
     WeekSheet(const QDate& weekStart, const QDateTime& printedAt,
               QList<records::sheets::Booking> bookings);
 
     void paint(QPainter& painter, QPagedPaintDevice& device) const override;
-
-    // The line of one booking in its cell.
-    static QString entryText(const records::sheets::Booking& booking);
 };
 
 }  // namespace printing

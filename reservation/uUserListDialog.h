@@ -12,9 +12,9 @@ class TfmUserListDialog : public QDialog {
 public:
     explicit TfmUserListDialog(QWidget* owner = nullptr);
 
+    QByteArray getSelectedUser() const { return SelectedUser; }
     // Adds one customer line as the next entry, shown as stored.
     void addUser(const QByteArray& line);
-    QByteArray getSelectedUser() const { return SelectedUser; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -7,13 +7,13 @@ namespace widgets {
 // The pictures of the two image lists, by their index; one icon serves the 16 px list
 // (menus, toolbar, detail view) and the 32 px list (icon view).
 enum class Picture {
-    Yoyaku = 0,
-    UserTouroku = 1,
-    Version = 2,
-    Dog = 3,
-    Cat = 4,
-    OtherPet = 5,
-    Homepage = 6,
+    Yoyaku,
+    UserTouroku,
+    Version,
+    Dog,
+    Cat,
+    OtherPet,
+    Homepage,
 };
 inline constexpr int PictureCount = 7;
 

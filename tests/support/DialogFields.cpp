@@ -37,11 +37,13 @@ void setFieldText(QWidget& dialog, const char* objectName, const QString& text) 
     QWidget* field = dialog.findChild<QWidget*>(QLatin1String(objectName));
     if (auto* combo = qobject_cast<QComboBox*>(field)) {
         combo->setCurrentText(text);
-    } else if (auto* memo = qobject_cast<QPlainTextEdit*>(field)) {
-        memo->setPlainText(text);
-    } else {
-        qobject_cast<QLineEdit*>(field)->setText(text);
+        return;
     }
+    if (auto* memo = qobject_cast<QPlainTextEdit*>(field)) {
+        memo->setPlainText(text);
+        return;
+    }
+    qobject_cast<QLineEdit*>(field)->setText(text);
 }
 
 void click(const QWidget& dialog, const char* objectName) {

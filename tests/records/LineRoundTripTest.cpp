@@ -29,25 +29,23 @@ const Value trickyValues[] = {
     {"mark inside a text", "a\xF9\xD3", "a\xF9\xD3"},
 };
 
+// Puts the value in each field of a line of the kind in turn, the other fields plain.
+void expectInEveryPlace(const Value& value, int fieldCount,
+                        QByteArray (*buildLine)(const QByteArrayList&)) {
+    for (int position = 0; position < fieldCount; ++position) {
+        QByteArrayList values(fieldCount, "v");
+        values[position] = value.typed;
+        const QByteArrayList fields = splitFields(buildLine(values));
+        ASSERT_EQ(fields.size(), fieldCount) << value.name << " at " << position;
+        EXPECT_EQ(fields.at(position), value.stored) << value.name << " at " << position;
+    }
+}
+
 TEST(LineRoundTrip, EveryFieldComesBackSanitizedInItsOwnPlace) {
     for (const Value& value : trickyValues) {
         EXPECT_EQ(sanitizeField(value.typed), value.stored) << value.name;
-        for (int position = 0; position < customer_record::FieldCount; ++position) {
-            QByteArrayList values(customer_record::FieldCount, "v");
-            values[position] = value.typed;
-            const QByteArrayList fields = splitFields(customer_record::buildLine(values));
-            ASSERT_EQ(fields.size(), customer_record::FieldCount)
-                << value.name << " at " << position;
-            EXPECT_EQ(fields.at(position), value.stored) << value.name << " at " << position;
-        }
-        for (int position = 0; position < reservation_record::FieldCount; ++position) {
-            QByteArrayList values(reservation_record::FieldCount, "v");
-            values[position] = value.typed;
-            const QByteArrayList fields = splitFields(reservation_record::buildLine(values));
-            ASSERT_EQ(fields.size(), reservation_record::FieldCount)
-                << value.name << " at " << position;
-            EXPECT_EQ(fields.at(position), value.stored) << value.name << " at " << position;
-        }
+        expectInEveryPlace(value, customer_record::FieldCount, customer_record::buildLine);
+        expectInEveryPlace(value, reservation_record::FieldCount, reservation_record::buildLine);
     }
 }
 

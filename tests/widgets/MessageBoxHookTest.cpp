@@ -66,7 +66,7 @@ TEST_F(MessageHookTest, WithNoAnswerPresetTheBoxIsShownAndItsButtonCounts) {
     EXPECT_TRUE(hook::shownMessages().isEmpty());
 }
 
-TEST_F(MessageHookTest, AWithdrawnAnswerLeavesTheOthersInOrderAndResetForgetsAll) {
+TEST_F(MessageHookTest, PresetAnswersAreUsedInOrderAndResetForgetsAll) {
     hook::presetAnswers({QMessageBox::Yes, QMessageBox::Ok});
     EXPECT_EQ(showMessage(nullptr, QMessageBox::Question, "a", "a", QMessageBox::Yes),
               QMessageBox::Yes);

@@ -415,16 +415,28 @@ QByteArray lineOf(const QByteArray& content, qsizetype from, qsizetype length, L
                : QByteArray(content.constData() + from, length);
 }
 
-// Where the text a reader takes ends: at the first `endMark`, or at the end of the content.
-qsizetype endOfText(const QByteArray& content, char endMark) {
-    const qsizetype at = content.indexOf(endMark);
-    return at < 0 ? content.size() : at;
+// Where the customer file's text ends: at the start of its first line that begins with 0x1A
+// (the CRs the reader drops aside), or at the end of the content. A 0x1A further into a line
+// is part of it: ending the text there would cut the line in two, and a line appended before
+// the unread rest would then land between its halves.
+qsizetype endOfCustomerText(const QByteArray& content) {
+    for (qsizetype at = content.indexOf('\x1A'); at >= 0; at = content.indexOf('\x1A', at + 1)) {
+        qsizetype lineStart = at;
+        while (lineStart > 0 && content.at(lineStart - 1) == '\r') {
+            --lineStart;
+        }
+        if (lineStart == 0 || content.at(lineStart - 1) == '\n') {
+            return lineStart;
+        }
+    }
+    return content.size();
 }
 
-// Hands every line of the reservation file's content before `end` to `take`, in file order.
+// Hands every line of the reservation file's content to `take`, in file order.
 template <typename Take>
-void forEachReservationLine(const QByteArray& content, qsizetype end, LineBytes bytes, Take take) {
+void forEachReservationLine(const QByteArray& content, LineBytes bytes, Take take) {
     const char* data = content.constData();
+    const qsizetype end = content.size();
     // The next CR and the next LF are each found with a vectorised search; a line ends at the
     // nearer one.
     const auto next = [data, end](char byte, qsizetype from) {
@@ -452,11 +464,11 @@ void forEachReservationLine(const QByteArray& content, qsizetype end, LineBytes 
     }
 }
 
-QByteArrayList reservationLines(const QByteArray& content, qsizetype end,
+QByteArrayList reservationLines(const QByteArray& content,
                                 const std::function<void(const QByteArray&)>& eachLine,
                                 LineBytes bytes) {
     QByteArrayList lines;
-    forEachReservationLine(content, end, bytes, [&lines, &eachLine](QByteArray line) {
+    forEachReservationLine(content, bytes, [&lines, &eachLine](QByteArray line) {
         // Handed over while the line's bytes are still in the cache from finding its end.
         if (eachLine) {
             eachLine(line);
@@ -493,23 +505,22 @@ QByteArrayList customerLines(const QByteArray& content, qsizetype end, LineBytes
 
 QByteArrayList splitReservationFile(const QByteArray& content,
                                     const std::function<void(const QByteArray&)>& eachLine) {
-    return reservationLines(content, endOfText(content, '\0'), eachLine, LineBytes::Own);
+    return reservationLines(content, eachLine, LineBytes::Own);
 }
 
 QByteArrayList splitCustomerFile(const QByteArray& content) {
-    return customerLines(content, endOfText(content, '\x1A'), LineBytes::Own);
+    return customerLines(content, endOfCustomerText(content), LineBytes::Own);
 }
 
 RecordFileRead readReservationFile(const QByteArray& content,
                                    const std::function<void(const QByteArray&)>& eachLine,
                                    LineBytes bytes) {
-    const qsizetype end = endOfText(content, '\0');
-    return {reservationLines(content, end, eachLine, bytes), content.sliced(end),
+    return {reservationLines(content, eachLine, bytes), QByteArray(),
             bytes == LineBytes::InContent ? content : QByteArray()};
 }
 
 RecordFileRead readCustomerFile(const QByteArray& content, LineBytes bytes) {
-    const qsizetype end = endOfText(content, '\x1A');
+    const qsizetype end = endOfCustomerText(content);
     return {customerLines(content, end, bytes), content.sliced(end),
             bytes == LineBytes::InContent ? content : QByteArray()};
 }

@@ -103,20 +103,25 @@ QByteArray hugePageBuffer(qsizetype size) {
 
 namespace {
 
-// A file saved as "Unicode text" (UTF-16) by a spreadsheet: a byte-order mark, or a first
-// kilobyte in which most byte pairs hold one NUL (a Latin letter or digit in UTF-16).
+// A file saved as "Unicode text" (UTF-16) by a spreadsheet: a byte-order mark, or a start in
+// which NULs stand mostly on one side of the byte pairs. Every TAB, digit and line end of a
+// record in UTF-16 brings one (on the odd side in little-endian order) and few Japanese letters
+// do, so a tenth of the pairs is ample. Shift-JIS text holds no NUL but a stray one, and a run
+// of them (a file cut off by a crash) fills both sides alike.
 bool looksLikeUtf16(const QByteArray& content) {
     if (content.startsWith("\xFF\xFE") || content.startsWith("\xFE\xFF")) {
         return true;
     }
-    const qsizetype pairs = std::min<qsizetype>(content.size(), 1024) / 2;
-    qsizetype halfNul = 0;
-    for (qsizetype pair = 0; pair < pairs; ++pair) {
-        const bool first = content.at(2 * pair) == '\0';
-        const bool second = content.at(2 * pair + 1) == '\0';
-        halfNul += first != second ? 1 : 0;
+    constexpr qsizetype Looked = 4096;
+    constexpr qsizetype LeastNuls = 8;
+    const qsizetype pairs = std::min(content.size(), Looked) / 2;
+    qsizetype nuls[2] = {0, 0};
+    for (qsizetype at = 0; at < pairs * 2; ++at) {
+        nuls[at % 2] += content.at(at) == '\0' ? 1 : 0;
     }
-    return pairs > 0 && halfNul * 2 > pairs;
+    const qsizetype more = std::max(nuls[0], nuls[1]);
+    const qsizetype fewer = std::min(nuls[0], nuls[1]);
+    return more >= LeastNuls && more * 10 >= pairs && fewer * 2 <= more;
 }
 
 }  // namespace

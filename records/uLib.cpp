@@ -420,21 +420,11 @@ QByteArray lineOf(const QByteArray& content, qsizetype from, qsizetype length, L
                : QByteArray(content.constData() + from, length);
 }
 
-// Where the customer file's text ends: at the start of its first line that begins with 0x1A
-// (the CRs the reader drops aside), or at the end of the content. A 0x1A further into a line
-// is part of it: ending the text there would cut the line in two, and a line appended before
-// the unread rest would then land between its halves.
+// Where the customer file's text ends: at its first 0x1A (end-of-text mark), or at the end of
+// the content. The part of a line before the mark is still a line.
 qsizetype endOfCustomerText(const QByteArray& content) {
-    for (qsizetype at = content.indexOf('\x1A'); at >= 0; at = content.indexOf('\x1A', at + 1)) {
-        qsizetype lineStart = at;
-        while (lineStart > 0 && content.at(lineStart - 1) == '\r') {
-            --lineStart;
-        }
-        if (lineStart == 0 || content.at(lineStart - 1) == '\n') {
-            return lineStart;
-        }
-    }
-    return content.size();
+    const qsizetype at = content.indexOf('\x1A');
+    return at < 0 ? content.size() : at;
 }
 
 // Hands every line of the reservation file's content to `take`, in file order.

@@ -62,13 +62,11 @@ bool syncFolder(const QString& folder);
 // included, belongs to its line. Each line is also handed to `eachLine` as it is cut.
 QByteArrayList splitReservationFile(const QByteArray& content,
                                     const std::function<void(const QByteArray&)>& eachLine = {});
-// Line rules of the customer file: LF ends a line, CRs are dropped, and a line that begins with
-// 0x1A ends the text (a 0x1A further into a line belongs to it).
+// Line rules of the customer file: LF ends a line, CRs are dropped, 0x1A ends the text.
 QByteArrayList splitCustomerFile(const QByteArray& content);
 
-// A record file's lines and the bytes its reader leaves unread: the customer file's from the
-// start of its first line that begins with 0x1A (nothing when there is none, and nothing ever
-// in the reservation file). They start a line, so that lines written before them stay whole.
+// A record file's lines and the bytes its reader leaves unread: the customer file's from its
+// first 0x1A on (nothing when there is no mark, and nothing ever in the reservation file).
 struct RecordFileRead {
     QByteArrayList lines;
     QByteArray unreadTail;

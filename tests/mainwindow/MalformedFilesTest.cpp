@@ -41,9 +41,10 @@ const MalformedCase Catalogue[] = {
     {"lead-byte-at-file-end",      2, 2},
     // Lead bytes with bad trail bytes, an unassigned pair, 0xA0 and 0xFD to 0xFF.
     {"invalid-double-byte-pairs",  3, 3},
-    // A NUL inside a line, and a 0x1A: bytes of their lines in both files.
+    // A NUL inside a line is a byte of its line in both files.
     {"nul-byte",                   3, 3},
-    {"end-of-text-byte",           3, 3},
+    // A 0x1A inside a line: it ends the text of the customer file only.
+    {"end-of-text-byte",           2, 3},
     // A CR alone ends a reservation line; in the customer file it is dropped.
     {"cr-only-line-ends",          1, 3},
     {"lf-only-line-ends",          3, 3},

@@ -144,10 +144,13 @@ struct StartUp {
 };
 
 // One start of the whole program, from starting the process until its window has painted (the
-// program reports that moment on the same monotonic clock), with its peak memory.
-std::optional<StartUp> startOnce(const QString& program) {
+// program reports that moment on the same monotonic clock), with its peak memory. `runtimeDir`
+// is a private runtime folder, so that a copy of the program the user has open does not answer
+// the start in its place.
+std::optional<StartUp> startOnce(const QString& program, const QString& runtimeDir) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("QT_QPA_PLATFORM", "offscreen");
+    environment.insert("XDG_RUNTIME_DIR", runtimeDir);
     environment.insert("TRIMBOOK_MEASURE_STARTUP", "1");
     QProcess process;
     process.setProcessEnvironment(environment);
@@ -174,6 +177,12 @@ bool measureStartUp(const QString& program, const QString& folder, const QString
     QList<double> times;
     QList<double> emptyTimes;
     QList<double> peaks;
+    QTemporaryDir runtime;
+    if (!runtime.isValid() ||
+        !QFile::setPermissions(runtime.path(),
+                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner)) {
+        return false;
+    }
     for (const QString& where : {folder, emptyFolder}) {
         QFile::remove(where + "/trimbook");
         if (!QFile::copy(program, where + "/trimbook")) {
@@ -181,8 +190,8 @@ bool measureStartUp(const QString& program, const QString& folder, const QString
         }
     }
     for (int i = 0; i < repetitions; ++i) {
-        const std::optional<StartUp> empty = startOnce(emptyFolder + "/trimbook");
-        const std::optional<StartUp> loaded = startOnce(folder + "/trimbook");
+        const std::optional<StartUp> empty = startOnce(emptyFolder + "/trimbook", runtime.path());
+        const std::optional<StartUp> loaded = startOnce(folder + "/trimbook", runtime.path());
         if (!empty || !loaded) {
             return false;
         }

@@ -1,8 +1,8 @@
 #include "mainwindow/ExportCommands.h"
 
-#include "widgets/MessageBox.h"
 #include "printing/Sheet.h"
 #include "records/CsvExport.h"
+#include "widgets/MessageBox.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -11,6 +11,8 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QStandardPaths>
+
+#include <algorithm>
 
 namespace mainwindow {
 namespace {
@@ -33,16 +35,47 @@ QString askForPath(QWidget* parent, const QString& caption, const QString& sugge
     return QFileDialog::getSaveFileName(parent, caption, suggestedPath, filter);
 }
 
-bool isRecordFile(const QString& path, const QStringList& recordFiles) {
-    const QFileInfo chosen(path);
-    for (const QString& recordFile : recordFiles) {
-        const QFileInfo record(recordFile);
-        if (chosen == record || (chosen.exists() && record.exists() &&
-                                 chosen.canonicalFilePath() == record.canonicalFilePath())) {
-            return true;
-        }
+// The file a path names, links and "." or ".." resolved as far as the path exists.
+QString resolved(const QString& path) {
+    const QFileInfo info(path);
+    if (info.exists()) {
+        return info.canonicalFilePath();
     }
-    return false;
+    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
+    return folder.isEmpty() ? QDir::cleanPath(info.absoluteFilePath())
+                            : folder + QLatin1Char('/') + info.fileName();
+}
+
+bool isOneOf(const QString& chosen, const QStringList& files) {
+    return std::any_of(files.begin(), files.end(),
+                       [&chosen](const QString& file) { return resolved(file) == chosen; });
+}
+
+bool isInside(const QString& chosen, const QStringList& folders) {
+    return std::any_of(folders.begin(), folders.end(), [&chosen](const QString& folder) {
+        return chosen.startsWith(resolved(folder) + QLatin1Char('/'));
+    });
+}
+
+// Why the chosen file must not be written; empty when it may.
+QString refusal(const QString& path, const OwnFiles& ownFiles) {
+    const QString chosen = resolved(path);
+    const QString shown = QDir::toNativeSeparators(path);
+    if (isOneOf(chosen, ownFiles.recordFiles)) {
+        return QStringLiteral("\"%1\" は記録ファイルです。別のファイル名を指定してください。")
+            .arg(shown);
+    }
+    if (isOneOf(chosen, ownFiles.programFiles)) {
+        return QStringLiteral(
+                   "\"%1\" はこのプログラムのファイルです。別のファイル名を指定してください。")
+            .arg(shown);
+    }
+    if (isInside(chosen, ownFiles.folders)) {
+        return QStringLiteral(
+                   "\"%1\" はバックアップの中のファイルです。別の場所を指定してください。")
+            .arg(shown);
+    }
+    return {};
 }
 
 }  // namespace
@@ -59,20 +92,22 @@ QString suggestedSavePath(const QString& fileName) {
 }
 
 bool saveExport(QWidget* parent, const QString& caption, const QString& fileName,
-                const QString& filter, const QStringList& recordFiles,
+                const QString& filter, const OwnFiles& ownFiles,
                 const std::function<QByteArray()>& content) {
     const QString path = askForPath(parent, caption, suggestedSavePath(fileName), filter);
     if (path.isEmpty()) {
         return false;
     }
     lastFolder() = QFileInfo(path).absolutePath();
-    if (isRecordFile(path, recordFiles)) {
-        widgets::showMessage(parent, QMessageBox::Warning, caption,
-                    QStringLiteral("\"%1\" は記録ファイルです。別のファイル名を指定してください。")
-                        .arg(QDir::toNativeSeparators(path)));
+    const QString refused = refusal(path, ownFiles);
+    if (!refused.isEmpty()) {
+        widgets::showMessage(parent, QMessageBox::Warning, caption, refused);
         return false;
     }
     records::csv::writeExportFile(path, content());
+    widgets::showMessage(
+        parent, QMessageBox::Information, caption,
+        QStringLiteral("書き出しました。\n\"%1\"").arg(QDir::toNativeSeparators(path)));
     return true;
 }
 

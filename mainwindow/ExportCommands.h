@@ -26,11 +26,20 @@ void setSavePathChooser(SavePathChooser chooser);
 // folder's documents folder).
 QString suggestedSavePath(const QString& fileName);
 
-// Asks for a file (suggesting `fileName`) and writes what `content` makes into it. A record file
-// in `recordFiles` is refused with a warning and nothing is written. Throws FileError when the
-// file cannot be written. False when nothing was written.
+// What an export must never replace: the record files, the program's other files beside them
+// (the executable, its lock, placement and store files) and every file inside its folders (the
+// backups).
+struct OwnFiles {
+    QStringList recordFiles;
+    QStringList programFiles;
+    QStringList folders;
+};
+
+// Asks for a file (suggesting `fileName`) and writes what `content` makes into it, owner-only, and
+// then says where. One of `ownFiles` is refused with a warning and nothing is written. Throws
+// FileError when the file cannot be written. False when nothing was written.
 bool saveExport(QWidget* parent, const QString& caption, const QString& fileName,
-                const QString& filter, const QStringList& recordFiles,
+                const QString& filter, const OwnFiles& ownFiles,
                 const std::function<QByteArray()>& content);
 
 // Opens the print preview of `sheet`, from where the user prints it.

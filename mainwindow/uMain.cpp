@@ -14,6 +14,7 @@
 #include "records/Backup.h"
 #include "records/Clock.h"
 #include "records/CsvExport.h"
+#include "records/FileChecks.h"
 #include "records/SheetBookings.h"
 #include "records/Sjis.h"
 #include "reservation/CutYoyakuCommand.h"
@@ -637,8 +638,13 @@ QDate TfmMain::selectedDay() const {
     return records::clock_source::now().date();
 }
 
-QStringList TfmMain::recordFiles() const {
-    return {userFilePath(), yoyakuFilePath()};
+mainwindow::OwnFiles TfmMain::ownFiles() const {
+    // The program is installed as "trimbook" beside its records; the one running may be elsewhere.
+    return {{userFilePath(), yoyakuFilePath()},
+            {QCoreApplication::applicationFilePath(), appDir_ + QStringLiteral("/trimbook"),
+             records::FolderLock::lockFilePath(appDir_), iniPath_,
+             appDir_ + QStringLiteral("/trimbook.db")},
+            {records::backup::backupRoot(appDir_)}};
 }
 
 namespace {
@@ -680,18 +686,17 @@ void TfmMain::actPdfWeekExecute() {
     mainwindow::saveExport(
         this, actPdfWeek->toolTip(),
         datedName(QStringLiteral("予約表"), shownWeekStart_, QStringLiteral(".pdf")), PdfFilter,
-        recordFiles(),
+        ownFiles(),
         [this] { return printing::pdfOf(weekSheetOf(Honjitu->YoyakuList, shownWeekStart_)); });
 }
 
 void TfmMain::actPdfDayExecute() {
     ensureYoyakuListLoaded();
     const QDate day = selectedDay();
-    mainwindow::saveExport(this, actPdfDay->toolTip(),
-                           datedName(QStringLiteral("日の予約表"), day, QStringLiteral(".pdf")),
-                           PdfFilter, recordFiles(), [this, day] {
-                               return printing::pdfOf(daySheetOf(Honjitu->YoyakuList, day));
-                           });
+    mainwindow::saveExport(
+        this, actPdfDay->toolTip(),
+        datedName(QStringLiteral("日の予約表"), day, QStringLiteral(".pdf")), PdfFilter, ownFiles(),
+        [this, day] { return printing::pdfOf(daySheetOf(Honjitu->YoyakuList, day)); });
 }
 
 void TfmMain::actExportCustomersExecute() {
@@ -701,7 +706,7 @@ void TfmMain::actExportCustomersExecute() {
     const QDate today = records::clock_source::now().date();
     mainwindow::saveExport(this, actExportCustomers->toolTip(),
                            datedName(QStringLiteral("お客様"), today, QStringLiteral(".csv")),
-                           CsvFilter, recordFiles(),
+                           CsvFilter, ownFiles(),
                            [this] { return records::csv::customersCsv(Honjitu->UserList); });
 }
 
@@ -710,7 +715,7 @@ void TfmMain::actExportReservationsExecute() {
     const QDate today = records::clock_source::now().date();
     mainwindow::saveExport(
         this, actExportReservations->toolTip(),
-        datedName(QStringLiteral("予約"), today, QStringLiteral(".csv")), CsvFilter, recordFiles(),
+        datedName(QStringLiteral("予約"), today, QStringLiteral(".csv")), CsvFilter, ownFiles(),
         [this, today] { return records::csv::reservationsCsv(Honjitu->YoyakuList, today); });
 }
 

@@ -27,6 +27,7 @@ class AutoBackup;
 namespace mainwindow {
 class TYoyakuGrid;
 class TUserListView;
+struct OwnFiles;
 }  // namespace mainwindow
 
 // Where the main window keeps its records and its placement.
@@ -150,7 +151,7 @@ private:
     void actExportReservationsExecute();
     // The day of the table's selected column, or today when no day is selected.
     QDate selectedDay() const;
-    QStringList recordFiles() const;
+    mainwindow::OwnFiles ownFiles() const;
     void actFukugenExecute();
     // Reads both record files again and shows them as a fresh start would.
     void reloadRecords();

@@ -10,6 +10,8 @@
 #include <QSaveFile>
 #include <QStringList>
 
+#include <sys/stat.h>
+
 namespace records::csv {
 namespace {
 
@@ -43,6 +45,14 @@ void appendQuoted(QByteArray& row, const QByteArray& utf8) {
     row.append('"');
 }
 
+// A record's text as a cell a spreadsheet shows as text: one that starts like a formula (or with
+// a TAB or CR, which some spreadsheets skip before one) gets a leading apostrophe, so that a
+// field cannot run as a formula when the file is opened.
+QByteArray textCell(const QByteArray& utf8) {
+    static const QByteArray FormulaStarts = QByteArrayLiteral("=+-@\t\r");
+    return !utf8.isEmpty() && FormulaStarts.contains(utf8.front()) ? '\'' + utf8 : utf8;
+}
+
 // A row of the first `count` fields of a line, marks removed, missing ones empty, after
 // `leading` (already UTF-8). Bytes all the way: a long list is exported in a few seconds.
 void appendRow(QByteArray& csv, const QByteArrayList& fields, int count,
@@ -54,7 +64,8 @@ void appendRow(QByteArray& csv, const QByteArrayList& fields, int count,
         if (hasLeading || position > 0) {
             csv.append(',');
         }
-        appendQuoted(csv, records::sjis::toUtf8(EmptyMarkDelete(fieldAt(fields, position))));
+        appendQuoted(csv,
+                     textCell(records::sjis::toUtf8(EmptyMarkDelete(fieldAt(fields, position)))));
     }
     csv.append("\r\n");
 }
@@ -99,7 +110,10 @@ QByteArray reservationsCsv(const QByteArrayList& reservationLines, const QDate& 
 
 void writeExportFile(const QString& path, const QByteArray& bytes) {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+    // Owner-only like the record files it copies from, also where it replaces a file that was
+    // not: the new file takes the place of the old one, with the mode set here.
+    if (!file.open(QIODevice::WriteOnly) || ::fchmod(file.handle(), S_IRUSR | S_IWUSR) != 0 ||
+        file.write(bytes) != bytes.size() || !file.commit()) {
         throw FileError(QStringLiteral("\"%1\" に書き込めません: %2")
                             .arg(QDir::toNativeSeparators(path), file.errorString()));
     }

@@ -7,9 +7,10 @@
 
 // The record lists as comma-separated text that a spreadsheet opens as it is: UTF-8 with a
 // byte-order mark, CR LF line ends, every field quoted, a header row with the captions the
-// dialogs give the fields, and no empty-field marks. Rows follow the list's order; a line short
-// of fields gets empty cells for the fields it lacks, and fields past the record's last are left
-// out, as every reader of the lists leaves them.
+// dialogs give the fields, no empty-field marks, and an apostrophe before a field that starts
+// like a formula (=, +, -, @, TAB or CR), so that it shows as the text it is. Rows follow the
+// list's order; a line short of fields gets empty cells for the fields it lacks, and fields past
+// the record's last are left out, as every reader of the lists leaves them.
 namespace records::csv {
 
 QByteArray customersCsv(const QByteArrayList& customerLines);
@@ -22,8 +23,8 @@ QByteArray reservationsCsv(const QByteArrayList& reservationLines, const QDate& 
 // ended by CR LF.
 QByteArray csvRow(const QStringList& fields);
 
-// Replaces the file at `path` with `bytes` in one step, so that no half-written file is left.
-// Throws FileError.
+// Replaces the file at `path` with `bytes` in one step, so that no half-written file is left;
+// the file is owner-only. Throws FileError.
 void writeExportFile(const QString& path, const QByteArray& bytes);
 
 }  // namespace records::csv

@@ -58,7 +58,6 @@ QString RecordLists::yoyakuFilePath() const {
 
 bool RecordLists::YoyakuFileLoad(std::optional<ReservationsReadAhead> readAhead) {
     honjitu_.YoyakuList.clear();
-    yoyakuTail_.clear();
     yoyakuIndex_ = {};
     yoyakuListLoaded_ = false;
     yoyakuKnown_.reset();
@@ -67,7 +66,6 @@ bool RecordLists::YoyakuFileLoad(std::optional<ReservationsReadAhead> readAhead)
         yoyakuKnown_ = FileIdentity::of(yoyakuFilePath());
         contentsRead_.append(std::move(readAhead->content));
         honjitu_.YoyakuList = std::move(readAhead->lines);
-        yoyakuTail_ = std::move(readAhead->unreadTail);
         yoyakuIndex_ = std::move(readAhead->index);
         yoyakuListLoaded_ = true;
         return true;
@@ -82,7 +80,6 @@ bool RecordLists::YoyakuFileLoad(std::optional<ReservationsReadAhead> readAhead)
         readReservationFile(readRecordFile(yoyakuFilePath()),
                             [this](const QByteArray& line) { yoyakuIndex_.append(line); });
     honjitu_.YoyakuList = std::move(read.lines);
-    yoyakuTail_ = std::move(read.unreadTail);
     yoyakuIndex_.sync(honjitu_.YoyakuList);
     yoyakuListLoaded_ = true;
     yoyakuKnown_ = identity;
@@ -151,7 +148,7 @@ void RecordLists::write(Which which, const LineChange& change, const QByteArrayL
     const QString path = pathOf(which);
     const bool yoyaku = which == Which::Yoyaku;
     QByteArrayList& list = yoyaku ? honjitu_.YoyakuList : honjitu_.UserList;
-    const QByteArray& tail = yoyaku ? yoyakuTail_ : userTail_;
+    const QByteArray tail = yoyaku ? QByteArray() : userTail_;
     if (exactLines == nullptr && change.removed.isEmpty() && change.appended.size() == 1) {
         appendRecordLine(path, change.appended.first(), list, tail);
     } else {

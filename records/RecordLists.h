@@ -28,9 +28,9 @@ struct LineChange {
 };
 
 // The calendar's two record lists as the working copies of the two record files in one folder.
-// Every change goes through here and reaches the file first, so that each list, the bytes its
-// file holds after the end mark, the reservations' day index and whether the reservation file
-// was read stay in step.
+// Every change goes through here and reaches the file first, so that each list, the bytes the
+// customer file holds after its end mark, the reservations' day index and whether the reservation
+// file was read stay in step.
 class RecordLists {
 public:
     RecordLists(THonjitu& honjitu, const QString& appDir);
@@ -87,9 +87,8 @@ private:
 
     THonjitu& honjitu_;
     QString appDir_;
-    // Each file from its end mark (NUL, 0x1A) on: bytes the lists do not show, which every write
-    // keeps after the lines so that none of them is lost.
-    QByteArray yoyakuTail_;
+    // The customer file from its end mark (a line that begins with 0x1A) on: bytes the list does
+    // not show, which every write keeps after the lines so that none of them is lost.
     QByteArray userTail_;
     ReservationIndex yoyakuIndex_;
     bool yoyakuListLoaded_ = false;

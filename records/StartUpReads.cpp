@@ -11,7 +11,6 @@ ReservationsReadAhead indexedReservations(const QByteArray& content) {
         content, [&read](const QByteArray& line) { read.index.append(line); },
         LineBytes::InContent);
     read.lines = std::move(file.lines);
-    read.unreadTail = std::move(file.unreadTail);
     read.content = std::move(file.content);
     read.index.sync(read.lines);
     return read;

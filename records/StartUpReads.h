@@ -11,12 +11,10 @@
 
 namespace records {
 
-// The reservation file as the record lists keep it: its lines, their index and the bytes after
-// them that are not read.
+// The reservation file as the record lists keep it: its lines and their index.
 struct ReservationsReadAhead {
     QByteArrayList lines;
     ReservationIndex index;
-    QByteArray unreadTail;
     QByteArray content;  // which the lines point into
 };
 

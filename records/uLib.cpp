@@ -103,20 +103,25 @@ QByteArray hugePageBuffer(qsizetype size) {
 
 namespace {
 
-// A file saved as "Unicode text" (UTF-16) by a spreadsheet: a byte-order mark, or a first
-// kilobyte in which most byte pairs hold one NUL (a Latin letter or digit in UTF-16).
+// A file saved as "Unicode text" (UTF-16) by a spreadsheet: a byte-order mark, or a start in
+// which NULs stand mostly on one side of the byte pairs. Every TAB, digit and line end of a
+// record in UTF-16 brings one (on the odd side in little-endian order) and few Japanese letters
+// do, so a tenth of the pairs is ample. Shift-JIS text holds no NUL but a stray one, and a run
+// of them (a file cut off by a crash) fills both sides alike.
 bool looksLikeUtf16(const QByteArray& content) {
     if (content.startsWith("\xFF\xFE") || content.startsWith("\xFE\xFF")) {
         return true;
     }
-    const qsizetype pairs = std::min<qsizetype>(content.size(), 1024) / 2;
-    qsizetype halfNul = 0;
-    for (qsizetype pair = 0; pair < pairs; ++pair) {
-        const bool first = content.at(2 * pair) == '\0';
-        const bool second = content.at(2 * pair + 1) == '\0';
-        halfNul += first != second ? 1 : 0;
+    constexpr qsizetype Looked = 4096;
+    constexpr qsizetype LeastNuls = 8;
+    const qsizetype pairs = std::min(content.size(), Looked) / 2;
+    qsizetype nuls[2] = {0, 0};
+    for (qsizetype at = 0; at < pairs * 2; ++at) {
+        nuls[at % 2] += content.at(at) == '\0' ? 1 : 0;
     }
-    return pairs > 0 && halfNul * 2 > pairs;
+    const qsizetype more = std::max(nuls[0], nuls[1]);
+    const qsizetype fewer = std::min(nuls[0], nuls[1]);
+    return more >= LeastNuls && more * 10 >= pairs && fewer * 2 <= more;
 }
 
 }  // namespace
@@ -415,16 +420,18 @@ QByteArray lineOf(const QByteArray& content, qsizetype from, qsizetype length, L
                : QByteArray(content.constData() + from, length);
 }
 
-// Where the text a reader takes ends: at the first `endMark`, or at the end of the content.
-qsizetype endOfText(const QByteArray& content, char endMark) {
-    const qsizetype at = content.indexOf(endMark);
+// Where the customer file's text ends: at its first 0x1A (end-of-text mark), or at the end of
+// the content. The part of a line before the mark is still a line.
+qsizetype endOfCustomerText(const QByteArray& content) {
+    const qsizetype at = content.indexOf('\x1A');
     return at < 0 ? content.size() : at;
 }
 
-// Hands every line of the reservation file's content before `end` to `take`, in file order.
+// Hands every line of the reservation file's content to `take`, in file order.
 template <typename Take>
-void forEachReservationLine(const QByteArray& content, qsizetype end, LineBytes bytes, Take take) {
+void forEachReservationLine(const QByteArray& content, LineBytes bytes, Take take) {
     const char* data = content.constData();
+    const qsizetype end = content.size();
     // The next CR and the next LF are each found with a vectorised search; a line ends at the
     // nearer one.
     const auto next = [data, end](char byte, qsizetype from) {
@@ -452,11 +459,11 @@ void forEachReservationLine(const QByteArray& content, qsizetype end, LineBytes 
     }
 }
 
-QByteArrayList reservationLines(const QByteArray& content, qsizetype end,
+QByteArrayList reservationLines(const QByteArray& content,
                                 const std::function<void(const QByteArray&)>& eachLine,
                                 LineBytes bytes) {
     QByteArrayList lines;
-    forEachReservationLine(content, end, bytes, [&lines, &eachLine](QByteArray line) {
+    forEachReservationLine(content, bytes, [&lines, &eachLine](QByteArray line) {
         // Handed over while the line's bytes are still in the cache from finding its end.
         if (eachLine) {
             eachLine(line);
@@ -493,23 +500,22 @@ QByteArrayList customerLines(const QByteArray& content, qsizetype end, LineBytes
 
 QByteArrayList splitReservationFile(const QByteArray& content,
                                     const std::function<void(const QByteArray&)>& eachLine) {
-    return reservationLines(content, endOfText(content, '\0'), eachLine, LineBytes::Own);
+    return reservationLines(content, eachLine, LineBytes::Own);
 }
 
 QByteArrayList splitCustomerFile(const QByteArray& content) {
-    return customerLines(content, endOfText(content, '\x1A'), LineBytes::Own);
+    return customerLines(content, endOfCustomerText(content), LineBytes::Own);
 }
 
 RecordFileRead readReservationFile(const QByteArray& content,
                                    const std::function<void(const QByteArray&)>& eachLine,
                                    LineBytes bytes) {
-    const qsizetype end = endOfText(content, '\0');
-    return {reservationLines(content, end, eachLine, bytes), content.sliced(end),
+    return {reservationLines(content, eachLine, bytes), QByteArray(),
             bytes == LineBytes::InContent ? content : QByteArray()};
 }
 
 RecordFileRead readCustomerFile(const QByteArray& content, LineBytes bytes) {
-    const qsizetype end = endOfText(content, '\x1A');
+    const qsizetype end = endOfCustomerText(content);
     return {customerLines(content, end, bytes), content.sliced(end),
             bytes == LineBytes::InContent ? content : QByteArray()};
 }

@@ -58,15 +58,15 @@ void replaceRecordFile(const QString& path, const QByteArray& content);
 // Makes the folder's entries (a file renamed into it) reach the disk; false when that failed.
 bool syncFolder(const QString& folder);
 
-// Line rules of the reservation file: CR, LF and CR LF end a line, NUL ends the text.
-// Each line is also handed to `eachLine` as it is cut.
+// Line rules of the reservation file: CR, LF and CR LF end a line; every other byte, NUL
+// included, belongs to its line. Each line is also handed to `eachLine` as it is cut.
 QByteArrayList splitReservationFile(const QByteArray& content,
                                     const std::function<void(const QByteArray&)>& eachLine = {});
 // Line rules of the customer file: LF ends a line, CRs are dropped, 0x1A ends the text.
 QByteArrayList splitCustomerFile(const QByteArray& content);
 
-// A record file's lines and the bytes its reader leaves unread: the reservation file's from its
-// first NUL on, the customer file's from its first 0x1A on (nothing when there is no mark).
+// A record file's lines and the bytes its reader leaves unread: the customer file's from its
+// first 0x1A on (nothing when there is no mark, and nothing ever in the reservation file).
 struct RecordFileRead {
     QByteArrayList lines;
     QByteArray unreadTail;

@@ -70,6 +70,18 @@ protected:
 
     QString outFile(const QString& name) const { return out.filePath(name); }
 
+    // Runs an export command onto `target` and checks that it says where it wrote.
+    void exportTo(QAction* command, const QString& target) {
+        chooser.answer = target;
+        auto said = answerNextMessage(QMessageBox::Ok);
+        command->trigger();
+        ASSERT_TRUE(said->appeared) << command->objectName().toStdString();
+        EXPECT_EQ(said->icon, QMessageBox::Information);
+        EXPECT_EQ(said->title, command->toolTip());
+        EXPECT_TRUE(said->text.contains(QDir::toNativeSeparators(target)))
+            << said->text.toStdString();
+    }
+
     QTemporaryDir out;
     ChooserStandIn chooser;
     QByteArray usersBefore;
@@ -105,8 +117,7 @@ TEST_F(ExportCommandsTest, FileMenuOffersTheCommandsAfterCloseWithKeysOfTheirOwn
 
 TEST_F(ExportCommandsTest, ReservationsCsvHoldsEveryLineInFileOrder) {
     auto window = openWindow();
-    chooser.answer = outFile("予約.csv");
-    window->actExportReservations->trigger();
+    exportTo(window->actExportReservations, outFile("予約.csv"));
 
     ASSERT_EQ(chooser.suggested.size(), 1);
     EXPECT_EQ(QFileInfo(chooser.suggested.first()).fileName(), "予約_2026-12-09.csv");
@@ -125,9 +136,8 @@ TEST_F(ExportCommandsTest, ReservationsCsvHoldsEveryLineInFileOrder) {
 
 TEST_F(ExportCommandsTest, CustomersCsvAndTheLastFolderRemembered) {
     auto window = openWindow();
-    chooser.answer = outFile("お客様.csv");
-    window->actExportCustomers->trigger();
-    window->actExportCustomers->trigger();
+    exportTo(window->actExportCustomers, outFile("お客様.csv"));
+    exportTo(window->actExportCustomers, outFile("お客様.csv"));
 
     ASSERT_EQ(chooser.suggested.size(), 2);
     EXPECT_EQ(chooser.suggested.at(1), outFile("お客様_2026-12-09.csv"));
@@ -150,18 +160,69 @@ TEST_F(ExportCommandsTest, CancelWritesNothing) {
     expectRecordFilesUntouched();
 }
 
-TEST_F(ExportCommandsTest, ARecordFileIsRefusedAsTheTarget) {
+// Every export is owner-only, whether it makes a new file or replaces one that was not.
+TEST_F(ExportCommandsTest, ExportsAreOwnerOnlyNewOrReplaced) {
     auto window = openWindow();
-    for (const QString& target : {yoyakuFile(), userFile(), folder.path() + "/./" + UserFileName}) {
-        chooser.answer = target;
-        auto warning = answerNextMessage(QMessageBox::Ok);
-        window->actExportCustomers->trigger();
-        ASSERT_TRUE(warning->appeared) << target.toStdString();
-        EXPECT_EQ(warning->icon, QMessageBox::Warning);
-        EXPECT_EQ(warning->title, "お客様をCSVに書き出す");
-        EXPECT_TRUE(warning->text.contains("記録ファイル"));
+    const QString replaced = outFile("old.csv");
+    for (QAction* command : {window->actExportCustomers, window->actExportReservations,
+                             window->actPdfWeek, window->actPdfDay}) {
+        const QString made = outFile(command->objectName() + ".out");
+        writeBytes(replaced, "old");
+        ASSERT_TRUE(QFile::setPermissions(
+            replaced, QFile::permissions(replaced) | QFile::ReadGroup | QFile::ReadOther));
+        for (const QString& target : {made, replaced}) {
+            exportTo(command, target);
+            EXPECT_NE(readBytes(target), "old");
+            EXPECT_EQ(QFileInfo(target).permissions() & ~(QFile::ReadUser | QFile::WriteUser),
+                      QFile::ReadOwner | QFile::WriteOwner)
+                << command->objectName().toStdString() << " " << target.toStdString();
+        }
     }
     expectRecordFilesUntouched();
+}
+
+// The record files, the program's own files beside them and whatever is inside a backup are
+// refused as the target, by whatever path they are named; none of them changes.
+TEST_F(ExportCommandsTest, TheProgramsOwnFilesAreRefusedAsTheTarget) {
+    auto window = openWindow();
+    const QString backup = path("バックアップ/2026-12-08_1000/");
+    ASSERT_TRUE(QDir().mkpath(backup) && QFile::link(path("バックアップ"), outFile("link")));
+    const QStringList kept = {backup + YoyakuFileName, path("trimbook"), path(".trimbook.lock"),
+                              iniFile()};
+    for (const QString& file : kept) {
+        writeBytes(file, "kept");
+    }
+    const struct {
+        QString target;
+        const char* says;
+    } cases[] = {
+        {yoyakuFile(), "記録ファイル"},
+        {folder.path() + "/./" + UserFileName, "記録ファイル"},
+        {path("trimbook"), "このプログラムのファイル"},
+        {path(".trimbook.lock"), "このプログラムのファイル"},
+        {iniFile(), "このプログラムのファイル"},
+        {path("trimbook.db"), "このプログラムのファイル"},
+        {backup + YoyakuFileName, "バックアップ"},
+        {backup + "new.pdf", "バックアップ"},
+        {outFile("link/2026-12-08_1000/") + YoyakuFileName, "バックアップ"},
+    };
+    for (const auto& c : cases) {
+        for (QAction* command : {window->actExportCustomers, window->actPdfWeek}) {
+            chooser.answer = c.target;
+            auto warning = answerNextMessage(QMessageBox::Ok);
+            command->trigger();
+            ASSERT_TRUE(warning->appeared) << c.target.toStdString();
+            EXPECT_EQ(warning->icon, QMessageBox::Warning);
+            EXPECT_EQ(warning->title, command->toolTip());
+            EXPECT_TRUE(warning->text.contains(QString::fromUtf8(c.says)));
+        }
+    }
+    for (const QString& file : kept) {
+        EXPECT_EQ(readBytes(file), "kept") << file.toStdString();
+    }
+    EXPECT_FALSE(QFileInfo::exists(path("trimbook.db")) || QFileInfo::exists(backup + "new.pdf"));
+    EXPECT_EQ(readBytes(yoyakuFile()), reservationsBefore);
+    EXPECT_EQ(readBytes(userFile()), usersBefore);
 }
 
 TEST_F(ExportCommandsTest, AFileThatCannotBeWrittenIsReported) {
@@ -179,8 +240,7 @@ TEST_F(ExportCommandsTest, WeekPdfOfTheDisplayedWeek) {
     auto window = openWindow();
     window->actYoyakuWeekNext->trigger();
     window->actYoyakuWeekBack->trigger();
-    chooser.answer = outFile("week.pdf");
-    window->actPdfWeek->trigger();
+    exportTo(window->actPdfWeek, outFile("week.pdf"));
 
     EXPECT_EQ(QFileInfo(chooser.suggested.first()).fileName(), "予約表_2026-12-06.pdf");
     const QStringList pages = pdfPages(readBytes(chooser.answer));
@@ -196,15 +256,14 @@ TEST_F(ExportCommandsTest, WeekPdfOfTheDisplayedWeek) {
 TEST_F(ExportCommandsTest, DayPdfOfTheSelectedColumn) {
     auto window = openWindow();
     window->yoyakuGrid()->selectCell(2, 3);  // Monday the 7th
-    chooser.answer = outFile("day.pdf");
-    window->actPdfDay->trigger();
+    exportTo(window->actPdfDay, outFile("day.pdf"));
     EXPECT_EQ(QFileInfo(chooser.suggested.first()).fileName(), "日の予約表_2026-12-07.pdf");
     QString text = withoutSpaces(pdfPages(readBytes(chooser.answer)).join(QString()));
     EXPECT_TRUE(text.contains("鈴木"));
     EXPECT_FALSE(text.contains("佐藤"));
 
     window->yoyakuGrid()->selectCell(4, 3);  // Wednesday the 9th, today
-    window->actPdfDay->trigger();
+    exportTo(window->actPdfDay, outFile("day.pdf"));
     text = withoutSpaces(pdfPages(readBytes(chooser.answer)).join(QString()));
     // Time order, the reservation without a valid date counted as today's.
     EXPECT_LT(text.indexOf("早番"), text.indexOf("日付なし"));

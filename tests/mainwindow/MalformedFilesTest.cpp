@@ -41,8 +41,8 @@ const MalformedCase Catalogue[] = {
     {"lead-byte-at-file-end",      2, 2},
     // Lead bytes with bad trail bytes, an unassigned pair, 0xA0 and 0xFD to 0xFF.
     {"invalid-double-byte-pairs",  3, 3},
-    // A NUL inside a line: it ends the text of the reservation file only.
-    {"nul-byte",                   3, 2},
+    // A NUL inside a line is a byte of its line in both files.
+    {"nul-byte",                   3, 3},
     // A 0x1A inside a line: it ends the text of the customer file only.
     {"end-of-text-byte",           2, 3},
     // A CR alone ends a reservation line; in the customer file it is dropped.
@@ -81,10 +81,9 @@ QByteArray reservationsOf(const MalformedCase& c) {
     return readBytes(QStringLiteral(MALFORMED_RECORDS "/reservations/%1.csv").arg(c.name));
 }
 
-// What a file holds after its lines: everything from its end mark on.
-QByteArray tailFrom(const QByteArray& content, char endMark) {
-    const qsizetype at = content.indexOf(endMark);
-    return at < 0 ? QByteArray() : content.mid(at);
+// What a file holds after its lines: the customer file from its end mark on.
+QByteArray tailOf(const QByteArray& content, const QString& name) {
+    return name == UserFileName ? readCustomerFile(content).unreadTail : QByteArray();
 }
 
 // The file is the lines, each ended by CR LF, and then the tail it was read with. Reports where
@@ -114,7 +113,7 @@ QByteArray tailFrom(const QByteArray& content, char endMark) {
     if (read != lines) {
         return ::testing::AssertionFailure() << "reads back as other lines";
     }
-    if (tailFrom(content, customers ? '\x1A' : '\0') != tail) {
+    if (tailOf(content, customers ? UserFileName : YoyakuFileName) != tail) {
         return ::testing::AssertionFailure() << "the tail after the end mark changed";
     }
     return ::testing::AssertionSuccess();
@@ -180,8 +179,8 @@ TEST_P(MalformedFilesTest, ShowsWhatItCanAndChangesKeepEveryUntouchedLine) {
     writeBytes(yoyakuFile(), reservations);
     const QByteArrayList customerLines = splitCustomerFile(customers);
     const QByteArrayList reservationLines = splitReservationFile(reservations);
-    const QByteArray customerTail = tailFrom(customers, '\x1A');
-    const QByteArray reservationTail = tailFrom(reservations, '\0');
+    const QByteArray customerTail = tailOf(customers, UserFileName);
+    const QByteArray reservationTail = tailOf(reservations, YoyakuFileName);
     ASSERT_EQ(customerLines.size(), GetParam().customersShown);
     ASSERT_EQ(reservationLines.size(), GetParam().reservationsShown);
 

@@ -125,6 +125,35 @@ TEST(CsvExport, DateColumnOnlyForRealDates) {
     EXPECT_EQ(rows[5].first(), "");
 }
 
+// A field that a spreadsheet would run as a formula is shown as text; nothing else changes.
+TEST(CsvExport, AFieldThatStartsLikeAFormulaGetsAnApostrophe) {
+    const struct {
+        QByteArray field;  // as in the record line; quoted where it starts with a separator
+        QString cell;
+    } cases[] = {
+        // clang-format off
+        {"=1+2", "'=1+2"},
+        {"+81-90", "'+81-90"},
+        {"-5", "'-5"},
+        {"@SUM(A1)", "'@SUM(A1)"},
+        {"\"\tx\"", "'\tx"},
+        {"\"\rx\"", "'\rx"},
+        {"03-1", "03-1"},
+        {"'=x", "'=x"},
+        {sjisOf("＝1"), "＝1"},
+        {Mark, ""},
+        {Mark + "=", "'="},
+        // clang-format on
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.field.toHex().toStdString());
+        const QList<QStringList> rows =
+            parsed(csv::reservationsCsv({"2026\t12\t08\t10\t" + c.field}, Today));
+        ASSERT_EQ(rows.size(), 2);
+        EXPECT_EQ(rows[1].mid(0, 6), (QStringList{"2026-12-08", "2026", "12", "08", "10", c.cell}));
+    }
+}
+
 TEST(CsvRow, QuotesEveryFieldAndDoublesQuotes) {
     EXPECT_EQ(csv::csvRow({"a", "", "b\"c", "d,e"}), "\"a\",\"\",\"b\"\"c\",\"d,e\"\r\n");
 }

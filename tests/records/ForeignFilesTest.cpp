@@ -183,7 +183,16 @@ TEST_F(ForeignFiles, Utf16TextIsRefusedAndNeverRewritten) {
     for (const char c : QByteArray("2026\t12\t09\t10\tname\r\n").repeated(40)) {
         withoutMark.append(c).append('\0');
     }
-    for (const QByteArray& content : {withMark, bigEndian, withoutMark}) {
+    // Mostly Japanese letters, which hold no NUL in UTF-16; only the TABs, digits and line ends do.
+    QByteArray japaneseWithoutMark;
+    const char* japanese =
+        "2026\t12\t09\t10\t30\tやまだ　はなこ\t山田　花子\t〒\t東京都世田谷区北沢一丁目\t"
+        "ハイツ北沢二〇一号室\t03-1234\t090-5678\tモモ\t犬\tトイプードル\tレギュラー\t"
+        "バリカン\tヒゲカット\t爪切り\t毛玉が多いので念入りにお願いします\r\n";
+    for (const QChar c : QString::fromUtf8(japanese).repeated(20)) {
+        japaneseWithoutMark.append(char(c.unicode() & 0xFF)).append(char(c.unicode() >> 8));
+    }
+    for (const QByteArray& content : {withMark, bigEndian, withoutMark, japaneseWithoutMark}) {
         writeBytes(path(UserFileName), content);
         writeBytes(path(), content);
         const QString userError = errorOf([&] { lists_.UserListLoad(); });
@@ -196,9 +205,15 @@ TEST_F(ForeignFiles, Utf16TextIsRefusedAndNeverRewritten) {
         EXPECT_EQ(readBytes(path(UserFileName)), content);
         EXPECT_EQ(readBytes(path()), content);
     }
-    // A single NUL (the end mark) or a run of them is no UTF-16.
-    writeBytes(path(), QByteArray("a\r\n\0\0\0\0\0\0tail", 13));
-    EXPECT_TRUE(lists_.YoyakuFileLoad());
+    // A NUL in one line of Shift-JIS records, or a run of them, is no UTF-16.
+    QByteArray strayNul = testing_support::sjisOf(japanese).repeated(20);
+    strayNul[strayNul.indexOf('\t') + 1] = '\0';
+    const QByteArray nulRun = testing_support::sjisOf(japanese) + QByteArray(600, '\0');
+    for (const QByteArray& content : {strayNul, nulRun}) {
+        writeBytes(path(), content);
+        EXPECT_TRUE(lists_.YoyakuFileLoad());
+        EXPECT_EQ(honjitu_.YoyakuList.first(), content.first(content.indexOf('\r')));
+    }
 }
 
 TEST_F(ForeignFiles, AFileOverHalfAGibibyteIsRefusedUnread) {

@@ -2,6 +2,7 @@
 #include "records/uLib.h"
 #include "tests/support/Files.h"
 #include "tests/support/Mounts.h"
+#include "tests/support/RecordLines.h"
 #include "tests/support/Unprivileged.h"
 
 #include <gtest/gtest.h>
@@ -151,7 +152,7 @@ TEST_F(RecordFile, WritesInAReadOnlyFolderFailWithoutHarm) {
     EXPECT_TRUE(createFailed.value_or(false));
 }
 
-TEST(ReservationFileLines, CutAtCrLfOrCrLfAndStopAtNul) {
+TEST(ReservationFileLines, CutAtCrLfOrCrLfAndKeepANulInItsLine) {
     const struct {
         QByteArray content;
         QByteArrayList lines;
@@ -163,8 +164,9 @@ TEST(ReservationFileLines, CutAtCrLfOrCrLfAndStopAtNul) {
         {"a\r\n\r\nb", {"a", "", "b"}},
         {"a\n\rb", {"a", "", "b"}},
         {"\r\n", {""}},
-        {QByteArray("a\r\nb\0c\r\nd", 9), {"a", "b"}},
-        {QByteArray("a\r\0\nb", 5), {"a"}},
+        {QByteArray("a\r\nb\0c\r\nd", 9), {"a", QByteArray("b\0c", 3), "d"}},
+        {QByteArray("a\r\0\nb", 5), {"a", QByteArray(1, '\0'), "b"}},
+        {QByteArray("\0\0", 2), {QByteArray(2, '\0')}},
         {"a\r", {"a"}},
         {"a\r\r\nb\n\nc", {"a", "", "b", "", "c"}},
         {"a\x1A"
@@ -193,6 +195,8 @@ TEST(CustomerFileLines, CutAtLfDropCrAndStopAtEndOfText) {
         {"a\r\n\x1A"
          "b",
          {"a"}},
+        {"\x1A", {}},
+        {"a\x1A", {"a"}},
         {QByteArray("a\0b\r\n", 5), {QByteArray("a\0b", 3)}},
         {"a\r\r\nb\rc\r", {"a", "bc"}},
         {"\r", {""}},
@@ -279,56 +283,70 @@ TEST_F(RecordFile, UntouchedLinesGoBackByteIdentical) {
     EXPECT_EQ(readBytes(path()), content);
 }
 
-// The readers stop at an end mark; what follows it is not shown but must survive every write,
-// and a line appended while it is there must land before it, where the next load reads it.
+// The customer reader stops at 0x1A, also inside a line; what follows is not shown but must
+// survive every write, and a line appended while it is there must land before it, where the
+// next load reads it.
 TEST_F(RecordFile, WritesKeepWhatFollowsTheEndMarkAndAppendBeforeIt) {
-    using Save = void (records::RecordLists::*)(const QByteArray&, char);
-    using Replace = void (records::RecordLists::*)(QByteArrayList);
+    const QString at = path(UserFileName);
+    const QByteArray tail =
+        "\x1A"
+        "hidden\r\nrecord";
+    writeBytes(at, "one\r\ntwo" + tail);
+    lists_.UserListLoad();
+    EXPECT_EQ(honjitu_.UserList, (QByteArrayList{"one", "two"}));
+
+    lists_.UserFileSave("new", 'A');
+    EXPECT_EQ(readBytes(at), "one\r\ntwo\r\nnew\r\n" + tail);
+    lists_.replaceUserList({"two", "new"});
+    EXPECT_EQ(readBytes(at), "two\r\nnew\r\n" + tail);
+    lists_.UserFileSave("", 'R');
+    EXPECT_EQ(readBytes(at), "two\r\nnew\r\n" + tail);
+    lists_.UserListLoad();
+    EXPECT_EQ(honjitu_.UserList, (QByteArrayList{"two", "new"}));
+
+    // A file loaded without a mark has no tail left over from the one before.
+    writeBytes(at, "plain\r\n");
+    lists_.UserListLoad();
+    lists_.UserFileSave("", 'R');
+    EXPECT_EQ(readBytes(at), "plain\r\n");
+}
+
+// A NUL is a byte of its line like any other: the load shows every line, an append never joins
+// two records, and a rewrite gives back the same bytes.
+TEST_F(RecordFile, ANulInsideALineHidesNothingAndAnAppendKeepsEveryLineWhole) {
+    const QByteArray booked = QByteArray("x\r\n").repeated(9) + QByteArray("b\0c\r\n", 5) +
+                              QByteArray("x\r\n").repeated(2990);
     const struct {
         QString name;
-        QByteArray mark;
-        Save save;
-        Replace replace;
-        const QByteArrayList& list;
-    } files[] = {
-        {YoyakuFileName, QByteArray(1, '\0'), &records::RecordLists::YoyakuFileSave,
-         &records::RecordLists::replaceYoyakuList, honjitu_.YoyakuList},
-        {UserFileName, "\x1A", &records::RecordLists::UserFileSave,
-         &records::RecordLists::replaceUserList, honjitu_.UserList},
+        QByteArray content;
+        qsizetype linesShown;
+        QByteArray appended;  // what follows the old content once "new" is appended
+    } cases[] = {
+        {YoyakuFileName, booked, 3000, "new\r\n"},
+        {YoyakuFileName, QByteArray("a\r\nb\0c", 5), 2, "\r\nnew\r\n"},
+        {YoyakuFileName, QByteArray("a\r\nb\0\r", 6), 2, "\nnew\r\n"},
+        {UserFileName, QByteArray("a\r\nb\0c", 5), 2, "\r\nnew\r\n"},
     };
-    const auto load = [this](const QString& name) {
-        if (name == UserFileName) {
-            lists_.UserListLoad();
-        } else {
-            lists_.YoyakuFileLoad();
-        }
-    };
-    for (const auto& file : files) {
-        SCOPED_TRACE(file.name.toStdString());
-        const QString at = path(file.name);
-        const QByteArray tail = file.mark + "hidden\r\nrecord";
-        writeBytes(at, "one\r\ntwo" + tail);
-        load(file.name);
-        EXPECT_EQ(file.list, (QByteArrayList{"one", "two"}));
-
-        (lists_.*file.save)("new", 'A');
-        EXPECT_EQ(readBytes(at), "one\r\ntwo\r\nnew\r\n" + tail);
-        (lists_.*file.replace)({"two", "new"});
-        EXPECT_EQ(readBytes(at), "two\r\nnew\r\n" + tail);
-        (lists_.*file.save)("", 'R');
-        EXPECT_EQ(readBytes(at), "two\r\nnew\r\n" + tail);
-        load(file.name);
-        EXPECT_EQ(file.list, (QByteArrayList{"two", "new"}));
-
-        // A file loaded without a mark has no tail left over from the one before.
-        writeBytes(at, "plain\r\n");
-        load(file.name);
-        (lists_.*file.save)("", 'R');
-        EXPECT_EQ(readBytes(at), "plain\r\n");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.content.left(16).toHex().toStdString());
+        const bool yoyaku = c.name == YoyakuFileName;
+        const auto load = [&] { yoyaku ? (void)lists_.YoyakuFileLoad() : lists_.UserListLoad(); };
+        const auto save =
+            yoyaku ? &records::RecordLists::YoyakuFileSave : &records::RecordLists::UserFileSave;
+        const QByteArrayList& list = yoyaku ? honjitu_.YoyakuList : honjitu_.UserList;
+        writeBytes(path(c.name), c.content);
+        load();
+        ASSERT_EQ(list.size(), c.linesShown);
+        const QByteArrayList expected = list + QByteArrayList{"new"};
+        (lists_.*save)("new", 'A');
+        EXPECT_EQ(readBytes(path(c.name)), c.content + c.appended);
+        load();
+        EXPECT_EQ(list, expected);
+        (lists_.*save)("", 'R');
+        EXPECT_EQ(readBytes(path(c.name)), testing_support::fileOf(expected));
     }
 }
 
-// The day index follows every change of the reservation list, whichever operation made it.
 TEST_F(RecordFile, TheDayIndexFollowsEveryChangeOfTheReservationList) {
     const QDate today(2026, 12, 9);
     const auto bookedOnTheNinth = [&] {

@@ -8,6 +8,7 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -397,4 +398,31 @@ TEST_F(HistoryTest, NextVisitBooksTheUsualIntervalLaterWithTheLastServices) {
         window->actYoyakuWeekNext->trigger();
     }
     EXPECT_EQ(window->yoyakuGrid()->cellText(4, 4), QStringLiteral("鈴木/ココ\r\n山田　花子/モモ"));
+}
+
+TEST_F(HistoryTest, CancellingTheNextVisitBookingReturnsToTheHistory) {
+    window->userListView()->selectIndex(0);
+    const QByteArray before = readBytes(yoyakuFile());
+    std::shared_ptr<ModalVisit> historyAgain;
+    HistorySeen seenAgain;
+    bookNextVisit([&](QWidget* dialog) {
+        historyAgain = onNextModal([&](QWidget* again) {
+            seenAgain = seenIn(again);
+            closeHistory(again);
+        });
+        clickButton(dialog, "Button2");
+    });
+    if (HasFatalFailure()) {
+        return;
+    }
+    ASSERT_TRUE(historyAgain && historyAgain->appeared) << "the history comes back";
+    EXPECT_FALSE(historyAgain->closedByWatchdog);
+    EXPECT_EQ(historyAgain->objectName, QStringLiteral("fmRireki"));
+    EXPECT_EQ(historyAgain->title, QStringLiteral("来店履歴 - モモ(山田　花子)"));
+    EXPECT_EQ(seenAgain.rows.size(), 5);
+    EXPECT_TRUE(seenAgain.canBookNext);
+    // Closing the history now ends the command; nothing was booked.
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_EQ(readBytes(yoyakuFile()), before);
+    EXPECT_EQ(window->honjitu().YoyakuList, bookings());
 }

@@ -285,14 +285,17 @@ QList<Visit> visitsOf(const Subject& subject, const QByteArrayList& lines, const
 
 Summary summarize(const QList<Visit>& newestFirst) {
     Summary summary;
-    QList<QDate> pastDays;  // oldest first, each day once
+    QList<QDate> pastDays;
     for (const Visit& visit : newestFirst) {
         if (visit.planned) {
             summary.nextBooked = visit.date;  // the last planned one is the soonest
-        } else if (pastDays.isEmpty() || pastDays.first() != visit.date) {
-            pastDays.prepend(visit.date);
+        } else {
+            pastDays.append(visit.date);
         }
     }
+    // Oldest first, each day once.
+    std::sort(pastDays.begin(), pastDays.end());
+    pastDays.erase(std::unique(pastDays.begin(), pastDays.end()), pastDays.end());
     summary.pastVisits = static_cast<int>(pastDays.size());
     if (!pastDays.isEmpty()) {
         summary.lastVisit = pastDays.last();

@@ -730,11 +730,17 @@ void TfmMain::actRirekiHyoujiExecute() {
 void TfmMain::RirekiShow(const records::history::Subject& subject) {
     // The history is read from the list, so a list that could not be read at start-up is read now.
     ensureYoyakuListLoaded();
-    const std::optional<records::history::NextVisit> next =
-        history::runRireki(this, subject, Honjitu->YoyakuList);
-    // The history window is gone before the reservation command starts, as from the menu.
-    if (next && actYoyakuDialogShow->isEnabled()) {
-        YoyakuDialogRun([this, &next] { reservation::runCutYoyaku(this, recordLists_, *next); });
+    // The history window is gone before the reservation command starts, as from the menu; a
+    // reservation dialog left without a booking brings the history back.
+    for (bool booked = false; !booked;) {
+        const std::optional<records::history::NextVisit> next =
+            history::runRireki(this, subject, Honjitu->YoyakuList);
+        if (!next || !actYoyakuDialogShow->isEnabled()) {
+            return;
+        }
+        YoyakuDialogRun([this, &next, &booked] {
+            booked = reservation::runCutYoyaku(this, recordLists_, *next);
+        });
     }
 }
 

@@ -63,13 +63,15 @@ struct Comparison {
     bool telephone = false;
     bool petName = false;
     bool complete = false;  // the line reaches PetName, the last compared field
+
+    // The pet is the subject's, and so is its owner, by name or else by number.
+    bool isSubjects() const { return complete && petName && (shimei || telephone); }
 };
 
-QDateTime momentOf(const QDate& date, const QByteArrayList& fields) {
-    const qint64 hour = rsv::bookedHour(fields);
+QDateTime momentOf(const QDate& date, int hour, const QByteArrayList& fields) {
     // The minute is read like the hour: a decimal number, 0 when it is not one.
     const qint64 minute = rsv::bookedHour(EmptyMarkDelete(fieldAt(fields, rsv::YoyakuHun)));
-    return QDateTime(date, QTime(0, 0)).addSecs(hour * 3600 + minute * 60);
+    return QDateTime(date, QTime(0, 0)).addSecs(qint64{hour} * 3600 + minute * 60);
 }
 
 std::optional<Visit> visitOf(const QByteArray& line, const QDateTime& now) {
@@ -80,7 +82,8 @@ std::optional<Visit> visitOf(const QByteArray& line, const QDateTime& now) {
     if (!date) {
         return std::nullopt;
     }
-    Visit visit{line, *date, momentOf(*date, fields)};
+    const int hour = rsv::bookedHour(fields);
+    Visit visit{line, *date, hour, momentOf(*date, hour, fields)};
     visit.planned = visit.at > now;
     return visit;
 }
@@ -223,8 +226,8 @@ private:
         const auto holdsNumber = [&line](const TextSearch& number) {
             return !number.isEmpty() && number.isIn(line);
         };
-        return (petName_.isIn(line) && shimei_.isIn(line)) || holdsNumber(telephoneNo_) ||
-               holdsNumber(mobilPhoneNo_);
+        return petName_.isIn(line) &&
+               (shimei_.isIn(line) || holdsNumber(telephoneNo_) || holdsNumber(mobilPhoneNo_));
     }
 
     bool compare(QByteArrayView line) const {
@@ -246,7 +249,7 @@ private:
                     return true;
             }
         });
-        return seen.complete && ((seen.shimei && seen.petName) || seen.telephone);
+        return seen.isSubjects();
     }
 
     const Subject& subject_;
@@ -282,22 +285,25 @@ QList<Visit> visitsOf(const Subject& subject, const QByteArrayList& lines, const
 
 Summary summarize(const QList<Visit>& newestFirst) {
     Summary summary;
-    QList<QDate> pastDates;  // oldest first
+    QList<QDate> pastDays;
     for (const Visit& visit : newestFirst) {
         if (visit.planned) {
             summary.nextBooked = visit.date;  // the last planned one is the soonest
         } else {
-            pastDates.prepend(visit.date);
+            pastDays.append(visit.date);
         }
     }
-    summary.pastVisits = static_cast<int>(pastDates.size());
-    if (!pastDates.isEmpty()) {
-        summary.lastVisit = pastDates.last();
+    // Oldest first, each day once.
+    std::sort(pastDays.begin(), pastDays.end());
+    pastDays.erase(std::unique(pastDays.begin(), pastDays.end()), pastDays.end());
+    summary.pastVisits = static_cast<int>(pastDays.size());
+    if (!pastDays.isEmpty()) {
+        summary.lastVisit = pastDays.last();
     }
-    if (pastDates.size() >= 2) {
+    if (pastDays.size() >= 2) {
         QList<double> gapsInWeeks;
-        for (qsizetype i = 1; i < pastDates.size(); ++i) {
-            gapsInWeeks.append(pastDates.at(i - 1).daysTo(pastDates.at(i)) / 7.0);
+        for (qsizetype i = 1; i < pastDays.size(); ++i) {
+            gapsInWeeks.append(pastDays.at(i - 1).daysTo(pastDays.at(i)) / 7.0);
         }
         summary.usualIntervalWeeks = median(gapsInWeeks);
     }
@@ -305,15 +311,19 @@ Summary summarize(const QList<Visit>& newestFirst) {
 }
 
 std::optional<NextVisit> nextVisit(const Subject& subject, const QList<Visit>& newestFirst) {
-    const auto last = std::find_if(newestFirst.cbegin(), newestFirst.cend(),
-                                   [](const Visit& visit) { return !visit.planned; });
-    if (last == newestFirst.cend()) {
+    const Summary summary = summarize(newestFirst);
+    if (summary.pastVisits == 0) {
         return std::nullopt;
     }
-    const std::optional<double> interval = summarize(newestFirst).usualIntervalWeeks;
-    const int weeks = interval ? std::max(1, qRound(*interval)) : WeeksWithoutInterval;
-    return NextVisit{last->date.addDays(7 * weeks), rsv::bookedHour(splitFields(last->line)),
-                     last->line, subject.customerLine};
+    const int weeks = summary.usualIntervalWeeks ? std::max(1, qRound(*summary.usualIntervalWeeks))
+                                                 : WeeksWithoutInterval;
+    // Counted from the latest booked day, a planned one included: the slot then lies after every
+    // booking of the subject, so it never proposes a visit that is already booked.
+    const Visit& latest =
+        *std::max_element(newestFirst.cbegin(), newestFirst.cend(),
+                          [](const Visit& a, const Visit& b) { return a.date < b.date; });
+    return NextVisit{latest.date.addDays(7 * weeks), latest.hour, latest.line,
+                     subject.customerLine};
 }
 
 }  // namespace records::history

@@ -26,15 +26,18 @@ Subject subjectOfCustomer(const QByteArray& customerLine);
 // The customer a booking was made for; its line is rebuilt from the booking's own fields.
 Subject subjectOfReservation(const QByteArray& reservationLine);
 
-// True when the booking belongs to the subject: the same pet and owner names, or, when the names
-// differ, a telephone or mobile number equal to one the subject has. Lines too short to hold the
-// compared fields belong to nobody.
+// True when the booking belongs to the subject: the same pet name, and either the same owner name
+// or, when the owner's name was spelt differently, a telephone or mobile number equal to one the
+// subject has. A household's other pets share its numbers but not the pet name, so they are
+// never taken in. Lines too short to hold the compared fields belong to nobody. Every place
+// that looks for a customer's bookings asks this rule.
 bool isVisitOf(const Subject& subject, QByteArrayView reservationLine);
 
 // One booking of the subject, read from its line (marks removed from the shown texts).
 struct Visit {
     QByteArray line;
     QDate date;
+    int hour = 0;          // the booked hour as a number
     QDateTime at;          // date, hour and minute as numbers, for the order and for "after now"
     bool planned = false;  // after now
 };
@@ -43,11 +46,12 @@ struct Visit {
 // Bookings at the same moment keep the later line first.
 QList<Visit> visitsOf(const Subject& subject, const QByteArrayList& lines, const QDateTime& now);
 
+// A visit is a day: several bookings of the pet on one day are one visit.
 struct Summary {
-    int pastVisits = 0;
+    int pastVisits = 0;  // days with a booking before now
     std::optional<QDate> lastVisit;
     std::optional<QDate> nextBooked;  // the soonest booking after now
-    // Median of the gaps between consecutive past visits, in weeks; from two visits on.
+    // Median of the gaps between consecutive past visit days, in weeks; from two days on.
     std::optional<double> usualIntervalWeeks;
 };
 
@@ -57,12 +61,13 @@ Summary summarize(const QList<Visit>& newestFirst);
 struct NextVisit {
     QDate date;
     int hour = 0;
-    QByteArray lastVisitLine;  // its minute and services are taken over
+    QByteArray lastVisitLine;  // the booking counted from: its minute and services are taken over
     QByteArray customerLine;   // copied as a customer lookup copies it
 };
 
-// The last past visit's weekday and hour, N weeks after it: N is the usual interval rounded to
-// whole weeks (at least one), or four without one. Nothing when there was no past visit.
+// N weeks after the subject's latest booking, the planned ones included, on its weekday and at
+// its hour: N is the usual interval rounded to whole weeks (at least one), or four without one.
+// So the slot is later than every booking the subject has. Nothing when there was no past visit.
 std::optional<NextVisit> nextVisit(const Subject& subject, const QList<Visit>& newestFirst);
 
 }  // namespace records::history

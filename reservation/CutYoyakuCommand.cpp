@@ -18,8 +18,9 @@ void saveUpdate(const TfmCutYoyaku& dialog, records::RecordLists& lists) {
 
 // Shows the dialog, whose slot is chosen, and writes what the user did. When the booking or the
 // update cannot be written, the error is shown and the dialog opens again as it was, so that
-// nothing typed is lost: the user tries again or cancels.
-void showAndSave(QWidget* owner, TfmCutYoyaku& dialog, records::RecordLists& lists) {
+// nothing typed is lost: the user tries again or cancels. True when a booking or an update was
+// written.
+bool showAndSave(QWidget* owner, TfmCutYoyaku& dialog, records::RecordLists& lists) {
     for (;;) {
         // The lines as they are now: OK takes the shown page out of this copy.
         dialog.setZenyoyakuList(lists.honjitu().YoyakuList);
@@ -28,7 +29,7 @@ void showAndSave(QWidget* owner, TfmCutYoyaku& dialog, records::RecordLists& lis
             QByteArrayList kept;
             dialog.getZenyoyakuList(kept);
             lists.replaceYoyakuList(std::move(kept));
-            return;
+            return false;
         }
         const bool saved = widgets::runGuarded(owner, [&dialog, &lists] {
             if (dialog.isUpdatingPage()) {
@@ -38,7 +39,7 @@ void showAndSave(QWidget* owner, TfmCutYoyaku& dialog, records::RecordLists& lis
             }
         });
         if (saved) {
-            return;
+            return true;
         }
     }
 }
@@ -59,12 +60,12 @@ void runCutYoyaku(QWidget* owner, records::RecordLists& lists,
     showAndSave(owner, dialog, lists);
 }
 
-void runCutYoyaku(QWidget* owner, records::RecordLists& lists,
+bool runCutYoyaku(QWidget* owner, records::RecordLists& lists,
                   const records::history::NextVisit& next) {
     TfmCutYoyaku dialog(owner);
     dialog.setZenUserList(lists.honjitu().UserList);
     dialog.YoyakuEditNextVisit(next, lists.honjitu().YoyakuList);
-    showAndSave(owner, dialog, lists);
+    return showAndSave(owner, dialog, lists);
 }
 
 }  // namespace reservation

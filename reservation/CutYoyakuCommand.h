@@ -18,8 +18,9 @@ namespace reservation {
 void runCutYoyaku(QWidget* owner, records::RecordLists& lists,
                   std::optional<QPoint> focusedTableCell);  // QPoint(x = column, y = row)
 // The same for booking a pet's next visit: the dialog opens with its slot, customer and services
-// preset (TfmCutYoyaku::YoyakuEditNextVisit).
-void runCutYoyaku(QWidget* owner, records::RecordLists& lists,
+// preset (TfmCutYoyaku::YoyakuEditNextVisit). False when the dialog was left without a booking
+// or an update.
+bool runCutYoyaku(QWidget* owner, records::RecordLists& lists,
                   const records::history::NextVisit& next);
 
 }  // namespace reservation

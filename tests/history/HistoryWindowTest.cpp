@@ -8,6 +8,7 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -20,6 +21,8 @@
 #include <QTreeView>
 #include <QTreeWidget>
 #include <QtTest>
+
+#include <functional>
 
 #include <sys/stat.h>
 
@@ -68,7 +71,9 @@ QByteArrayList bookings() {
         booking("2026", "12", "08", "09", "00", "佐藤", "ポチ"),
         booking("2026", "12", "08", "09", "00", "山田　花子", "モモ", "", "爪は短く"),
         booking("2026", "12", "16", "10", "00", "鈴木", "ココ"),
-        booking("2026", "11", "04", "13", "00", "山田", "もも", "03-1111-2222"),
+        booking("2026", "11", "04", "13", "00", "山田", "モモ", "03-1111-2222"),
+        // Another pet of her household, with her telephone.
+        booking("2026", "11", "25", "10", "00", "山田　花子", "ハナ", "03-1111-2222"),
     };
 }
 
@@ -113,9 +118,13 @@ HistorySeen seenIn(QWidget* window) {
     return seen;
 }
 
-void closeHistory(QWidget* window) {
-    QTest::mouseClick(window->findChild<QAbstractButton*>(QStringLiteral("btnRirekiClose")),
+void clickButton(QWidget* window, const char* name) {
+    QTest::mouseClick(window->findChild<QAbstractButton*>(QString::fromLatin1(name)),
                       Qt::LeftButton);
+}
+
+void closeHistory(QWidget* window) {
+    clickButton(window, "btnRirekiClose");
 }
 
 QStringList captionsOf(const QList<QAction*>& actions) {
@@ -149,8 +158,24 @@ protected:
         return popup->actions().last();
     }
 
+    // Opens the selected customer's history and presses 次回予約; `driveDialog` meets the
+    // reservation dialog that follows.
+    void bookNextVisit(std::function<void(QWidget*)> driveDialog) {
+        historyVisit = onNextModal([this, driveDialog](QWidget* history) {
+            dialogVisit = onNextModal(driveDialog);
+            clickButton(history, "btnJikaiYoyaku");
+        });
+        window->actRirekiHyouji->trigger();
+        ASSERT_TRUE(historyVisit->appeared);
+        ASSERT_TRUE(dialogVisit && dialogVisit->appeared);
+        EXPECT_EQ(dialogVisit->objectName, QStringLiteral("fmCutYoyaku"));
+        EXPECT_FALSE(dialogVisit->closedByWatchdog);
+    }
+
     std::unique_ptr<TfmMain> window;
     QMenu* popup = nullptr;
+    std::shared_ptr<ModalVisit> historyVisit;
+    std::shared_ptr<ModalVisit> dialogVisit;
 };
 
 }  // namespace
@@ -171,7 +196,8 @@ TEST_F(HistoryTest, TheMenuCommandShowsTheSelectedCustomersVisitsNewestFirst) {
     EXPECT_EQ(visit->objectName, QStringLiteral("fmRireki"));
     EXPECT_EQ(visit->className, QStringLiteral("TfmRireki"));
     EXPECT_EQ(visit->title, QStringLiteral("来店履歴 - モモ(山田　花子)"));
-    // ポチ's and ココ's bookings are not hers; the one under another name is, by its number.
+    // ポチ's, ココ's and her household's ハナ's bookings are not hers; the one under another
+    // spelling of her name is, by its number.
     ASSERT_EQ(seen.rows.size(), 5);
     EXPECT_EQ(seen.rows[0], QStringList({"予定", "2026/12/23(水)", "11:00", "持込み", "プードル",
                                          "ヒゲカット", ""}));
@@ -304,9 +330,9 @@ TEST_F(HistoryTest, TheTableMenuOpensTheHistoryOfABookingInTheSelectedCell) {
 
 TEST_F(HistoryTest, NextVisitBooksTheUsualIntervalLaterWithTheLastServices) {
     // モモ's visits: 10/21, 11/04, 11/18, 12/08 -> two weeks apart; the next one two weeks after
-    // Tuesday the 8th at 9 時, where a booking of someone else already stands.
+    // her planned Wednesday the 23rd at 11 時, where a booking of someone else already stands.
     QByteArrayList lines = bookings();
-    lines.append(booking("2026", "12", "22", "09", "00", "鈴木", "ココ"));
+    lines.append(booking("2027", "01", "06", "11", "00", "鈴木", "ココ"));
     writeReservations(lines);
     window = openWindow();
     window->show();
@@ -316,48 +342,39 @@ TEST_F(HistoryTest, NextVisitBooksTheUsualIntervalLaterWithTheLastServices) {
         QString title, slot, minute, shimei, furigana, jyusho, telephone, petName, remarks;
         bool dog = false, motikomi = false, poohDol = false, higeCut = false, tumekiri = true;
     } dialogSeen;
-    std::shared_ptr<ModalVisit> booked;
-    auto history = onNextModal([&](QWidget* historyWindow) {
-        booked = onNextModal([&](QWidget* dialog) {
-            auto text = [dialog](const char* name) {
-                return dialog->findChild<QLineEdit*>(QString::fromLatin1(name))->text();
-            };
-            auto combo = [dialog](const char* name) {
-                return dialog->findChild<QComboBox*>(QString::fromLatin1(name))->currentText();
-            };
-            auto checked = [dialog](const char* name) {
-                return dialog->findChild<QAbstractButton*>(QString::fromLatin1(name))->isChecked();
-            };
-            dialogSeen = {dialog->windowTitle(),
-                          combo("cbYoyakuNen") + combo("cbYoyakuTuki") + combo("cbYoyakuNiti") +
-                              combo("cbYoyakuJikan"),
-                          text("edtYoyakuHun"),
-                          text("edtShimei"),
-                          text("edtFurigana"),
-                          text("edtJyusho"),
-                          text("edtTelephoneNo"),
-                          text("edtPetName"),
-                          dialog->findChild<QPlainTextEdit*>(QStringLiteral("memoSonotaBikou"))
-                              ->toPlainText(),
-                          checked("rdoDog"),
-                          checked("rdoShamMotikomi"),
-                          checked("rdoStylePoohDol"),
-                          checked("chbSonotaHigeCut"),
-                          checked("chbSonotaTumekiri")};
-            QTest::mouseClick(dialog->findChild<QAbstractButton*>(QStringLiteral("Button1")),
-                              Qt::LeftButton);
-        });
-        QTest::mouseClick(
-            historyWindow->findChild<QAbstractButton*>(QStringLiteral("btnJikaiYoyaku")),
-            Qt::LeftButton);
+    bookNextVisit([&](QWidget* dialog) {
+        auto text = [dialog](const char* name) {
+            return dialog->findChild<QLineEdit*>(QString::fromLatin1(name))->text();
+        };
+        auto combo = [dialog](const char* name) {
+            return dialog->findChild<QComboBox*>(QString::fromLatin1(name))->currentText();
+        };
+        auto checked = [dialog](const char* name) {
+            return dialog->findChild<QAbstractButton*>(QString::fromLatin1(name))->isChecked();
+        };
+        dialogSeen = {
+            dialog->windowTitle(),
+            combo("cbYoyakuNen") + combo("cbYoyakuTuki") + combo("cbYoyakuNiti") +
+                combo("cbYoyakuJikan"),
+            text("edtYoyakuHun"),
+            text("edtShimei"),
+            text("edtFurigana"),
+            text("edtJyusho"),
+            text("edtTelephoneNo"),
+            text("edtPetName"),
+            dialog->findChild<QPlainTextEdit*>(QStringLiteral("memoSonotaBikou"))->toPlainText(),
+            checked("rdoDog"),
+            checked("rdoShamMotikomi"),
+            checked("rdoStylePoohDol"),
+            checked("chbSonotaHigeCut"),
+            checked("chbSonotaTumekiri")};
+        clickButton(dialog, "Button1");
     });
-    window->actRirekiHyouji->trigger();
-
-    ASSERT_TRUE(history->appeared);
-    ASSERT_TRUE(booked && booked->appeared);
-    EXPECT_EQ(booked->objectName, QStringLiteral("fmCutYoyaku"));
+    if (HasFatalFailure()) {
+        return;
+    }
     EXPECT_EQ(dialogSeen.title, QStringLiteral("カット予約(新規)"));
-    EXPECT_EQ(dialogSeen.slot, QStringLiteral("2026122209"));
+    EXPECT_EQ(dialogSeen.slot, QStringLiteral("2027010611"));
     EXPECT_EQ(dialogSeen.minute, QStringLiteral("00"));
     EXPECT_EQ(dialogSeen.shimei, QStringLiteral("山田　花子"));
     EXPECT_EQ(dialogSeen.furigana, QStringLiteral("やまだ"));
@@ -375,9 +392,37 @@ TEST_F(HistoryTest, NextVisitBooksTheUsualIntervalLaterWithTheLastServices) {
     const QByteArrayList after = window->honjitu().YoyakuList;
     ASSERT_EQ(after.size(), lines.size() + 1);
     EXPECT_EQ(after.mid(0, lines.size()), lines);
-    EXPECT_TRUE(after.last().startsWith("2026\t12\t22\t09\t00\t"));
+    EXPECT_TRUE(after.last().startsWith("2027\t01\t06\t11\t00\t"));
     EXPECT_EQ(readBytes(yoyakuFile()), fileOf(after));
-    window->actYoyakuWeekNext->trigger();
-    window->actYoyakuWeekNext->trigger();
-    EXPECT_EQ(window->yoyakuGrid()->cellText(3, 2), QStringLiteral("鈴木/ココ\r\n山田　花子/モモ"));
+    for (int week = 0; week < 4; ++week) {
+        window->actYoyakuWeekNext->trigger();
+    }
+    EXPECT_EQ(window->yoyakuGrid()->cellText(4, 4), QStringLiteral("鈴木/ココ\r\n山田　花子/モモ"));
+}
+
+TEST_F(HistoryTest, CancellingTheNextVisitBookingReturnsToTheHistory) {
+    window->userListView()->selectIndex(0);
+    const QByteArray before = readBytes(yoyakuFile());
+    std::shared_ptr<ModalVisit> historyAgain;
+    HistorySeen seenAgain;
+    bookNextVisit([&](QWidget* dialog) {
+        historyAgain = onNextModal([&](QWidget* again) {
+            seenAgain = seenIn(again);
+            closeHistory(again);
+        });
+        clickButton(dialog, "Button2");
+    });
+    if (HasFatalFailure()) {
+        return;
+    }
+    ASSERT_TRUE(historyAgain && historyAgain->appeared) << "the history comes back";
+    EXPECT_FALSE(historyAgain->closedByWatchdog);
+    EXPECT_EQ(historyAgain->objectName, QStringLiteral("fmRireki"));
+    EXPECT_EQ(historyAgain->title, QStringLiteral("来店履歴 - モモ(山田　花子)"));
+    EXPECT_EQ(seenAgain.rows.size(), 5);
+    EXPECT_TRUE(seenAgain.canBookNext);
+    // Closing the history now ends the command; nothing was booked.
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_EQ(readBytes(yoyakuFile()), before);
+    EXPECT_EQ(window->honjitu().YoyakuList, bookings());
 }

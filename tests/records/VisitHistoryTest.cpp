@@ -91,16 +91,34 @@ TEST(VisitMatching, SamePetAndOwnerNamesAreTheCustomersVisits) {
     EXPECT_FALSE(isVisitOf(momo(), lineOf({.petName = "ﾓﾓ"})));
 }
 
-TEST(VisitMatching, WhenTheNamesDifferEitherTelephoneNumberFindsTheVisit) {
-    EXPECT_TRUE(isVisitOf(momo(), lineOf({.shimei = "山田", .telephone = "03-1111-2222"})));
-    EXPECT_TRUE(isVisitOf(momo(), lineOf({.petName = "もも", .mobil = "03-1111-2222"})));
-    EXPECT_FALSE(isVisitOf(momo(), lineOf({.shimei = "山田", .telephone = "03-1111-2223"})));
+// モモ's household shares her number; a number stands in for the owner's name only.
+TEST(VisitMatching, ANumberFindsThePetUnderAnotherSpellingButNotTheHouseholdsOtherPets) {
+    constexpr const char* Tel = "03-1111-2222";
+    const struct {
+        const char* what;
+        bool isHers;
+        Booking booking;
+    } cases[] = {
+        {"owner spelt otherwise, her telephone", true, {.shimei = "山田", .telephone = Tel}},
+        {"owner spelt otherwise, her mobile", true, {.shimei = "やまだ", .mobil = Tel}},
+        {"owner spelt otherwise, another number", false, {.shimei = "山田", .telephone = "03-9"}},
+        {"her household's other pet", false, {.petName = "ポチ", .telephone = Tel}},
+        {"the other pet, owner spelt otherwise",
+         false,
+         {.shimei = "山田", .petName = "ポチ", .mobil = Tel}},
+        {"her name in other letters",
+         false,
+         {.shimei = "山田", .petName = "もも", .telephone = Tel}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(isVisitOf(momo(), lineOf(c.booking)), c.isHers) << c.what;
+    }
 
     // A customer without numbers matches nobody by telephone, not even bookings without one.
     const Subject noNumber = subjectOfCustomer(customerOf("モモ", "山田　花子"));
     EXPECT_FALSE(isVisitOf(noNumber, lineOf({.shimei = "山田"})));
     const Subject mobilOnly = subjectOfCustomer(customerOf("チビ", "佐藤", "", "090-1"));
-    EXPECT_TRUE(isVisitOf(mobilOnly, lineOf({.telephone = "090-1"})));
+    EXPECT_TRUE(isVisitOf(mobilOnly, lineOf({.petName = "チビ", .telephone = "090-1"})));
 }
 
 TEST(VisitMatching, EmptyFieldMarksAreRemovedOnBothSidesBeforeComparing) {
@@ -152,6 +170,11 @@ TEST(VisitMatching, AScanOfManyLinesFindsExactlyTheVisitsTheRuleFinds) {
     markedName[rsv::PetName] = sjisOf("モ") + Mark + sjisOf("モ");
     lines.insert(260, markedName.join('\t'));
     lines.append(lineOf({.date = "2026/07/01", .remarks = "モモ"}));
+    // Her household's other pet, with her name in its remarks.
+    lines.insert(90, lineOf({.date = "2026/06/01",
+                             .petName = "ポチ",
+                             .telephone = "03-1111-2222",
+                             .remarks = "モモ"}));
     const QList<Visit> visits = visitsOf(momo(), lines, Now);
     int byRule = 0;
     for (const QByteArray& line : lines) {
@@ -231,15 +254,89 @@ TEST(VisitSummary, TheUsualIntervalIsTheMedianGapOfPastVisitsInWeeks) {
         summarize(visitsOn({"2026/11/01", "2026/11/11"})).usualIntervalWeeks.value_or(0), 10.0 / 7);
 }
 
-TEST(NextVisitSlot, FourWeeksAfterTheLastVisitAtItsHourWithoutAnInterval) {
-    const QByteArrayList lines = {lineOf({.date = "2026/11/18", .hour = "9", .minute = "40"}),
-                                  lineOf({.date = "2026/12/30", .hour = "11"})};  // planned
-    const std::optional<NextVisit> next = nextVisit(momo(), visitsOf(momo(), lines, Now));
-    ASSERT_TRUE(next);
-    EXPECT_EQ(next->date, QDate(2026, 12, 16));  // across the month end, a Wednesday again
-    EXPECT_EQ(next->hour, 9);
-    EXPECT_EQ(next->lastVisitLine, lines[0]);
-    EXPECT_EQ(next->customerLine, momo().customerLine);
+TEST(VisitSummary, TheBookingsOfOneDayAreOneVisit) {
+    const struct {
+        const char* what;
+        QList<Booking> bookings;
+        int visits;
+        std::optional<double> intervalWeeks;
+    } cases[] = {
+        {"three bookings on one day",
+         {{.date = "2026/12/05", .hour = "9"},
+          {.date = "2026/12/05", .hour = "11"},
+          {.date = "2026/12/05", .hour = "15"}},
+         1,
+         std::nullopt},
+        {"gaps between distinct days, however many bookings each holds",
+         {{.date = "2026/10/24"},
+          {.date = "2026/11/21", .hour = "9"},
+          {.date = "2026/11/21", .hour = "11"},
+          {.date = "2026/12/05"},
+          {.date = "2026/12/05", .hour = "8"}},
+         3,
+         3.0},
+    };
+    for (const auto& c : cases) {
+        QByteArrayList lines;
+        for (const Booking& booking : c.bookings) {
+            lines.append(lineOf(booking));
+        }
+        const Summary summary = summarize(visitsOf(momo(), lines, Now));
+        EXPECT_EQ(summary.pastVisits, c.visits) << c.what;
+        EXPECT_EQ(summary.usualIntervalWeeks, c.intervalWeeks) << c.what;
+        EXPECT_EQ(summary.lastVisit,
+                  QDate::fromString(QString::fromLatin1(c.bookings.last().date), u"yyyy/MM/dd"))
+            << c.what;
+    }
+}
+
+// Counted from her latest booking, planned or past, on its weekday and at its hour.
+TEST(NextVisitSlot, NWeeksAfterTheLatestBookingWhichMayBePlanned) {
+    const struct {
+        const char* what;
+        QList<Booking> bookings;
+        QDate date;
+        int hour;
+        int countedFrom;  // the booking whose minute and services are taken over
+    } cases[] = {
+        {"four weeks after the planned booking, at its hour",
+         {{.date = "2026/11/18", .hour = "9", .minute = "40"},
+          {.date = "2026/12/30", .hour = "11"}},
+         QDate(2027, 1, 27),
+         11,
+         1},
+        {"the interval of two weeks after the planned booking",
+         {{.date = "2026/11/11"}, {.date = "2026/11/25"}, {.date = "2026/12/23", .hour = "14"}},
+         QDate(2027, 1, 6),
+         14,
+         2},
+        // From the soonest planned booking the slot would be 01/06, which she already holds.
+        {"after the latest of several planned bookings, which she already holds",
+         {{.date = "2026/11/11"},
+          {.date = "2026/11/25"},
+          {.date = "2027/01/06", .hour = "14"},
+          {.date = "2026/12/23", .hour = "14"}},
+         QDate(2027, 1, 20),
+         14,
+         2},
+        {"a planned booking later today",
+         {{.date = "2026/11/25"}, {.date = "2026/12/09", .hour = "16"}},
+         QDate(2027, 1, 6),
+         16,
+         1},
+    };
+    for (const auto& c : cases) {
+        QByteArrayList lines;
+        for (const Booking& booking : c.bookings) {
+            lines.append(lineOf(booking));
+        }
+        const std::optional<NextVisit> next = nextVisit(momo(), visitsOf(momo(), lines, Now));
+        ASSERT_TRUE(next) << c.what;
+        EXPECT_EQ(next->date, c.date) << c.what;
+        EXPECT_EQ(next->hour, c.hour) << c.what;
+        EXPECT_EQ(next->lastVisitLine, lines.at(c.countedFrom)) << c.what;
+        EXPECT_EQ(next->customerLine, momo().customerLine) << c.what;
+    }
 }
 
 TEST(NextVisitSlot, TheRoundedUsualIntervalCarriesOverTheYearEnd) {

@@ -27,6 +27,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFrame>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScopeGuard>
@@ -254,6 +255,9 @@ void TfmMain::createBars() {
     StatusBarMain = new QStatusBar(this);
     StatusBarMain->setObjectName(QStringLiteral("StatusBarMain"));
     setStatusBar(StatusBarMain);
+    lbHyoujiShuu = new QLabel(StatusBarMain);
+    lbHyoujiShuu->setObjectName(QStringLiteral("lbHyoujiShuu"));
+    StatusBarMain->addPermanentWidget(lbHyoujiShuu);
 }
 
 void TfmMain::createPages() {
@@ -265,6 +269,9 @@ void TfmMain::createPages() {
     panelLayout->setContentsMargins(1, 1, 1, 1);
     panelLayout->addWidget(StringGridYoyaku);
     SheetYoyaku = pageWithContent(pnlYoyaku, "SheetYoyaku");
+    // Queued, so that the dialog opens once the click or the key has been handled.
+    connect(StringGridYoyaku, &mainwindow::TYoyakuGrid::cellChosen, actYoyakuDialogShow,
+            &QAction::trigger, Qt::QueuedConnection);
 
     ListView1 = new mainwindow::TUserListView;
     connect(ListView1, &mainwindow::TUserListView::deleteKeyPressed, this,
@@ -420,6 +427,7 @@ void TfmMain::YoyakuhyouShow(const QDateTime& weekStart) {
     StringGridYoyaku->selectCell(Honjitu->Youbi, Honjitu->Jikan - HourOfFirstRow);
     YoyakuhyouFill();
     StringGridYoyaku->resetRowHeights();
+    lbHyoujiShuu->setText(mainwindow::weekSpanText(shownWeekStart_));
 }
 
 void TfmMain::YoyakuhyouFill() {

@@ -19,6 +19,7 @@
 #include "reservation/CutYoyakuCommand.h"
 #include "widgets/Appearance.h"
 #include "widgets/ErrorGuard.h"
+#include "widgets/HizukeSentaku.h"
 #include "widgets/MessageBox.h"
 #include "widgets/Pictures.h"
 
@@ -680,7 +681,9 @@ void TfmMain::actPrintWeekExecute() {
 
 void TfmMain::actPrintDayExecute() {
     ensureYoyakuListLoaded();
-    mainwindow::previewSheet(this, daySheetOf(Honjitu->YoyakuList, selectedDay()));
+    if (const auto day = widgets::askForDay(this, actPrintDay->toolTip(), selectedDay())) {
+        mainwindow::previewSheet(this, daySheetOf(Honjitu->YoyakuList, *day));
+    }
 }
 
 void TfmMain::actPdfWeekExecute() {
@@ -694,7 +697,12 @@ void TfmMain::actPdfWeekExecute() {
 
 void TfmMain::actPdfDayExecute() {
     ensureYoyakuListLoaded();
-    const QDate day = selectedDay();
+    const std::optional<QDate> asked =
+        widgets::askForDay(this, actPdfDay->toolTip(), selectedDay());
+    if (!asked) {
+        return;
+    }
+    const QDate day = *asked;
     mainwindow::saveExport(this, actPdfDay->toolTip(),
                            datedName(QStringLiteral("日の予約表"), day, QStringLiteral(".pdf")),
                            PdfFilter, recordFiles(), [this, day] {

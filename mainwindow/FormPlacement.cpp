@@ -105,13 +105,11 @@ QRect clientRoom(const QWidget& window, const QScreen& screen) {
     return screen.availableGeometry().adjusted(0, 0, -frame.width(), -frame.height());
 }
 
+// The design placement is taken as designed. A placement read from the file is kept inside the
+// screen that shows most of it; one that no screen shows gives the design placement.
 Placement restored(const QWidget& window, const Placement& read) {
-    const QScreen* screen = screenShowingMostOf(read.rect());
-    const Placement chosen = screen != nullptr ? read : DesignPlacement;
-    if (screen == nullptr) {
-        screen = QGuiApplication::primaryScreen();
-    }
-    return screen != nullptr ? keptInside(chosen, clientRoom(window, *screen)) : chosen;
+    const QScreen* screen = read == DesignPlacement ? nullptr : screenShowingMostOf(read.rect());
+    return screen != nullptr ? keptInside(read, clientRoom(window, *screen)) : DesignPlacement;
 }
 
 void apply(QWidget& window, const Placement& placement) {

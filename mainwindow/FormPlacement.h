@@ -38,8 +38,8 @@ Placement keptInside(const Placement& placement, const QRect& area);
 
 // Mode 'R' restores the window's placement from the file, kept inside the available area of the
 // screen that shows most of it (a placement that lies wholly off every screen gives the design
-// placement on the primary screen), so that its edges and its close button can be reached; mode
-// 'W' saves it as it is; other modes do nothing.
+// placement, which is taken as designed), so that its edges and its close button can be reached;
+// mode 'W' saves it as it is; other modes do nothing.
 void FormPositionIni(QWidget& window, const QString& iniPath, char mode);
 
 }  // namespace mainwindow

@@ -14,6 +14,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <limits>
 #include <stdexcept>
@@ -81,6 +82,36 @@ Placement placementOf(const QWidget& window) {
     return {window.y(), window.x(), window.width(), window.height()};
 }
 
+// The screen that shows the largest part of `rect`, none when no screen shows any of it.
+const QScreen* screenShowingMostOf(const QRect& rect) {
+    const QScreen* best = nullptr;
+    qint64 bestArea = 0;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QRect shown = screen->geometry().intersected(rect);
+        const qint64 area = qint64(shown.width()) * shown.height();
+        if (area > bestArea) {
+            best = screen;
+            bestArea = area;
+        }
+    }
+    return best;
+}
+
+// Where the window's client area may lie on `screen`: the placement's size is the client's,
+// its position the frame's, so the frame's own width and height (known once the window has
+// been shown) are kept free.
+QRect clientRoom(const QWidget& window, const QScreen& screen) {
+    const QSize frame = window.frameGeometry().size() - window.size();
+    return screen.availableGeometry().adjusted(0, 0, -frame.width(), -frame.height());
+}
+
+// The design placement is taken as designed. A placement read from the file is kept inside the
+// screen that shows most of it; one that no screen shows gives the design placement.
+Placement restored(const QWidget& window, const Placement& read) {
+    const QScreen* screen = read == DesignPlacement ? nullptr : screenShowingMostOf(read.rect());
+    return screen != nullptr ? keptInside(read, clientRoom(window, *screen)) : DesignPlacement;
+}
+
 void apply(QWidget& window, const Placement& placement) {
     window.move(placement.left, placement.top);
     window.resize(placement.width, placement.height);
@@ -135,17 +166,17 @@ void writePlacement(const QString& iniPath, const Placement& placement) {
     }
 }
 
-bool isOnAnyScreen(const QRect& rect) {
-    const QList<QScreen*> screens = QGuiApplication::screens();
-    return std::any_of(screens.begin(), screens.end(), [&rect](const QScreen* screen) {
-        return screen->geometry().intersects(rect);
-    });
+Placement keptInside(const Placement& placement, const QRect& area) {
+    const int width = std::min(placement.width, area.width());
+    const int height = std::min(placement.height, area.height());
+    return {std::clamp(placement.top, area.top(), area.top() + area.height() - height),
+            std::clamp(placement.left, area.left(), area.left() + area.width() - width), width,
+            height};
 }
 
 void FormPositionIni(QWidget& window, const QString& iniPath, char mode) {
     if (mode == 'R') {
-        const Placement read = readPlacement(iniPath, placementOf(window));
-        apply(window, isOnAnyScreen(read.rect()) ? read : DesignPlacement);
+        apply(window, restored(window, readPlacement(iniPath, placementOf(window))));
     } else if (mode == 'W') {
         writePlacement(iniPath, placementOf(window));
     }

@@ -33,11 +33,13 @@ Placement readPlacement(const QString& iniPath, const Placement& current);
 // Throws std::runtime_error naming the file when it cannot be written.
 void writePlacement(const QString& iniPath, const Placement& placement);
 
-// Whether some part of `rect` lies on one of the screens.
-bool isOnAnyScreen(const QRect& rect);
+// `placement` moved, and first shrunk where it is larger, so that it lies wholly inside `area`.
+Placement keptInside(const Placement& placement, const QRect& area);
 
-// Mode 'R' restores the window's placement from the file (a placement that lies wholly off
-// every screen gives the design placement), mode 'W' saves it; other modes do nothing.
+// Mode 'R' restores the window's placement from the file, kept inside the available area of the
+// screen that shows most of it (a placement that lies wholly off every screen gives the design
+// placement, which is taken as designed), so that its edges and its close button can be reached;
+// mode 'W' saves it as it is; other modes do nothing.
 void FormPositionIni(QWidget& window, const QString& iniPath, char mode);
 
 }  // namespace mainwindow

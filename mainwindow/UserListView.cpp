@@ -4,6 +4,7 @@
 #include "records/RecordFormat.h"
 #include "records/Sjis.h"
 #include "widgets/Appearance.h"
+#include "widgets/ContextMenuKey.h"
 #include "widgets/ElidedTips.h"
 #include "widgets/Pictures.h"
 
@@ -233,7 +234,12 @@ bool TUserListView::isReport() const {
 
 bool TUserListView::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress && (watched == iconView_ || watched == reportView_)) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
+        const auto* press = static_cast<QKeyEvent*>(event);
+        if (widgets::isContextMenuKey(*press)) {
+            widgets::openContextMenuFromKeyboard(*static_cast<QWidget*>(watched));
+            return true;
+        }
+        const int key = press->key();
         if (key == Qt::Key_Delete) {
             emit deleteKeyPressed();
         } else if (key == Qt::Key_Return || key == Qt::Key_Enter) {

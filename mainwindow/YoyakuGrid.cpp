@@ -3,12 +3,14 @@
 #include "records/RecordFormat.h"
 
 #include "widgets/Appearance.h"
+#include "widgets/ContextMenuKey.h"
 #include "widgets/ElidedTips.h"
 
 #include <QAbstractButton>
 #include <QAbstractTableModel>
 #include <QHeaderView>
 #include <QHelpEvent>
+#include <QKeyEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QStyledItemDelegate>
@@ -94,6 +96,21 @@ void paintFixedCell(QPainter& painter, const QWidget* widget, const QRect& rect,
     painter.drawLine(rect.bottomLeft(), rect.bottomRight());
 }
 
+QString weekdayName(const QDate& date) {
+    static const QString Weekdays[] = {
+        QStringLiteral("月"), QStringLiteral("火"), QStringLiteral("水"), QStringLiteral("木"),
+        QStringLiteral("金"), QStringLiteral("土"), QStringLiteral("日")};
+    return Weekdays[date.dayOfWeek() - 1];
+}
+
+QString dayWithYear(const QDate& date) {
+    return QStringLiteral("%1年%2月%3日(%4)")
+        .arg(date.year())
+        .arg(date.month())
+        .arg(date.day())
+        .arg(weekdayName(date));
+}
+
 }  // namespace
 
 QColor yoyakuCellColor(int column, int row, bool selected, int today) {
@@ -106,11 +123,12 @@ QColor yoyakuCellColor(int column, int row, bool selected, int today) {
 }
 
 QString dayHeader(const QDate& date) {
-    static const QString Weekdays[] = {
-        QStringLiteral("月"), QStringLiteral("火"), QStringLiteral("水"), QStringLiteral("木"),
-        QStringLiteral("金"), QStringLiteral("土"), QStringLiteral("日")};
-    return records::twoDigits(date.day()) + QStringLiteral("日(") + Weekdays[date.dayOfWeek() - 1] +
+    return records::twoDigits(date.day()) + QStringLiteral("日(") + weekdayName(date) +
            QLatin1Char(')');
+}
+
+QString weekSpanText(const QDate& weekStart) {
+    return dayWithYear(weekStart) + QStringLiteral("〜") + dayWithYear(weekStart.addDays(6));
 }
 
 QString monthHeader(const QDate& date) {
@@ -119,6 +137,17 @@ QString monthHeader(const QDate& date) {
 
 QString hourLabel(int hour) {
     return records::twoDigits(hour) + QStringLiteral(" 時");
+}
+
+QList<int> dayColumnWidths(int available) {
+    constexpr int Days = TYoyakuGrid::ColumnCount - 1;
+    const int share = std::max(available / Days, int(TYoyakuGrid::DefaultColumnWidth));
+    const int wider = share > TYoyakuGrid::DefaultColumnWidth ? available % Days : 0;
+    QList<int> widths;
+    for (int day = 0; day < Days; ++day) {
+        widths.append(share + (day < wider ? 1 : 0));
+    }
+    return widths;
 }
 
 int yoyakuRowHeight(const QStringList& cellTexts, int lineHeight) {
@@ -278,6 +307,7 @@ TYoyakuGrid::TYoyakuGrid(QWidget* parent) : QTableView(parent), model_(new Model
     if (corner_ != nullptr) {
         corner_->installEventFilter(this);
     }
+    connect(this, &QAbstractItemView::doubleClicked, this, &TYoyakuGrid::cellChosen);
 }
 
 QString TYoyakuGrid::cellText(int column, int row) const {
@@ -355,6 +385,33 @@ bool TYoyakuGrid::eventFilter(QObject* watched, QEvent* event) {
         return true;
     }
     return QTableView::eventFilter(watched, event);
+}
+
+void TYoyakuGrid::resizeEvent(QResizeEvent* event) {
+    QTableView::resizeEvent(event);
+    shareWidthAmongDays();
+}
+
+void TYoyakuGrid::shareWidthAmongDays() {
+    const QList<int> widths = dayColumnWidths(viewport()->width());
+    for (int day = 0; day < widths.size(); ++day) {
+        setColumnWidth(day, widths.at(day));
+    }
+}
+
+void TYoyakuGrid::keyPressEvent(QKeyEvent* event) {
+    if (widgets::isContextMenuKey(*event)) {
+        widgets::openContextMenuFromKeyboard(*this);
+        event->accept();
+        return;
+    }
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && currentIndex().isValid()) {
+        emit cellChosen();
+        event->accept();
+        return;
+    }
+    QTableView::keyPressEvent(event);
 }
 
 void TYoyakuGrid::StringGridYoyakuDrawCell(QPainter& painter, const QWidget* on, int column,

@@ -19,10 +19,16 @@ QColor yoyakuCellColor(int column, int row, bool selected, int today);
 QString dayHeader(const QDate& date);
 QString monthHeader(const QDate& date);
 QString hourLabel(int hour);
+// The week from `weekStart` with its years: "2026年12月27日(日)〜2027年1月2日(土)".
+QString weekSpanText(const QDate& weekStart);
 
 // Height of a row that holds these cell texts (lines separated by CR LF): the default height,
 // or the tallest text's height plus its inset when that is more.
 int yoyakuRowHeight(const QStringList& cellTexts, int lineHeight);
+
+// Widths of the seven day columns in `available` pixels: equal shares, the first columns a pixel
+// wider where the width does not divide evenly, and never narrower than the default width.
+QList<int> dayColumnWidths(int available);
 
 // The weekly table: 8 x 18 cells in the coordinates of a string grid, the fixed column 0 (hour
 // labels) and the fixed row 0 (dates) being the view's headers, so they stay in view when the
@@ -62,8 +68,15 @@ public:
     // Line pitch of the cell texts.
     int lineHeight() const;
 
+signals:
+    // A day cell was double-clicked, or Enter was pressed on the current one.
+    void cellChosen();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // The day columns share the width of the cells whenever it changes.
+    void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     // Paints cell (column, row) over whatever was drawn there, on the widget `on`: `option` gives
@@ -72,6 +85,7 @@ private:
     void StringGridYoyakuDrawCell(QPainter& painter, const QWidget* on, int column, int row,
                                   const QStyleOption& option) const;
     void paintCorner(QAbstractButton* corner);
+    void shareWidthAmongDays();
 
     class Model;
     class Header;

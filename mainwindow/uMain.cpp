@@ -20,6 +20,7 @@
 #include "reservation/CutYoyakuCommand.h"
 #include "widgets/Appearance.h"
 #include "widgets/ErrorGuard.h"
+#include "widgets/HizukeSentaku.h"
 #include "widgets/MessageBox.h"
 #include "widgets/Pictures.h"
 
@@ -28,6 +29,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFrame>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScopeGuard>
@@ -255,6 +257,9 @@ void TfmMain::createBars() {
     StatusBarMain = new QStatusBar(this);
     StatusBarMain->setObjectName(QStringLiteral("StatusBarMain"));
     setStatusBar(StatusBarMain);
+    lbHyoujiShuu = new QLabel(StatusBarMain);
+    lbHyoujiShuu->setObjectName(QStringLiteral("lbHyoujiShuu"));
+    StatusBarMain->addPermanentWidget(lbHyoujiShuu);
 }
 
 void TfmMain::createPages() {
@@ -266,6 +271,9 @@ void TfmMain::createPages() {
     panelLayout->setContentsMargins(1, 1, 1, 1);
     panelLayout->addWidget(StringGridYoyaku);
     SheetYoyaku = pageWithContent(pnlYoyaku, "SheetYoyaku");
+    // Queued, so that the dialog opens once the click or the key has been handled.
+    connect(StringGridYoyaku, &mainwindow::TYoyakuGrid::cellChosen, actYoyakuDialogShow,
+            &QAction::trigger, Qt::QueuedConnection);
 
     ListView1 = new mainwindow::TUserListView;
     connect(ListView1, &mainwindow::TUserListView::deleteKeyPressed, this,
@@ -421,6 +429,7 @@ void TfmMain::YoyakuhyouShow(const QDateTime& weekStart) {
     StringGridYoyaku->selectCell(Honjitu->Youbi, Honjitu->Jikan - HourOfFirstRow);
     YoyakuhyouFill();
     StringGridYoyaku->resetRowHeights();
+    lbHyoujiShuu->setText(mainwindow::weekSpanText(shownWeekStart_));
 }
 
 void TfmMain::YoyakuhyouFill() {
@@ -678,7 +687,9 @@ void TfmMain::actPrintWeekExecute() {
 
 void TfmMain::actPrintDayExecute() {
     ensureYoyakuListLoaded();
-    mainwindow::previewSheet(this, daySheetOf(Honjitu->YoyakuList, selectedDay()));
+    if (const auto day = widgets::askForDay(this, actPrintDay->toolTip(), selectedDay())) {
+        mainwindow::previewSheet(this, daySheetOf(Honjitu->YoyakuList, *day));
+    }
 }
 
 void TfmMain::actPdfWeekExecute() {
@@ -692,11 +703,17 @@ void TfmMain::actPdfWeekExecute() {
 
 void TfmMain::actPdfDayExecute() {
     ensureYoyakuListLoaded();
-    const QDate day = selectedDay();
-    mainwindow::saveExport(
-        this, actPdfDay->toolTip(),
-        datedName(QStringLiteral("日の予約表"), day, QStringLiteral(".pdf")), PdfFilter, ownFiles(),
-        [this, day] { return printing::pdfOf(daySheetOf(Honjitu->YoyakuList, day)); });
+    const std::optional<QDate> asked =
+        widgets::askForDay(this, actPdfDay->toolTip(), selectedDay());
+    if (!asked) {
+        return;
+    }
+    const QDate day = *asked;
+    mainwindow::saveExport(this, actPdfDay->toolTip(),
+                           datedName(QStringLiteral("日の予約表"), day, QStringLiteral(".pdf")),
+                           PdfFilter, ownFiles(), [this, day] {
+                               return printing::pdfOf(daySheetOf(Honjitu->YoyakuList, day));
+                           });
 }
 
 void TfmMain::actExportCustomersExecute() {

@@ -14,6 +14,7 @@
 
 class QAction;
 class QFrame;
+class QLabel;
 class QMenu;
 class QMenuBar;
 class QStatusBar;
@@ -181,6 +182,8 @@ private:
     QWidget* SheetKokyakuItiran;
     mainwindow::TUserListView* ListView1;
     QStatusBar* StatusBarMain;
+    // The displayed week with its years, kept on the status bar.
+    QLabel* lbHyoujiShuu;
     QMenu* PopupMenuYoyaku;
     QMenu* PopupMenuUserItiran;
     // The table's context menu entry for the history of a booking in the selected cell, with a

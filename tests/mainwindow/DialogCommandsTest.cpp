@@ -11,8 +11,12 @@
 #include <QDialog>
 #include <QLineEdit>
 #include <QListView>
+#include <QMenu>
 #include <QTabWidget>
+#include <QTreeView>
 #include <QtTest>
+
+#include <functional>
 
 using namespace testing_support;
 
@@ -67,6 +71,54 @@ TEST_F(DialogCommandsTest, BookingFromTheFocusedTableCellLandsInThatCell) {
     EXPECT_TRUE(lines[0].startsWith("2026\t12\t08\t09\t15\t"));
     EXPECT_EQ(grid->cellText(3, 2), QStringLiteral("山田/ポチ"));
     EXPECT_EQ(window->honjitu().YoyakuList.size(), 1);
+}
+
+TEST_F(DialogCommandsTest, TableKeysDoubleClickAndEnterBookTheCellAndShiftF10OpensTheMenus) {
+    auto window = openWindow();
+    window->show();
+    mainwindow::TYoyakuGrid* grid = window->yoyakuGrid();
+
+    // Opens the dialog by `choose` on the focused table, reads the slot it shows and cancels it.
+    auto slotChosenBy = [&](const std::function<void()>& choose) {
+        // The window is active again once a dialog has gone, as on a desktop.
+        window->activateWindow();
+        grid->setFocus();
+        EXPECT_TRUE(QTest::qWaitFor([grid] { return grid->hasFocus(); }));
+        SlotSeen seen;
+        auto visit = onNextModal([&seen](QWidget* dialog) {
+            seen = slotOf(dialog);
+            static_cast<QDialog*>(dialog)->reject();
+        });
+        choose();
+        EXPECT_TRUE(QTest::qWaitFor([&visit] { return visit->appeared; }));
+        EXPECT_EQ(visit->objectName, QStringLiteral("fmCutYoyaku"));
+        return seen.nen + seen.tuki + seen.niti + seen.jikan;
+    };
+    EXPECT_EQ(slotChosenBy([grid] {
+                  const QPoint cell = grid->visualRect(grid->model()->index(1, 2)).center();
+                  QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell);
+                  QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, cell);
+              }),
+              QStringLiteral("2026120809"))
+        << "a double-click on Tuesday the 8th at 9 時";
+    EXPECT_EQ(slotChosenBy([grid] {
+                  grid->selectCell(5, 10);
+                  QTest::keyClick(grid, Qt::Key_Return);
+              }),
+              QStringLiteral("2026121017"))
+        << "Enter on Thursday the 10th at 17 時";
+
+    auto* tablePopup = window->findChild<QMenu*>(QStringLiteral("PopupMenuYoyaku"));
+    QTest::keyClick(grid, Qt::Key_F10, Qt::ShiftModifier);
+    EXPECT_TRUE(tablePopup->isVisible());
+    tablePopup->close();
+
+    window->actUserItiran->trigger();
+    window->actUserReport->trigger();
+    auto* listPopup = window->findChild<QMenu*>(QStringLiteral("PopupMenuUserItiran"));
+    QTest::keyClick(window->userListView()->reportView(), Qt::Key_F10, Qt::ShiftModifier);
+    EXPECT_TRUE(listPopup->isVisible());
+    listPopup->close();
 }
 
 TEST_F(DialogCommandsTest, WithoutTableFocusTheSlotIsNowAndCancelKeepsTheFile) {

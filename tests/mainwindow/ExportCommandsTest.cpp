@@ -3,11 +3,13 @@
 #include "mainwindow/uMain.h"
 #include "tests/mainwindow/MainWindowFixture.h"
 #include "tests/support/CsvReader.h"
+#include "tests/support/DialogFields.h"
 #include "tests/support/Files.h"
 #include "tests/support/ModalDriver.h"
 #include "tests/support/PdfText.h"
 
 #include <QAction>
+#include <QDateEdit>
 #include <QDir>
 #include <QFileInfo>
 #include <QMenu>
@@ -36,6 +38,17 @@ struct ChooserStandIn {
             });
     }
 };
+
+// Answers the next day question: OK with `day` in the date field, キャンセル when there is none;
+// `offered` gets the day the field started on.
+std::shared_ptr<ModalVisit> answerDay(std::optional<QDate> day, QDate& offered) {
+    return onNextModal([day, &offered](QWidget* dialog) {
+        auto* field = dialog->findChild<QDateEdit*>(QStringLiteral("dtHizuke"));
+        offered = field->date();
+        field->setDate(day.value_or(offered));
+        click(*dialog, day ? "btnHizukeOK" : "btnHizukeCancel");
+    });
+}
 
 class ExportCommandsTest : public MainWindowTest {
 protected:
@@ -171,6 +184,10 @@ TEST_F(ExportCommandsTest, ExportsAreOwnerOnlyNewOrReplaced) {
         ASSERT_TRUE(QFile::setPermissions(
             replaced, QFile::permissions(replaced) | QFile::ReadGroup | QFile::ReadOther));
         for (const QString& target : {made, replaced}) {
+            QDate offered;
+            if (command == window->actPdfDay) {
+                answerDay(QDate(2026, 12, 9), offered);
+            }
             exportTo(command, target);
             EXPECT_NE(readBytes(target), "old");
             EXPECT_EQ(QFileInfo(target).permissions() & ~(QFile::ReadUser | QFile::WriteUser),
@@ -253,17 +270,26 @@ TEST_F(ExportCommandsTest, WeekPdfOfTheDisplayedWeek) {
     expectRecordFilesUntouched();
 }
 
-TEST_F(ExportCommandsTest, DayPdfOfTheSelectedColumn) {
+TEST_F(ExportCommandsTest, DayPdfAsksForTheDayStartingOnTheSelectedColumn) {
     auto window = openWindow();
+    window->show();
     window->yoyakuGrid()->selectCell(2, 3);  // Monday the 7th
+    QDate offered;
+    auto asked = answerDay(QDate(2026, 12, 7), offered);
     exportTo(window->actPdfDay, outFile("day.pdf"));
+    ASSERT_TRUE(asked->appeared);
+    EXPECT_EQ(asked->objectName, "fmHizukeSentaku");
+    EXPECT_EQ(asked->title, "日の予約表をPDFに保存");
+    EXPECT_EQ(offered, QDate(2026, 12, 7));
     EXPECT_EQ(QFileInfo(chooser.suggested.first()).fileName(), "日の予約表_2026-12-07.pdf");
     QString text = withoutSpaces(pdfPages(readBytes(chooser.answer)).join(QString()));
     EXPECT_TRUE(text.contains("鈴木"));
     EXPECT_FALSE(text.contains("佐藤"));
 
-    window->yoyakuGrid()->selectCell(4, 3);  // Wednesday the 9th, today
+    // Another day chosen in the field: the sheet is of that day, not of the selected column.
+    answerDay(QDate(2026, 12, 9), offered);
     exportTo(window->actPdfDay, outFile("day.pdf"));
+    EXPECT_EQ(QFileInfo(chooser.suggested.last()).fileName(), "日の予約表_2026-12-09.pdf");
     text = withoutSpaces(pdfPages(readBytes(chooser.answer)).join(QString()));
     // Time order, the reservation without a valid date counted as today's.
     EXPECT_LT(text.indexOf("早番"), text.indexOf("日付なし"));
@@ -288,10 +314,36 @@ TEST_F(ExportCommandsTest, PrintOpensThePreviewOfTheSheet) {
     EXPECT_EQ(visit->objectName, "PrintPreviewDialog");
     EXPECT_EQ(pages, 1);
 
-    visit = onNextModal([](QWidget* preview) { preview->close(); });
+    auto asked = onNextModal([&visit](QWidget* dialog) {
+        visit = onNextModal([](QWidget* preview) { preview->close(); });
+        click(*dialog, "btnHizukeOK");
+    });
     window->actPrintDay->trigger();
+    EXPECT_EQ(asked->title, "日の予約表を印刷");
     ASSERT_TRUE(visit->appeared);
     EXPECT_EQ(visit->className, "QPrintPreviewDialog");
+    expectRecordFilesUntouched();
+}
+
+TEST_F(ExportCommandsTest, CancellingTheDayQuestionPrintsAndSavesNothing) {
+    auto window = openWindow();
+    window->show();
+    QDate offered;
+    std::shared_ptr<ModalVisit> preview;
+    onNextModal([&preview](QWidget* dialog) {
+        // Short, so that the watchdog soon marks a preview that never came.
+        preview = onNextModal([](QWidget* shown) { shown->close(); }, 300);
+        click(*dialog, "btnHizukeCancel");
+    });
+    window->actPrintDay->trigger();
+    ASSERT_TRUE(preview);
+    QTRY_VERIFY(preview->closedByWatchdog);
+    EXPECT_FALSE(preview->appeared);
+
+    const auto asked = answerDay(std::nullopt, offered);
+    window->actPdfDay->trigger();
+    EXPECT_TRUE(asked->appeared);
+    EXPECT_TRUE(chooser.suggested.isEmpty()) << "no file is asked for";
     expectRecordFilesUntouched();
 }
 

@@ -9,7 +9,9 @@
 #include "tests/support/FixedClock.h"
 
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QListView>
+#include <QScreen>
 #include <QTreeView>
 #include <QtTest>
 
@@ -40,6 +42,10 @@ QByteArray customerLine(const char* petName, const char* shu, const char* shimei
                                    {JyushoTuzuki, tuzuki},
                                    {TelephoneNo, telephone},
                                    {MobilPhoneNo, mobil}});
+}
+
+mainwindow::Placement keptOnScreen(const mainwindow::Placement& placement) {
+    return mainwindow::keptInside(placement, QGuiApplication::primaryScreen()->availableGeometry());
 }
 
 void doubleClickCustomer(mainwindow::TUserListView& list, int index) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "mainwindow/FormPlacement.h"
 #include "mainwindow/uMain.h"
 #include "tests/support/Files.h"
 #include "tests/support/RecordLines.h"
@@ -21,6 +22,9 @@ QByteArray reservationLine(const char* nen, const char* tuki, const char* niti, 
 QByteArray customerLine(const char* petName, const char* shu, const char* shimei,
                         const char* furigana, const char* jyusho = "", const char* tuzuki = "",
                         const char* telephone = "", const char* mobil = "");
+
+// `placement` as the window takes it at start-up: kept inside the primary screen's available area.
+mainwindow::Placement keptOnScreen(const mainwindow::Placement& placement);
 
 // Clicks the customer at `index` of the list page, scrolled into view, and double-clicks it.
 void doubleClickCustomer(mainwindow::TUserListView& list, int index);

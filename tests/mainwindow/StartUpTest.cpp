@@ -16,10 +16,12 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QGuiApplication>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QToolBar>
@@ -97,10 +99,12 @@ TEST_F(StartUpTest, PlacementIsSavedOnCloseAndRestoredOnTheNextStart) {
     EXPECT_EQ(again->size(), QSize(500, 360));
 }
 
-TEST_F(StartUpTest, KeysMissingOrNotNumbersOrOffEveryScreenKeepTheDesignValues) {
+TEST_F(StartUpTest,
+       KeysMissingOrNotNumbersOrOffEveryScreenKeepTheDesignValuesAndReadOnesStayOnScreen) {
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     struct Case {
         const char* ini;
-        mainwindow::Placement expected;
+        mainwindow::Placement read;
     };
     const Case cases[] = {
         {"[fmMain]\nWidth=500\n", {177, 251, 500, 292}},
@@ -109,13 +113,40 @@ TEST_F(StartUpTest, KeysMissingOrNotNumbersOrOffEveryScreenKeepTheDesignValues) 
         {"[other]\nTop=10\n", mainwindow::DesignPlacement},
         {"[fmMain]\nTop=5000\nLeft=6000\nWidth=694\nHeight=292\n", mainwindow::DesignPlacement},
         {"[fmMain]\nTop=-100\nLeft=-50\nWidth=400\nHeight=300\n", {-100, -50, 400, 300}},
+        {"[fmMain]\nTop=0\nLeft=0\nWidth=3000\nHeight=2000\n", {0, 0, 3000, 2000}},
     };
     for (const Case& c : cases) {
         writeBytes(iniFile(), c.ini);
         auto window = openWindow();
         const mainwindow::Placement shown{window->y(), window->x(), window->width(),
                                           window->height()};
-        EXPECT_EQ(shown, c.expected) << c.ini;
+        if (c.read == mainwindow::DesignPlacement) {
+            EXPECT_EQ(shown, mainwindow::DesignPlacement) << c.ini;
+        } else {
+            EXPECT_EQ(shown, keptOnScreen(c.read)) << c.ini;
+            EXPECT_TRUE(screen.contains(window->geometry())) << c.ini;
+        }
+    }
+}
+
+TEST(KeptInside, MovesAndShrinksAPlacementIntoTheArea) {
+    // A screen of 1024 x 600 with a panel of 30 px along its top.
+    const QRect area(0, 30, 1024, 570);
+    struct Case {
+        const char* what;
+        mainwindow::Placement placement, expected;
+    };
+    const Case cases[] = {
+        {"larger than the screen", {0, 0, 1366, 768}, {30, 0, 1024, 570}},
+        {"wider only, off to the right", {100, 300, 1366, 400}, {100, 0, 1024, 400}},
+        {"off to the right", {100, 900, 400, 300}, {100, 624, 400, 300}},
+        {"off the bottom", {500, 100, 400, 300}, {300, 100, 400, 300}},
+        {"negative", {-50, -100, 400, 300}, {30, 0, 400, 300}},
+        {"fits already", {100, 200, 400, 300}, {100, 200, 400, 300}},
+        {"filling the area exactly", {30, 0, 1024, 570}, {30, 0, 1024, 570}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(mainwindow::keptInside(c.placement, area), c.expected) << c.what;
     }
 }
 

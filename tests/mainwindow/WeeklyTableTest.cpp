@@ -10,9 +10,14 @@
 #include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QImage>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QStatusBar>
 #include <QtTest>
+
+#include <algorithm>
+#include <numeric>
 
 using namespace testing_support;
 using mainwindow::TYoyakuGrid;
@@ -94,7 +99,11 @@ TEST_F(WeeklyTableTest, FirstStartInAnEmptyFolderShowsTheCurrentWeekEmpty) {
 TEST_F(WeeklyTableTest, HeadersAcrossAMonthEndAndTheMonthOfTheReferenceDate) {
     setNow(QDateTime(QDate(2026, 12, 31), QTime(9, 15)));  // a Thursday
     auto window = openWindow();
+    window->show();
     const TYoyakuGrid& grid = *window->yoyakuGrid();
+    const auto* week = window->statusBar()->findChild<QLabel*>(QStringLiteral("lbHyoujiShuu"));
+    ASSERT_NE(week, nullptr);
+    EXPECT_EQ(week->text(), QStringLiteral("2026年12月27日(日)〜2027年1月2日(土)"));
     EXPECT_EQ(dayHeaders(grid), QStringList({"27日(日)", "28日(月)", "29日(火)", "30日(水)",
                                              "31日(木)", "01日(金)", "02日(土)"}));
     EXPECT_EQ(grid.cellText(0, 0), QStringLiteral("12月"));
@@ -105,12 +114,40 @@ TEST_F(WeeklyTableTest, HeadersAcrossAMonthEndAndTheMonthOfTheReferenceDate) {
     EXPECT_EQ(grid.cellText(1, 0), QStringLiteral("03日(日)"));
     EXPECT_EQ(grid.cellText(0, 0), QStringLiteral("01月"));
     EXPECT_EQ(grid.currentColumn(), 5) << "today's weekday stays selected in every week";
+    EXPECT_EQ(week->text(), QStringLiteral("2027年1月3日(日)〜2027年1月9日(土)"));
 
     window->actYoyakuWeekBack->trigger();
     window->actYoyakuWeekBack->trigger();
     EXPECT_EQ(grid.cellText(1, 0), QStringLiteral("20日(日)"));
+    EXPECT_EQ(week->text(), QStringLiteral("2026年12月20日(日)〜2026年12月26日(土)"));
     window->actYoyakuWeekNow->trigger();
     EXPECT_EQ(grid.cellText(1, 0), QStringLiteral("27日(日)"));
+    window->statusBar()->showMessage(QStringLiteral("起動しました"));
+    EXPECT_TRUE(week->isVisible()) << "a message on the status bar leaves the week in view";
+}
+
+TEST_F(WeeklyTableTest, DayColumnsShareTheWidthOfAWideWindowAndKeepTheirsInANarrowOne) {
+    auto window = openWindow();
+    window->show();
+    TYoyakuGrid& grid = *window->yoyakuGrid();
+    for (const int windowWidth : {780, 500}) {  // cells wider, then narrower than 7 x 80 px
+        window->resize(windowWidth, 400);
+        QCoreApplication::processEvents();
+        QList<int> widths;
+        for (int day = 0; day < TYoyakuGrid::ColumnCount - 1; ++day) {
+            widths.append(grid.columnWidth(day));
+        }
+        const int room = grid.viewport()->width();
+        const auto [narrowest, widest] = std::minmax_element(widths.begin(), widths.end());
+        if (windowWidth == 780) {
+            EXPECT_GT(*narrowest, TYoyakuGrid::DefaultColumnWidth);
+            EXPECT_LE(*widest - *narrowest, 1);
+            EXPECT_EQ(std::accumulate(widths.begin(), widths.end(), 0), room);
+        } else {
+            EXPECT_EQ(widths, QList<int>(7, TYoyakuGrid::DefaultColumnWidth)) << room;
+        }
+        EXPECT_EQ(grid.verticalHeader()->width(), TYoyakuGrid::FixedColumnWidth);
+    }
 }
 
 TEST_F(WeeklyTableTest, ReservationsLandInTheirCellsInFileOrderAndGrowTheirRow) {

@@ -7,11 +7,19 @@
 
 #include <gtest/gtest.h>
 #include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
 #include <QSet>
 #include <QTemporaryDir>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <future>
 #include <random>
+#include <thread>
 
 using namespace records::backup;
 using testing_support::readBytes;
@@ -53,7 +61,15 @@ protected:
     // Everything in the backup folder, hidden entries included.
     QStringList everything() const {
         return QDir(backupRoot(appDir()))
-            .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+            .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                       QDir::Name);
+    }
+    // A backup folder `to` holding what the backup `from` holds.
+    void copyBackup(const QString& from, const QString& to) const {
+        ASSERT_TRUE(QDir().mkdir(backup(to)));
+        for (const QString& file : QDir(backup(from)).entryList(QDir::Files | QDir::Hidden)) {
+            ASSERT_TRUE(QFile::copy(backup(from) + "/" + file, backup(to) + "/" + file));
+        }
     }
 
     QTemporaryDir dir_;
@@ -189,7 +205,8 @@ TEST_F(BackupTest, ARestoreCutOffAfterItsFirstFileIsCompletedAtTheNextStart) {
 
 // The rule as a user reads it, checked backup by backup against every other one.
 bool keptByTheRule(const QDateTime& moment, const QList<QDateTime>& all, const QDateTime& now) {
-    const QDateTime newest = *std::max_element(all.begin(), all.end());
+    const auto newer = std::count_if(all.begin(), all.end(),
+                                     [&moment](const QDateTime& other) { return other > moment; });
     bool newestOfDay = true, newestOfMonth = true;
     for (const QDateTime& other : all) {
         if (other > moment && other.date() == moment.date()) {
@@ -200,7 +217,7 @@ bool keptByTheRule(const QDateTime& moment, const QList<QDateTime>& all, const Q
             newestOfMonth = false;
         }
     }
-    return moment == newest || moment.daysTo(now) < 14 ||
+    return newer < 10 || moment.daysTo(now) < 14 ||
            (moment.daysTo(now) == 14 && moment.time() >= now.time()) ||
            (newestOfDay && moment >= now.addDays(-60)) ||
            (newestOfMonth && moment >= now.addYears(-5));
@@ -235,10 +252,41 @@ TEST(BackupRotation, ThreeYearsOfBackupsKeepExactlyWhatTheRuleSays) {
     EXPECT_LT(kept.size(), 140);
 }
 
-TEST(BackupRotation, TheNewestBackupStaysHoweverOld) {
-    const QDateTime old(QDate(2010, 5, 5), QTime(5, 5));
-    EXPECT_TRUE(expiredBackups({old}, old.addYears(10)).isEmpty());
-    EXPECT_EQ(expiredBackups({old, old.addDays(1)}, old.addYears(10)), QList{old});
+// `count` backups a month apart from `first` on.
+QList<QDateTime> monthly(const QDateTime& first, int count) {
+    QList<QDateTime> moments;
+    for (int month = 0; month < count; ++month) {
+        moments.append(first.addMonths(month));
+    }
+    return moments;
+}
+
+// What a clock gone wrong must not take: the ten newest, more than half at once, anything while
+// the newest backup lies ahead of the clock.
+TEST(BackupRotation, AClockGoneWrongNeverTakesTheHistory) {
+    const QDateTime first(QDate(2010, 1, 5), QTime(9, 0));
+    const QDateTime now(QDate(2030, 1, 5), QTime(9, 0));
+    struct Case {
+        const char* rule;
+        QList<QDateTime> taken;
+        QList<QDateTime> expired;
+    };
+    const QList<QDateTime> twelve = monthly(first, 12);
+    const QList<QDateTime> thirty = monthly(first, 30);
+    const Case cases[] = {
+        {"the ten newest stay however old", twelve, twelve.mid(0, 2)},
+        {"one alone stays", {first}, {}},
+        {"at most half go at once, the oldest first", thirty, thirty.mid(0, 15)},
+        {"nothing goes while the newest lies ahead", thirty + QList{now.addDays(1)}, {}},
+        {"a newest less than an hour ahead is no clock ahead", twelve + QList{now.addSecs(3500)},
+         twelve.mid(0, 3)},
+        {"a newest an hour ahead is", twelve + QList{now.addSecs(3700)}, {}},
+    };
+    for (const Case& each : cases) {
+        QList<QDateTime> expired = expiredBackups(each.taken, now);
+        std::sort(expired.begin(), expired.end());
+        EXPECT_EQ(expired, each.expired) << each.rule;
+    }
 }
 
 // The same through the file system: backups made by the program on a faked calendar leave exactly
@@ -312,5 +360,229 @@ TEST_F(BackupTest, AFullDiskRefusesTheBackupLeavesNoPartOfItAndKeepsTheFiles) {
     EXPECT_EQ(listBackups(small).size(), 1);
     EXPECT_TRUE(listBackups(small).first().complete);
 }
+
+// The start that came with the clock at 2032, after 40 backups of a few days: the ten newest and
+// half the rest stay. The backups made once the clock is right again are named after the 2032
+// one, so that rotation then deletes nothing and says so, naming the newest.
+TEST_F(BackupTest, AClockThatRanAheadForOneStartLeavesTheHistory) {
+    const QString first = *backUpIfChanged(appDir());
+    for (int step = 1; step < 40; ++step) {
+        copyBackup(first, Monday.addSecs(-3 * 3600 * step).toString("yyyy-MM-dd_HHmmss"));
+    }
+    const QStringList beforeJump = names();
+    std::optional<QDateTime> said;
+    const auto tell = [&said](const QDateTime& newest) { said = newest; };
+    setNow(QDateTime(QDate(2032, 3, 1), QTime(8, 0)));
+    writeBytes(reservations(), "2032\r\n");
+    ASSERT_EQ(backUpIfChanged(appDir(), tell), QString("2032-03-01_080000"));
+    const QStringList afterJump = names();
+    EXPECT_EQ(afterJump.size(), 41 - 20);
+    EXPECT_EQ(afterJump.mid(1, 9), beforeJump.mid(0, 9)) << "one of the ten newest went";
+    EXPECT_FALSE(said);
+
+    setNow(Monday.addDays(1));
+    writeBytes(reservations(), "set right\r\n");
+    EXPECT_EQ(backUpIfChanged(appDir(), tell), QString("2032-03-01_080001"));
+    EXPECT_EQ(names().mid(1), afterJump) << "a backup went while the newest lay ahead";
+    ASSERT_TRUE(said);
+    EXPECT_EQ(momentText(*said), QStringLiteral("2032年03月01日 08:00:01"));
+}
+
+// The restore window lists the backups while the start-up backup, its rotation or the deleting of
+// thousands of expired ones is under way on a thread of its own; it must not wait for them. The
+// backup is held in the middle by its own look at the clock.
+TEST_F(BackupTest, TheListDoesNotWaitForABackupUnderWay) {
+    const QString first = *backUpIfChanged(appDir());
+    writeBytes(reservations(), "changed\r\n");
+    std::promise<void> inside, goOn;
+    const std::shared_future<void> released = goOn.get_future().share();
+    const std::thread::id lister = std::this_thread::get_id();
+    bool held = false;
+    records::clock_source::set([&] {
+        if (std::this_thread::get_id() != lister && !held) {
+            held = true;
+            inside.set_value();
+            released.wait();
+        }
+        return Monday.addDays(1);
+    });
+    std::thread backingUp([this] { backUpIfChanged(appDir()); });
+    inside.get_future().wait();
+    auto listing = std::async(std::launch::async, [this] { return listBackups(appDir()); });
+    const bool listed = listing.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+    goOn.set_value();
+    backingUp.join();
+    EXPECT_TRUE(listed) << "the list waited for the backup";
+    const QList<Entry> entries = listing.get();
+    ASSERT_EQ(entries.size(), 1);
+    EXPECT_EQ(entries.first().name, first);
+    EXPECT_TRUE(entries.first().complete);
+    EXPECT_EQ(names().size(), 2);
+}
+
+// Waits for `work` on a thread of its own; when it has not ended within a few seconds, fails and
+// opens every FIFO under `folder` for writing, so that whatever waits on one goes on.
+void endsInTime(const QString& folder, const std::function<void()>& work) {
+    std::packaged_task<void()> task(work);
+    std::future<void> done = task.get_future();
+    std::thread worker(std::move(task));
+    if (done.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+        ADD_FAILURE() << "hung on something in the backup folder";
+        while (done.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready) {
+            QDirIterator all(folder, QDir::AllEntries | QDir::System | QDir::Hidden,
+                             QDirIterator::Subdirectories);
+            while (all.hasNext()) {
+                const QByteArray path = QFile::encodeName(all.next());
+                struct stat info {};
+                const int fifo = ::lstat(path.constData(), &info) == 0 && S_ISFIFO(info.st_mode)
+                                     ? ::open(path.constData(), O_WRONLY | O_NONBLOCK)
+                                     : -1;
+                if (fifo >= 0) {
+                    ::close(fifo);
+                }
+            }
+        }
+    }
+    worker.join();
+    done.get();
+}
+
+// Every file and folder under `folder` with what it holds.
+QStringList contentsOf(const QString& folder) {
+    QStringList contents;
+    QDirIterator all(folder, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                     QDirIterator::Subdirectories);
+    while (all.hasNext()) {
+        const QString path = all.next();
+        contents.append(path + "=" + (all.fileInfo().isDir() ? "folder" : readBytes(path)));
+    }
+    contents.sort();
+    return contents;
+}
+
+class PlantedTest;
+
+// One thing put into the backup folder by hand or by another program.
+struct Planted {
+    const char* name;
+    std::function<void(const PlantedTest&)> plant;
+    bool spoilsAnOldBackup = false;  // it is in an old backup, which is then incomplete
+};
+
+void PrintTo(const Planted& planted, std::ostream* out) {
+    *out << planted.name;
+}
+
+// A backup, a listing, a restore and a rotation must neither follow what was planted in the
+// backup folder out of it nor wait on it.
+class PlantedTest : public BackupTest, public ::testing::WithParamInterface<Planted> {
+protected:
+    void SetUp() override {
+        BackupTest::SetUp();
+        setNow(Monday.addDays(-30));
+        good_ = *backUpIfChanged(appDir());
+        // Ten older ones, so that the rotation has backups to delete.
+        for (int day = 1; day <= 10; ++day) {
+            copyBackup(good_, Monday.addDays(-30 - day).toString("yyyy-MM-dd_HHmmss"));
+        }
+        setNow(Monday);
+        writeRecords(Later, Later);
+        newest_ = *backUpIfChanged(appDir());
+        QDir().mkpath(outside() + "/inner");
+        writeBytes(recordFilePath(outside(), UserFileName), "outside customers\r\n");
+        writeBytes(recordFilePath(outside(), YoyakuFileName), "outside reservations\r\n");
+        writeBytes(outside() + "/inner/kept", "kept");
+        // Of the size a backup's summary expects: only being a link gives it away.
+        writeBytes(outside() + "/inner/customers", Customers);
+    }
+
+public:
+    QString outside() const { return dir_.filePath("outside"); }
+    QString root() const { return backupRoot(appDir()); }
+    QString newest() const { return backup(newest_); }
+    // One of the ten older backups, one that the rotation years later keeps.
+    static QDateTime oldMoment() { return Monday.addDays(-35); }
+    QString oldOne() const { return backup(oldMoment().toString("yyyy-MM-dd_HHmmss")); }
+    void makeFifo(const QString& path) const {
+        QFile::remove(path);
+        ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0) << path.toStdString();
+    }
+    void makeLink(const QString& target, const QString& path) const {
+        QFile::remove(path);
+        ASSERT_TRUE(QFile::link(target, path)) << path.toStdString();
+    }
+
+protected:
+    // What the program does with the backup folder over a while: a start that finishes a restore
+    // cut off, the restore window, a restore, and a backup years later.
+    void useTheBackups() {
+        try {
+            finishInterruptedRestore(appDir());
+        } catch (const FileError&) {
+        }
+        EXPECT_EQ(readBytes(customers()), Later) << "the record files were replaced at start";
+        EXPECT_EQ(readBytes(reservations()), Later);
+        listed_ = listBackups(appDir());
+        restoreBackup(appDir(), good_);
+        EXPECT_EQ(readBytes(customers()), Customers);
+        EXPECT_EQ(readBytes(reservations()), Reservations);
+        setNow(Monday.addYears(7));
+        writeRecords("years later\r\n", "years later\r\n");
+        EXPECT_TRUE(backUpIfChanged(appDir()));
+    }
+
+    static inline const QByteArray Later = "later\r\n";
+    QString good_, newest_;
+    QList<Entry> listed_;
+};
+
+TEST_P(PlantedTest, IsNeitherFollowedOutNorWaitedOn) {
+    const QStringList outsideBefore = contentsOf(outside());
+    GetParam().plant(*this);
+    endsInTime(root(), [this] { useTheBackups(); });
+    EXPECT_EQ(contentsOf(outside()), outsideBefore);
+    ASSERT_EQ(listed_.size(), 12);
+    for (const Entry& entry : listed_) {
+        const bool spoilt = GetParam().spoilsAnOldBackup && entry.taken == oldMoment();
+        EXPECT_EQ(entry.complete, !spoilt) << entry.name.toStdString();
+    }
+}
+
+const Planted Plantings[] = {
+    {"LinkNamedLikeAnOldBackup",
+     [](const PlantedTest& t) { t.makeLink(t.outside(), t.root() + "/2020-01-01_000000"); }},
+    {"LinkAsABackupBeingMade",
+     [](const PlantedTest& t) { t.makeLink(t.outside(), t.root() + "/.making"); }},
+    {"LinkAsABackupBeingDeleted",
+     [](const PlantedTest& t) {
+         t.makeLink(t.outside(), t.root() + "/.expired-2020-01-01_000000");
+     }},
+    {"LinkAsTheRestoreJournal",
+     [](const PlantedTest& t) {
+         t.makeLink(recordFilePath(t.outside(), UserFileName), t.root() + "/.restoring");
+     }},
+    {"JournalNamingAFolderOutside",
+     [](const PlantedTest& t) { writeBytes(t.root() + "/.restoring", "../outside"); }},
+    {"JournalNamingAPathOutside",
+     [](const PlantedTest& t) { writeBytes(t.root() + "/.restoring", t.outside().toUtf8()); }},
+    {"FifoAsTheRestoreJournal", [](const PlantedTest& t) { t.makeFifo(t.root() + "/.restoring"); }},
+    {"FifoAsTheNewestBackupsSummary",
+     [](const PlantedTest& t) { t.makeFifo(t.newest() + "/.summary"); }},
+    {"FifoAsAnOldBackupsSummary",
+     [](const PlantedTest& t) { t.makeFifo(t.oldOne() + "/.summary"); }},
+    {"LinkAsABackupsRecordFile",
+     [](const PlantedTest& t) {
+         t.makeLink(t.outside() + "/inner/customers", t.oldOne() + "/" + UserFileName);
+     },
+     true},
+    {"FifoAsABackupsRecordFile",
+     [](const PlantedTest& t) { t.makeFifo(t.oldOne() + "/" + YoyakuFileName); }, true},
+    {"LinkAsTheMarkOfTheStateBeforeARestore",
+     [](const PlantedTest& t) {
+         t.makeLink(recordFilePath(t.outside(), YoyakuFileName), t.newest() + "/.before-restore");
+     }},
+};
+INSTANTIATE_TEST_SUITE_P(InTheBackupFolder, PlantedTest, ::testing::ValuesIn(Plantings),
+                         [](const auto& planted) { return std::string(planted.param.name); });
 
 }  // namespace

@@ -301,10 +301,7 @@ TEST_F(FukugenTest, ANewestBackupAheadOfTheClockKeepsTheOldOnesAndIsSaidOnce) {
     window->show();
     ASSERT_TRUE(QTest::qWaitFor([&] { return warning->appeared; }, 5000));
     EXPECT_EQ(warning->icon, QMessageBox::Warning);
-    EXPECT_EQ(warning->title, QStringLiteral("バックアップ"));
     EXPECT_TRUE(warning->text.contains(QStringLiteral("2032年05月01日 12:00:01")))
-        << warning->text.toStdString();
-    EXPECT_TRUE(warning->text.contains(QDir::toNativeSeparators(backup::backupRoot(folder.path()))))
         << warning->text.toStdString();
     registerCustomer(*window);
     NoMessageWatch second;

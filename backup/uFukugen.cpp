@@ -20,7 +20,10 @@ QString sizeText(qint64 bytes) {
 
 QTreeWidgetItem* rowOf(const records::backup::Entry& entry, int index) {
     auto* row = new QTreeWidgetItem;
-    row->setText(0, backupMomentText(entry));
+    // The state a restore replaced, so that undoing a restore finds its backup.
+    row->setText(0, entry.beforeRestore
+                        ? backupMomentText(entry) + QStringLiteral("（復元前の状態）")
+                        : backupMomentText(entry));
     if (entry.complete) {
         row->setText(1, QStringLiteral("%1 件").arg(entry.customers));
         row->setText(2, QStringLiteral("%1 件").arg(entry.reservations));
@@ -40,7 +43,7 @@ QTreeWidgetItem* rowOf(const records::backup::Entry& entry, int index) {
 }  // namespace
 
 QString backupMomentText(const records::backup::Entry& entry) {
-    return entry.taken.toString(QStringLiteral("yyyy年MM月dd日 HH:mm:ss"));
+    return records::backup::momentText(entry.taken);
 }
 
 TfmFukugen::TfmFukugen(const QString& appDir, QWidget* parent) : QDialog(parent) {

@@ -370,8 +370,8 @@ void TfmMain::startAutoBackup() {
     }
     // The report may come from the backup's thread: the message is shown on the window's.
     autoBackup_ =
-        std::make_unique<records::backup::AutoBackup>(appDir_, [this](const QString& error) {
-            QMetaObject::invokeMethod(this, [this, error] { warnBackupFailed(error); });
+        std::make_unique<records::backup::AutoBackup>(appDir_, [this](const QString& text) {
+            QMetaObject::invokeMethod(this, [this, text] { warnAboutBackup(text); });
         });
     autoBackup_->start();
 }
@@ -386,12 +386,8 @@ void TfmMain::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-void TfmMain::warnBackupFailed(const QString& error) {
-    widgets::showMessage(
-        this, QMessageBox::Warning, QStringLiteral("バックアップ"),
-        QStringLiteral("記録ファイルのバックアップを作れませんでした。"
-                       "記録ファイルはそのままです。\nバックアップ先: \"%1\"\n%2")
-            .arg(QDir::toNativeSeparators(records::backup::backupRoot(appDir_)), error));
+void TfmMain::warnAboutBackup(const QString& text) {
+    widgets::showMessage(this, QMessageBox::Warning, QStringLiteral("バックアップ"), text);
 }
 
 void TfmMain::YoyakuFileLoad() {
@@ -624,6 +620,9 @@ void TfmMain::actFukugenExecute() {
         throw;
     }
     reloadRecords();
+    widgets::showMessage(
+        this, QMessageBox::Information, FukugenCaption,
+        QStringLiteral("%1 のバックアップから復元しました。").arg(backupMomentText(*chosen)));
 }
 
 void TfmMain::reloadRecords() {

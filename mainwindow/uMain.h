@@ -157,7 +157,7 @@ private:
     // Reads both record files again and shows them as a fresh start would.
     void reloadRecords();
     void startAutoBackup();
-    void warnBackupFailed(const QString& error);
+    void warnAboutBackup(const QString& text);
     void actRirekiHyoujiExecute();
     void RirekiShow(const records::history::Subject& subject);
 

@@ -3,6 +3,8 @@
 #include "records/Backup.h"
 #include "records/uLib.h"
 
+#include <QDir>
+
 namespace records::backup {
 
 AutoBackup::AutoBackup(QString appDir, std::function<void(const QString&)> report)
@@ -34,13 +36,28 @@ void AutoBackup::atClose() {
 }
 
 void AutoBackup::backUp() {
+    const QString folder = QDir::toNativeSeparators(backupRoot(appDir_));
     try {
-        backUpIfChanged(appDir_);
+        backUpIfChanged(appDir_, [this, &folder](const QDateTime& newest) {
+            reportOnce(
+                clockReported_,
+                QStringLiteral("いちばん新しいバックアップ（%1）の日時が今の時計より後のため、"
+                               "古いバックアップを消しませんでした。パソコンの日付と時刻を"
+                               "確かめてください。\nバックアップ先: \"%2\"")
+                    .arg(momentText(newest), folder));
+        });
     } catch (const std::exception& error) {
-        if (!reported_) {
-            reported_ = true;
-            report_(QString::fromUtf8(error.what()));
-        }
+        reportOnce(failureReported_,
+                   QStringLiteral("記録ファイルのバックアップを作れませんでした。"
+                                  "記録ファイルはそのままです。\nバックアップ先: \"%1\"\n%2")
+                       .arg(folder, QString::fromUtf8(error.what())));
+    }
+}
+
+void AutoBackup::reportOnce(bool& reported, const QString& text) {
+    if (!reported) {
+        reported = true;
+        report_(text);
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "records/FilePrefetch.h"
 
+#include <QDateTime>
 #include <QString>
 
 #include <functional>
@@ -12,10 +13,12 @@ namespace records::backup {
 
 // The backups a run of the program makes by itself: one as it starts, on a thread of its own so
 // that the window never waits for it, and one as it closes when a record file was written
-// meanwhile. Of the backups that fail, only the first is reported: once per run.
+// meanwhile. Of the backups that fail, only the first is reported: once per run. Old backups
+// kept because the newest lies ahead of the clock are reported once per run as well.
 class AutoBackup {
 public:
-    // `report` gets the error's text (the folder and the reason), on the thread that failed.
+    // `report` gets the text to tell the user, naming the backup folder, on the thread that met
+    // the fault.
     AutoBackup(QString appDir, std::function<void(const QString&)> report);
     ~AutoBackup();  // waits for the start-up backup
     AutoBackup(const AutoBackup&) = delete;
@@ -33,10 +36,14 @@ private:
     };
     Identities identities() const;
     void backUp();
+    // Reports `text`, unless `reported` says it was reported before.
+    void reportOnce(bool& reported, const QString& text);
 
     QString appDir_;
     std::function<void(const QString&)> report_;
-    bool reported_ = false;  // written by one thread at a time: the worker is joined first
+    // Written by one thread at a time: the worker is joined first.
+    bool failureReported_ = false;
+    bool clockReported_ = false;
     Identities atStart_;
     std::thread worker_;
 };

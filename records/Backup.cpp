@@ -11,15 +11,19 @@
 #include <QRegularExpression>
 #include <QSet>
 
+#include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <map>
 #include <mutex>
+#include <utility>
 
 namespace records::backup {
 namespace {
@@ -34,9 +38,27 @@ const QString ExpiredPrefix = QStringLiteral(".expired-");
 const QString RestoreJournal = QStringLiteral(".restoring");
 // The line counts and sizes of a backup's files, so that listing does not read every backup.
 const QString SummaryFile = QStringLiteral(".summary");
+// In the backup that holds the record files as they were just before a restore.
+const QString BeforeRestoreMark = QStringLiteral(".before-restore");
 constexpr mode_t OwnerOnlyFolder = S_IRWXU;
+// The notes (summary, journal) are a few lines; anything larger is no note of this program's.
+constexpr qint64 LargestNote = 4096;
+// The ten newest backups stay whatever their age.
+constexpr qsizetype AlwaysKept = 10;
+// A newest backup up to this far ahead of the clock is no clock that ran ahead: backups made
+// within one second are named a second apart, and a clock set back for the end of summer time
+// puts the last hour's backups ahead.
+constexpr qint64 AheadToleranceSecs = 3600;
+// Deleting never goes deeper than a backup folder can be, whatever was put in it.
+constexpr int DeepestRemoval = 8;
 
 std::mutex& folderLock() {
+    static std::mutex lock;
+    return lock;
+}
+
+// Held by whoever deletes the expired backups; the others leave it to them.
+std::mutex& purgeLock() {
     static std::mutex lock;
     return lock;
 }
@@ -44,6 +66,130 @@ std::mutex& folderLock() {
 QString systemReason() {
     return records::japaneseReason(errno, true);
 }
+
+QString readingReason() {
+    return records::japaneseReason(errno, false);
+}
+
+bool isBackupName(const QString& name) {
+    static const QRegularExpression pattern(QStringLiteral("^\\d{4}-\\d{2}-\\d{2}_\\d{6}$"));
+    return pattern.match(name).hasMatch() && QDateTime::fromString(name, NameFormat).isValid();
+}
+
+// A descriptor of a folder or a file inside the backup folder, closed when it leaves scope.
+class Handle {
+public:
+    explicit Handle(int fd = -1) : fd_(fd) {}
+    Handle(Handle&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+    Handle& operator=(Handle&&) = delete;
+    ~Handle() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
+    int get() const { return fd_; }
+    bool isOpen() const { return fd_ >= 0; }
+
+private:
+    int fd_;
+};
+
+// The folder `name` in the folder open at `parent`, never through a link; not open when it is
+// none (errno tells why).
+Handle openFolderAt(int parent, const QString& name) {
+    return Handle(::openat(parent, QFile::encodeName(name).constData(),
+                           O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+}
+
+// The regular file `name` in the folder open at `folder`, opened for reading: a link, a FIFO or a
+// device is neither followed nor opened, and nothing can make the open wait. Not open when it is
+// none of these (errno tells why); `info` is the file's status.
+Handle openFileAt(int folder, const QString& name, struct stat& info) {
+    const QByteArray entry = QFile::encodeName(name);
+    if (::fstatat(folder, entry.constData(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
+        return Handle();
+    }
+    Handle file(S_ISREG(info.st_mode) ? ::openat(folder, entry.constData(),
+                                                 O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC)
+                                      : -1);
+    // Looked at once more through the descriptor: something else may have been put there since.
+    if (!S_ISREG(info.st_mode) ||
+        (file.isOpen() && (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)))) {
+        errno = S_ISLNK(info.st_mode) ? ELOOP : ENXIO;
+        return Handle();
+    }
+    return file;
+}
+
+std::optional<qint64> regularFileSize(int folder, const QString& name) {
+    struct stat info {};
+    const Handle file = openFileAt(folder, name, info);
+    return file.isOpen() ? std::optional<qint64>(info.st_size) : std::nullopt;
+}
+
+// All of the regular file `name` in the folder open at `folder`; nothing when it cannot be opened
+// or read, or holds more than `largest` bytes (errno tells why).
+std::optional<QByteArray> readFileAt(int folder, const QString& name, qint64 largest) {
+    struct stat info {};
+    const Handle file = openFileAt(folder, name, info);
+    if (!file.isOpen()) {
+        return std::nullopt;
+    }
+    QByteArray content;
+    content.reserve(std::min<qint64>(info.st_size, largest));
+    QByteArray chunk(1 << 16, Qt::Uninitialized);
+    for (;;) {
+        const ssize_t got = ::read(file.get(), chunk.data(), static_cast<size_t>(chunk.size()));
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            return got == 0 ? std::optional(content) : std::nullopt;
+        }
+        if (content.size() + got > largest) {
+            errno = EFBIG;
+            return std::nullopt;
+        }
+        content.append(chunk.constData(), got);
+    }
+}
+
+// Deletes the entry `name` of the folder open at `parent`: a folder with all it holds, anything
+// else by its name alone, so that a link goes and what it points to stays. What cannot be
+// deleted stays: deleting is tidying, and is tried again later.
+void removeAt(int parent, const char* name, int depth = 0) {
+    if (::unlinkat(parent, name, 0) == 0 || (errno != EISDIR && errno != EPERM)) {
+        return;
+    }
+    const int fd =
+        ::openat(parent, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    DIR* folder = fd >= 0 ? ::fdopendir(fd) : nullptr;
+    if (!folder) {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+        return;
+    }
+    while (const dirent* entry = depth < DeepestRemoval ? ::readdir(folder) : nullptr) {
+        if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0) {
+            removeAt(::dirfd(folder), entry->d_name, depth + 1);
+        }
+    }
+    ::closedir(folder);
+    ::unlinkat(parent, name, AT_REMOVEDIR);
+}
+
+// The backup folder opened for one operation: every name in it is looked up from here.
+struct Root {
+    explicit Root(const QString& appDir)
+        : path(backupRoot(appDir)),
+          fd(::open(QFile::encodeName(path).constData(),
+                    O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_CLOEXEC)) {}
+    QString pathOf(const QString& name) const { return path + QLatin1Char('/') + name; }
+
+    QString path;
+    Handle fd;
+};
 
 FileError backupError(const QString& what, const QString& folder, const QString& reason) {
     return FileError(
@@ -95,13 +241,13 @@ QByteArray summaryText(const RecordBytes& files) {
         .replace("%4", QByteArray::number(files.reservations.size()));
 }
 
-std::optional<Summary> readSummary(const QString& folder) {
-    QFile file(folder + QLatin1Char('/') + SummaryFile);
-    if (!file.open(QIODevice::ReadOnly)) {
+std::optional<Summary> readSummary(int folder) {
+    const std::optional<QByteArray> text = readFileAt(folder, SummaryFile, LargestNote);
+    if (!text) {
         return std::nullopt;
     }
     std::map<QByteArray, qint64> values;
-    for (const QByteArray& line : file.readAll().split('\n')) {
+    for (const QByteArray& line : text->split('\n')) {
         const qsizetype equals = line.indexOf('=');
         bool number = false;
         const qint64 value = line.mid(equals + 1).toLongLong(&number);
@@ -126,34 +272,46 @@ bool sizesAgree(const Summary& summary, qint64 customerBytes, qint64 reservation
     return summary.customerBytes == customerBytes && summary.reservationBytes == reservationBytes;
 }
 
-// The record files of a backup folder; throws when one is missing, cannot be read or is not the
+FileError incompleteBackup(const QString& folder, const QString& reason) {
+    return backupError(QStringLiteral("バックアップが不完全です"), folder, reason);
+}
+
+// The record files of the backup `name`; throws when one is missing, cannot be read or is not the
 // size the backup noted.
-RecordBytes backupRecords(const QString& folder) {
-    RecordBytes files;
-    try {
-        files = {readRecordFile(customersIn(folder)), readRecordFile(reservationsIn(folder))};
-    } catch (const FileError& error) {
-        throw backupError(QStringLiteral("バックアップが不完全です"), folder, error.message());
+RecordBytes backupRecords(const Root& root, const QString& name) {
+    const QString folderPath = root.pathOf(name);
+    const Handle folder = openFolderAt(root.fd.get(), name);
+    if (!folder.isOpen()) {
+        throw incompleteBackup(folderPath, readingReason());
     }
-    const std::optional<Summary> summary = readSummary(folder);
+    const auto read = [&](const QString& file) {
+        std::optional<QByteArray> bytes = readFileAt(folder.get(), file, LargestRecordFile);
+        if (!bytes) {
+            throw incompleteBackup(folderPath, QStringLiteral("%1: %2").arg(file, readingReason()));
+        }
+        return std::move(*bytes);
+    };
+    RecordBytes files{read(UserFileName), read(YoyakuFileName)};
+    const std::optional<Summary> summary = readSummary(folder.get());
     if (summary && !sizesAgree(*summary, files.customers.size(), files.reservations.size())) {
-        throw backupError(QStringLiteral("バックアップが不完全です"), folder,
-                          QStringLiteral("ファイルの大きさが作ったときと違います"));
+        throw incompleteBackup(folderPath,
+                               QStringLiteral("ファイルの大きさが作ったときと違います"));
     }
     return files;
 }
 
 // Fills in what `entry` holds; false when the backup is incomplete or unreadable.
-bool describe(const QString& folder, Entry& entry) {
-    const QFileInfo customers(customersIn(folder));
-    const QFileInfo reservations(reservationsIn(folder));
-    if (!customers.isFile() || !reservations.isFile() || !customers.isReadable() ||
-        !reservations.isReadable()) {
+bool describe(const Root& root, Entry& entry) {
+    const Handle folder = openFolderAt(root.fd.get(), entry.name);
+    const std::optional<qint64> customers = regularFileSize(folder.get(), UserFileName);
+    const std::optional<qint64> reservations = regularFileSize(folder.get(), YoyakuFileName);
+    if (!customers || !reservations) {
         return false;
     }
-    entry.bytes = customers.size() + reservations.size();
-    const std::optional<Summary> summary = readSummary(folder);
-    if (summary && sizesAgree(*summary, customers.size(), reservations.size())) {
+    entry.bytes = *customers + *reservations;
+    entry.beforeRestore = regularFileSize(folder.get(), BeforeRestoreMark).has_value();
+    const std::optional<Summary> summary = readSummary(folder.get());
+    if (summary && sizesAgree(*summary, *customers, *reservations)) {
         entry.customers = summary->customers;
         entry.reservations = summary->reservations;
         return true;
@@ -163,7 +321,7 @@ bool describe(const QString& folder, Entry& entry) {
     }
     // A folder copied back without its summary: the files tell.
     try {
-        const RecordBytes files = backupRecords(folder);
+        const RecordBytes files = backupRecords(root, entry.name);
         entry.customers = splitCustomerFile(files.customers).size();
         entry.reservations = splitReservationFile(files.reservations).size();
         return true;
@@ -172,12 +330,12 @@ bool describe(const QString& folder, Entry& entry) {
     }
 }
 
-// The backup folders' names, newest first.
+// The backup folders' names, newest first; a link named like one is none.
 QStringList backupNames(const QString& root) {
-    static const QRegularExpression pattern(QStringLiteral("^\\d{4}-\\d{2}-\\d{2}_\\d{6}$"));
     QStringList names;
-    for (const QString& name : QDir(root).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        if (pattern.match(name).hasMatch() && QDateTime::fromString(name, NameFormat).isValid()) {
+    for (const QString& name :
+         QDir(root).entryList(QDir::Dirs | QDir::NoSymLinks | QDir::NoDotAndDotDot)) {
+        if (isBackupName(name)) {
             names.append(name);
         }
     }
@@ -204,15 +362,22 @@ void ensureRoot(const QString& appDir) {
     }
 }
 
-// What an earlier run left when it was cut off: a backup half made, expired ones half deleted.
-void clearLeftovers(const QString& root) {
-    QDir folder(root);
-    folder.setFilter(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
-    for (const QString& name : folder.entryList()) {
-        if (name == MakingFolder || name.startsWith(ExpiredPrefix)) {
-            QDir(folder.filePath(name)).removeRecursively();
+// Deletes the expired backups, those of this rotation and those an earlier run left half deleted,
+// unless another thread is at it.
+void purgeExpired(const QString& appDir) {
+    const std::unique_lock purging(purgeLock(), std::try_to_lock);
+    const Root root(appDir);
+    if (!purging.owns_lock() || !root.fd.isOpen()) {
+        return;
+    }
+    const QStringList all = QDir(root.path).entryList(QDir::AllEntries | QDir::Hidden |
+                                                      QDir::System | QDir::NoDotAndDotDot);
+    for (const QString& name : all) {
+        if (name.startsWith(ExpiredPrefix)) {
+            removeAt(root.fd.get(), QFile::encodeName(name).constData());
         }
     }
+    syncFolder(root.path);
 }
 
 // The backup's name: its moment, or one second after the newest backup when that is as late
@@ -228,10 +393,15 @@ QString nameAfterNewest(const QString& root) {
         .toString(NameFormat);
 }
 
+// What a backup cut off left; a link there goes, not what it points to.
+void clearMaking(const QString& appDir) {
+    removeAt(Root(appDir).fd.get(), QFile::encodeName(MakingFolder).constData());
+}
+
 QString makeBackup(const QString& appDir, const RecordBytes& files) {
     ensureRoot(appDir);
     const QString root = backupRoot(appDir);
-    clearLeftovers(root);
+    clearMaking(appDir);
     const QString making = root + QLatin1Char('/') + MakingFolder;
     makeOwnerOnlyFolder(making);
     try {
@@ -247,51 +417,65 @@ QString makeBackup(const QString& appDir, const RecordBytes& files) {
         }
         return name;
     } catch (const FileError&) {
-        QDir(making).removeRecursively();
+        clearMaking(appDir);
         throw;
     }
 }
 
-bool newestHolds(const QString& root, const RecordBytes& files) {
-    const QStringList names = backupNames(root);
-    if (names.isEmpty()) {
-        return false;
-    }
-    const QString newest = root + QLatin1Char('/') + names.first();
-    if (QFileInfo(customersIn(newest)).size() != files.customers.size() ||
-        QFileInfo(reservationsIn(newest)).size() != files.reservations.size()) {
+bool holds(const Root& root, const QString& name, const RecordBytes& files) {
+    const Handle folder = openFolderAt(root.fd.get(), name);
+    if (regularFileSize(folder.get(), UserFileName) != files.customers.size() ||
+        regularFileSize(folder.get(), YoyakuFileName) != files.reservations.size()) {
         return false;
     }
     try {
-        return backupRecords(newest) == files;
+        return backupRecords(root, name) == files;
     } catch (const FileError&) {
         return false;
     }
 }
 
-std::optional<QString> backUpUnlessHeld(const QString& appDir, const RecordBytes& files) {
-    if (newestHolds(backupRoot(appDir), files)) {
-        return std::nullopt;
+// The backup that holds `files`: the newest when it does, else a new one.
+struct Holder {
+    QString name;
+    bool made;
+};
+
+Holder backUpUnlessHeld(const QString& appDir, const RecordBytes& files) {
+    const Root root(appDir);
+    const QStringList names = backupNames(root.path);
+    if (!names.isEmpty() && holds(root, names.first(), files)) {
+        return {names.first(), false};
     }
-    return makeBackup(appDir, files);
+    return {makeBackup(appDir, files), true};
 }
 
-// Deleting is tidying: a backup that cannot be deleted now is tried again after the next one.
-void rotate(const QString& root) {
+bool aheadOf(const QDateTime& newest, const QDateTime& now) {
+    return newest > now.addSecs(AheadToleranceSecs);
+}
+
+// Hides the expired backups under names the listing passes over, for purgeExpired to delete.
+void rotate(const QString& appDir, const AheadOfClock& ahead) {
+    const Root root(appDir);
     std::map<QDateTime, QString> byMoment;
     QList<QDateTime> moments;
-    for (const QString& name : backupNames(root)) {
+    for (const QString& name : backupNames(root.path)) {
         moments.append(QDateTime::fromString(name, NameFormat));
         byMoment[moments.last()] = name;
     }
-    for (const QDateTime& moment : expiredBackups(moments, records::clock_source::now())) {
-        const QString name = byMoment[moment];
-        const QString hidden = ExpiredPrefix + name;
-        if (QDir(root).rename(name, hidden)) {
-            QDir(root + QLatin1Char('/') + hidden).removeRecursively();
+    const QDateTime now = records::clock_source::now();
+    if (!moments.isEmpty() && aheadOf(moments.first(), now)) {
+        if (ahead) {
+            ahead(moments.first());
         }
+        return;
     }
-    syncFolder(root);
+    for (const QDateTime& moment : expiredBackups(moments, now)) {
+        const QByteArray name = QFile::encodeName(byMoment[moment]);
+        const QByteArray hidden = QFile::encodeName(ExpiredPrefix) + name;
+        ::renameat(root.fd.get(), name.constData(), root.fd.get(), hidden.constData());
+    }
+    syncFolder(root.path);
 }
 
 QString journalPath(const QString& appDir) {
@@ -303,6 +487,18 @@ void putInPlace(const QString& appDir, const RecordBytes& files) {
     replaceRecordFile(reservationsIn(appDir), files.reservations);
 }
 
+// Replaces the note `name` of the folder open at `folder`, whose path is `path`. A link, a FIFO
+// or the like put in its place goes first, so that the note is written there and nowhere else.
+void writeNote(int folder, const QString& path, const QString& name, const QByteArray& content) {
+    const QByteArray entry = QFile::encodeName(name);
+    struct stat info {};
+    if (::fstatat(folder, entry.constData(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+        !S_ISREG(info.st_mode)) {
+        removeAt(folder, entry.constData());
+    }
+    replaceRecordFile(path + QLatin1Char('/') + name, content);
+}
+
 void removeJournal(const QString& appDir) {
     const QByteArray journal = QFile::encodeName(journalPath(appDir));
     if (::unlink(journal.constData()) != 0 && errno != ENOENT) {
@@ -312,6 +508,12 @@ void removeJournal(const QString& appDir) {
     syncFolder(backupRoot(appDir));
 }
 
+// A journal this program did not write; it has been deleted when this is thrown.
+FileError unusableJournal(const QString& appDir, const QString& reason) {
+    return backupError(QStringLiteral("復元の記録が正しくないため、使わずに消しました"),
+                       backupRoot(appDir), reason);
+}
+
 }  // namespace
 
 QString backupRoot(const QString& appDir) {
@@ -319,57 +521,78 @@ QString backupRoot(const QString& appDir) {
 }
 
 QList<Entry> listBackups(const QString& appDir) {
-    const QString root = backupRoot(appDir);
-    const std::lock_guard lock(folderLock());
+    // Without the lock: a rotation deleting thousands of backups must not keep the window
+    // waiting, and a backup it hides meanwhile is listed as incomplete.
+    const Root root(appDir);
     QList<Entry> entries;
-    for (const QString& name : backupNames(root)) {
+    for (const QString& name : backupNames(root.path)) {
         Entry entry{name, QDateTime::fromString(name, NameFormat), false};
-        entry.complete = describe(root + QLatin1Char('/') + name, entry);
+        entry.complete = describe(root, entry);
         entries.append(entry);
     }
     return entries;
 }
 
-std::optional<QString> backUpIfChanged(const QString& appDir) {
-    const std::lock_guard lock(folderLock());
-    const RecordBytes files = currentRecords(appDir);
-    std::optional<QString> made = backUpUnlessHeld(appDir, files);
-    if (made) {
-        rotate(backupRoot(appDir));
+std::optional<QString> backUpIfChanged(const QString& appDir, const AheadOfClock& ahead) {
+    std::optional<QString> made;
+    {
+        const std::lock_guard lock(folderLock());
+        const RecordBytes files = currentRecords(appDir);
+        const Holder holder = backUpUnlessHeld(appDir, files);
+        if (holder.made) {
+            made = holder.name;
+            rotate(appDir, ahead);
+        }
     }
+    purgeExpired(appDir);
     return made;
 }
 
 QList<QDateTime> expiredBackups(const QList<QDateTime>& taken, const QDateTime& now) {
     QList<QDateTime> newestFirst = taken;
     std::sort(newestFirst.begin(), newestFirst.end(), std::greater<>());
+    if (newestFirst.isEmpty() || aheadOf(newestFirst.first(), now)) {
+        return {};
+    }
     QSet<QDate> days;
     QSet<int> months;
     QList<QDateTime> expired;
-    for (const QDateTime& moment : newestFirst) {
+    for (qsizetype index = 0; index < newestFirst.size(); ++index) {
+        const QDateTime& moment = newestFirst.at(index);
         const bool newestOfDay = !days.contains(moment.date());
         const int month = moment.date().year() * 12 + moment.date().month();
         const bool newestOfMonth = !months.contains(month);
         days.insert(moment.date());
         months.insert(month);
-        const bool kept = moment == newestFirst.first() || moment >= now.addDays(-14) ||
+        const bool kept = index < AlwaysKept || moment >= now.addDays(-14) ||
                           (newestOfDay && moment >= now.addDays(-60)) ||
                           (newestOfMonth && moment >= now.addYears(-5));
         if (!kept) {
             expired.append(moment);
         }
     }
-    return expired;
+    // The oldest half at the most: `expired` runs newest first.
+    return expired.mid(std::max<qsizetype>(0, expired.size() - taken.size() / 2));
+}
+
+QString momentText(const QDateTime& taken) {
+    return taken.toString(QStringLiteral("yyyy年MM月dd日 HH:mm:ss"));
 }
 
 void restoreBackup(const QString& appDir, const QString& name) {
+    if (!isBackupName(name)) {
+        throw incompleteBackup(backupRoot(appDir) + QLatin1Char('/') + name,
+                               QStringLiteral("バックアップの名前ではありません"));
+    }
     const std::lock_guard lock(folderLock());
-    const QString root = backupRoot(appDir);
-    const RecordBytes wanted = backupRecords(root + QLatin1Char('/') + name);
+    const RecordBytes wanted = backupRecords(Root(appDir), name);
     const RecordBytes current = currentRecords(appDir);
-    backUpUnlessHeld(appDir, current);
+    const Holder before = backUpUnlessHeld(appDir, current);
+    const Root root(appDir);
+    writeNote(openFolderAt(root.fd.get(), before.name).get(), root.pathOf(before.name),
+              BeforeRestoreMark, {});
     // From here on a restore cut off is completed at the next start.
-    replaceRecordFile(journalPath(appDir), name.toUtf8());
+    writeNote(root.fd.get(), root.path, RestoreJournal, name.toUtf8());
     bool customersReplaced = false;
     try {
         replaceRecordFile(customersIn(appDir), wanted.customers);
@@ -388,22 +611,33 @@ void restoreBackup(const QString& appDir, const QString& name) {
         throw;
     }
     removeJournal(appDir);
-    rotate(root);
+    rotate(appDir, {});
+    purgeExpired(appDir);
 }
 
 bool finishInterruptedRestore(const QString& appDir) {
     const std::lock_guard lock(folderLock());
-    QFile journal(journalPath(appDir));
-    if (!journal.exists()) {
+    const Root root(appDir);
+    const QByteArray journal = QFile::encodeName(RestoreJournal);
+    struct stat info {};
+    if (::fstatat(root.fd.get(), journal.constData(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
         return false;
     }
-    if (!journal.open(QIODevice::ReadOnly)) {
-        throw backupError(QStringLiteral("復元の記録を読めません"), backupRoot(appDir),
-                          journal.errorString());
+    if (!S_ISREG(info.st_mode)) {
+        removeAt(root.fd.get(), journal.constData());
+        throw unusableJournal(appDir, QStringLiteral("通常のファイルではありません"));
     }
-    const QString name = QString::fromUtf8(journal.readAll()).trimmed();
-    journal.close();
-    putInPlace(appDir, backupRecords(backupRoot(appDir) + QLatin1Char('/') + name));
+    const std::optional<QByteArray> text = readFileAt(root.fd.get(), RestoreJournal, LargestNote);
+    if (!text) {
+        throw backupError(QStringLiteral("復元の記録を読めません"), root.path, readingReason());
+    }
+    // Only a backup's own name: "..", a path or anything else would restore from outside.
+    const QString name = QString::fromUtf8(*text).trimmed();
+    if (!isBackupName(name)) {
+        removeAt(root.fd.get(), journal.constData());
+        throw unusableJournal(appDir, QStringLiteral("バックアップの名前ではありません"));
+    }
+    putInPlace(appDir, backupRecords(root, name));
     removeJournal(appDir);
     return true;
 }

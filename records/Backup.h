@@ -4,12 +4,15 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 // Copies of the two record files kept in the folder "バックアップ" inside the record folder, one
 // folder per copy named after its moment (YYYY-MM-DD_hhmmss), and putting one back. Every
 // operation throws FileError naming the folder and the reason when the file system refuses it.
-// Operations of one process on one record folder run one at a time.
+// Inside the backup folder nothing is followed when it is a link, nothing but a regular file is
+// opened, and nothing outside it is written or deleted. Operations of one process on one record
+// folder run one at a time; the listing never waits for them.
 namespace records::backup {
 
 inline const QString FolderName = QStringLiteral("バックアップ");
@@ -17,36 +20,49 @@ QString backupRoot(const QString& appDir);
 
 // One backup folder as the restore window lists it.
 struct Entry {
-    QString name;     // the folder's name
-    QDateTime taken;  // the moment its name tells
-    bool complete;    // both record files are there and can be read: it can be restored
+    QString name;                // the folder's name
+    QDateTime taken;             // the moment its name tells
+    bool complete;               // both record files are there and can be read: it can be restored
+    bool beforeRestore = false;  // the state the record files were in just before a restore
     qsizetype customers = 0;
     qsizetype reservations = 0;
     qint64 bytes = 0;  // both files together
 };
 
-// The backups, newest first; hidden folders (a backup being made) are not among them.
+// The backups, newest first; hidden folders (a backup being made, expired ones being deleted) and
+// links are not among them. A backup deleted while it is listed is listed as incomplete.
 QList<Entry> listBackups(const QString& appDir);
+
+// Told the moment of the newest backup when it lies ahead of the clock, and the rotation
+// therefore deleted nothing.
+using AheadOfClock = std::function<void(const QDateTime& newest)>;
 
 // When the record files differ from the newest backup, or there is none, copies both into a new
 // backup folder, byte for byte, and then deletes the backups the rotation lets go. Returns the new
 // folder's name, or nothing when the newest backup already holds these files.
-std::optional<QString> backUpIfChanged(const QString& appDir);
+std::optional<QString> backUpIfChanged(const QString& appDir, const AheadOfClock& ahead = {});
 
 // The moments, out of `taken`, whose backups the rotation deletes at `now`: every backup of the
 // last 14 days stays, older ones stay while they are the newest of their day for 60 days and the
-// newest of their month for 5 years; the newest backup always stays.
+// newest of their month for 5 years; the ten newest always stay. Never more than half of them go
+// at once, the oldest first, so that a clock run far ahead cannot take the history in one start;
+// and none while the newest lies ahead of `now`: the clock ran ahead once and was set right, and
+// what is old is then not known.
 QList<QDateTime> expiredBackups(const QList<QDateTime>& taken, const QDateTime& now);
+
+// How messages name a backup's moment: "2026年12月09日 10:30:00".
+QString momentText(const QDateTime& taken);
 
 // Puts the record files of the backup `name` in place of the current ones, after making sure a
 // backup holds the current files. Each file is replaced in one step, and a restore cut off after
 // the first replacement is completed by finishInterruptedRestore, so the two files always come
 // from the same state. Throws FileError for an incomplete backup too; the record files are then
-// as they were.
+// as they were. The backup that holds the files as they were before is marked beforeRestore.
 void restoreBackup(const QString& appDir, const QString& name);
 
 // Completes a restore that was cut off (the program was killed, the computer stopped); true when
-// there was one. Runs at start-up, before the record files are read.
+// there was one. Runs at start-up, before the record files are read. A journal this program did
+// not write (a link, a FIFO, no backup's name) is deleted and reported, and nothing is restored.
 bool finishInterruptedRestore(const QString& appDir);
 
 }  // namespace records::backup

@@ -126,24 +126,43 @@ TEST_F(FukugenTest, TheCommandIsTheLastEntryOfTheFileMenuAfterASeparator) {
     EXPECT_EQ(window->actFukugen->text(), QStringLiteral("バックアップから復元...(&B)"));
 }
 
-// Opens the restore window, lets `drive` work in it, and answers the confirmation with
-// `answer`; the confirmation's visit (appeared is false when none came).
-std::shared_ptr<ModalVisit> throughTheRestoreWindow(TfmMain& window,
-                                                    const std::function<void(TfmFukugen&)>& drive,
-                                                    QMessageBox::StandardButton answer) {
-    auto confirmation = std::make_shared<ModalVisit>();
+// What the restore command said: the confirmation and the message after the restore (appeared is
+// false where none came).
+struct RestoreMessages {
+    std::shared_ptr<ModalVisit> confirmation, outcome;
+};
+
+// Opens the restore window, lets `drive` work in it, answers the confirmation with `answer` and
+// the message after the restore with OK.
+RestoreMessages throughTheRestoreWindow(TfmMain& window,
+                                        const std::function<void(TfmFukugen&)>& drive,
+                                        QMessageBox::StandardButton answer) {
+    ModalVisits messages;
     auto shown = onNextModal([&](QWidget* dialog) {
-        confirmation = answerNextMessage(answer);
+        messages = answerMessages({answer, QMessageBox::Ok});
         drive(*static_cast<TfmFukugen*>(dialog));
     });
     window.actFukugen->trigger();
     EXPECT_TRUE(shown->appeared);
     EXPECT_EQ(shown->objectName, QStringLiteral("fmFukugen"));
     EXPECT_FALSE(shown->closedByWatchdog);
-    if (!confirmation->appeared) {
-        forgetMessages();  // the unused answer must not answer a later box
+    if (!messages->back()->appeared) {
+        forgetMessages();  // an unused answer must not answer a later box
     }
-    return confirmation;
+    return {messages->front(), messages->back()};
+}
+
+// The texts of the restore window's rows, the columns joined by "|".
+QStringList rowTexts(const TfmFukugen& dialog) {
+    QStringList rows;
+    for (int row = 0; row < dialog.ListViewBackup->topLevelItemCount(); ++row) {
+        QStringList texts;
+        for (int column = 0; column < dialog.ListViewBackup->columnCount(); ++column) {
+            texts.append(dialog.ListViewBackup->topLevelItem(row)->text(column));
+        }
+        rows.append(texts.join('|'));
+    }
+    return rows;
 }
 
 void chooseRow(TfmFukugen& dialog, int row) {
@@ -168,16 +187,10 @@ TEST_F(FukugenTest, ARestoreBringsBackTheFilesAndTheWindowsOfAFreshStart) {
     window->actUserItiran->trigger();
     QStringList rows;
     bool secondEnabled = false;
-    auto confirmation = throughTheRestoreWindow(
+    const auto [confirmation, outcome] = throughTheRestoreWindow(
         *window,
         [&](TfmFukugen& dialog) {
-            for (int row = 0; row < dialog.ListViewBackup->topLevelItemCount(); ++row) {
-                QStringList texts;
-                for (int column = 0; column < 4; ++column) {
-                    texts.append(dialog.ListViewBackup->topLevelItem(row)->text(column));
-                }
-                rows.append(texts.join('|'));
-            }
+            rows = rowTexts(dialog);
             chooseRow(dialog, 1);
             secondEnabled = dialog.btnFukugen->isEnabled();
             QTest::mouseClick(dialog.btnFukugen, Qt::LeftButton);
@@ -194,6 +207,11 @@ TEST_F(FukugenTest, ARestoreBringsBackTheFilesAndTheWindowsOfAFreshStart) {
     EXPECT_EQ(confirmation->icon, QMessageBox::Question);
     EXPECT_TRUE(confirmation->text.contains(QStringLiteral("2026年12月08日 10:30:00")))
         << confirmation->text.toStdString();
+    ASSERT_TRUE(outcome->appeared) << "the restore was not said";
+    EXPECT_EQ(outcome->icon, QMessageBox::Information);
+    EXPECT_EQ(outcome->title, QStringLiteral("バックアップから復元"));
+    EXPECT_EQ(outcome->text,
+              QStringLiteral("2026年12月08日 10:30:00 のバックアップから復元しました。"));
 
     EXPECT_EQ(readBytes(userFile()), fileOf(otherUsers()));
     EXPECT_EQ(readBytes(yoyakuFile()), fileOf(otherReservations()));
@@ -203,7 +221,22 @@ TEST_F(FukugenTest, ARestoreBringsBackTheFilesAndTheWindowsOfAFreshStart) {
     EXPECT_EQ(readBytes(backupFile(after.first(), UserFileName)),
               fileOf(users() + QByteArrayList{customerLine("シロ", "猫", "伊藤", "いとう")}));
     EXPECT_EQ(window->yoyakuGrid()->cellText(3, 2), QStringLiteral("田中/ハナ"));
-    expectSame(seenIn(*window), seenIn(*openWindow()));
+    auto restarted = openWindow();
+    expectSame(seenIn(*window), seenIn(*restarted));
+
+    // After a restart, the backup of the files the restore replaced is marked as such, and no
+    // other is.
+    throughTheRestoreWindow(
+        *restarted,
+        [&](TfmFukugen& dialog) {
+            rows = rowTexts(dialog);
+            QTest::mouseClick(dialog.btnFukugenCancel, Qt::LeftButton);
+        },
+        QMessageBox::Yes);
+    ASSERT_EQ(rows.size(), 3);
+    EXPECT_TRUE(rows[0].startsWith(QStringLiteral("2026年12月09日 10:30:01（復元前の状態）|3 件|")))
+        << rows[0].toStdString();
+    EXPECT_FALSE(rows[1].contains(QStringLiteral("復元前")) || rows[2].contains("復元前"));
 }
 
 TEST_F(FukugenTest, CancelOrNoChangesNothingAndAnIncompleteBackupCannotBeChosen) {
@@ -218,26 +251,63 @@ TEST_F(FukugenTest, CancelOrNoChangesNothingAndAnIncompleteBackupCannotBeChosen)
 
     QString brokenText;
     bool brokenChosen = true;
-    auto confirmation = throughTheRestoreWindow(
-        *window,
-        [&](TfmFukugen& dialog) {
-            QTreeWidgetItem* row = dialog.ListViewBackup->topLevelItem(1);
-            brokenText = row->text(1);
-            chooseRow(dialog, 1);
-            brokenChosen = row->isSelected() || dialog.ListViewBackup->currentItem() == row;
-            QTest::mouseClick(dialog.btnFukugenCancel, Qt::LeftButton);
-        },
-        QMessageBox::Yes);
+    auto confirmation =
+        throughTheRestoreWindow(
+            *window,
+            [&](TfmFukugen& dialog) {
+                QTreeWidgetItem* row = dialog.ListViewBackup->topLevelItem(1);
+                brokenText = row->text(1);
+                chooseRow(dialog, 1);
+                brokenChosen = row->isSelected() || dialog.ListViewBackup->currentItem() == row;
+                QTest::mouseClick(dialog.btnFukugenCancel, Qt::LeftButton);
+            },
+            QMessageBox::Yes)
+            .confirmation;
     EXPECT_FALSE(confirmation->appeared);
     EXPECT_EQ(brokenText, QStringLiteral("不完全なため復元できません"));
     EXPECT_FALSE(brokenChosen);
 
-    confirmation = throughTheRestoreWindow(
+    const RestoreMessages answeredNo = throughTheRestoreWindow(
         *window, [](TfmFukugen& dialog) { QTest::mouseClick(dialog.btnFukugen, Qt::LeftButton); },
         QMessageBox::No);
-    EXPECT_TRUE(confirmation->appeared);
+    EXPECT_TRUE(answeredNo.confirmation->appeared);
+    EXPECT_FALSE(answeredNo.outcome->appeared);
     expectSame(seenIn(*window), before);
     EXPECT_EQ(backups().size(), 2);
+}
+
+// A clock that once ran ahead left a backup of 2032: while the newest backup lies ahead, the
+// backups of the start and of the close delete none of the old ones, and that is said once,
+// naming the newest.
+TEST_F(FukugenTest, ANewestBackupAheadOfTheClockKeepsTheOldOnesAndIsSaidOnce) {
+    for (int month = 1; month <= 12; ++month) {
+        setNow(QDateTime(QDate(2015, month, 10), QTime(9, 0)));
+        writeState({customerLine("ハナ", "犬", "田中", QByteArray::number(month).constData())}, {});
+        ASSERT_TRUE(backup::backUpIfChanged(folder.path()));
+    }
+    setNow(QDateTime(QDate(2032, 5, 1), QTime(12, 0)));
+    writeState(otherUsers(), otherReservations());
+    ASSERT_TRUE(backup::backUpIfChanged(folder.path()));
+    const QStringList before = backups();
+    setNow(FixedNow);
+    writeState(users(), reservations());
+
+    auto warning = answerNextMessage(QMessageBox::Ok);
+    auto window = openWithBackups();
+    window->show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return warning->appeared; }, 5000));
+    EXPECT_EQ(warning->icon, QMessageBox::Warning);
+    EXPECT_TRUE(warning->text.contains(QStringLiteral("2032年05月01日 12:00:01")))
+        << warning->text.toStdString();
+    registerCustomer(*window);
+    NoMessageWatch second;
+    window->close();
+    QCoreApplication::processEvents();  // a report posted from the closing backup
+    EXPECT_FALSE(second.sawMessage()) << second.firstSeen().toStdString();
+    const QStringList after = backups();
+    ASSERT_EQ(after.size(), before.size() + 2);
+    EXPECT_EQ(after.mid(2), before);
+    EXPECT_EQ(after.first(), QStringLiteral("2032-05-01_120002"));
 }
 
 // A backup that cannot be made: one warning naming the folder and the reason, whatever else fails
@@ -296,7 +366,8 @@ TEST_F(FukugenTest, AFullDiskIsSaidAndLeavesNoBackupAndTheFilesAsTheyWere) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return warning->appeared; }, 5000));
     EXPECT_TRUE(warning->text.contains(QDir::toNativeSeparators(backup::backupRoot(small))))
         << warning->text.toStdString();
-    EXPECT_TRUE(warning->text.contains("ディスクの空きがありません")) << warning->text.toStdString();
+    EXPECT_TRUE(warning->text.contains("ディスクの空きがありません"))
+        << warning->text.toStdString();
     window->close();
     EXPECT_EQ(readBytes(recordFilePath(small, UserFileName)), fileOf(users()));
     EXPECT_EQ(readBytes(recordFilePath(small, YoyakuFileName)), fileOf(many));

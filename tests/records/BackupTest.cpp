@@ -7,11 +7,19 @@
 
 #include <gtest/gtest.h>
 #include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
 #include <QSet>
 #include <QTemporaryDir>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <future>
 #include <random>
+#include <thread>
 
 using namespace records::backup;
 using testing_support::readBytes;
@@ -53,7 +61,15 @@ protected:
     // Everything in the backup folder, hidden entries included.
     QStringList everything() const {
         return QDir(backupRoot(appDir()))
-            .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+            .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                       QDir::Name);
+    }
+    // A backup folder `to` holding what the backup `from` holds.
+    void copyBackup(const QString& from, const QString& to) const {
+        ASSERT_TRUE(QDir().mkdir(backup(to)));
+        for (const QString& file : QDir(backup(from)).entryList(QDir::Files | QDir::Hidden)) {
+            ASSERT_TRUE(QFile::copy(backup(from) + "/" + file, backup(to) + "/" + file));
+        }
     }
 
     QTemporaryDir dir_;
@@ -189,7 +205,8 @@ TEST_F(BackupTest, ARestoreCutOffAfterItsFirstFileIsCompletedAtTheNextStart) {
 
 // The rule as a user reads it, checked backup by backup against every other one.
 bool keptByTheRule(const QDateTime& moment, const QList<QDateTime>& all, const QDateTime& now) {
-    const QDateTime newest = *std::max_element(all.begin(), all.end());
+    const auto newer = std::count_if(all.begin(), all.end(),
+                                     [&moment](const QDateTime& other) { return other > moment; });
     bool newestOfDay = true, newestOfMonth = true;
     for (const QDateTime& other : all) {
         if (other > moment && other.date() == moment.date()) {
@@ -200,7 +217,7 @@ bool keptByTheRule(const QDateTime& moment, const QList<QDateTime>& all, const Q
             newestOfMonth = false;
         }
     }
-    return moment == newest || moment.daysTo(now) < 14 ||
+    return newer < 10 || moment.daysTo(now) < 14 ||
            (moment.daysTo(now) == 14 && moment.time() >= now.time()) ||
            (newestOfDay && moment >= now.addDays(-60)) ||
            (newestOfMonth && moment >= now.addYears(-5));
@@ -235,10 +252,28 @@ TEST(BackupRotation, ThreeYearsOfBackupsKeepExactlyWhatTheRuleSays) {
     EXPECT_LT(kept.size(), 140);
 }
 
-TEST(BackupRotation, TheNewestBackupStaysHoweverOld) {
-    const QDateTime old(QDate(2010, 5, 5), QTime(5, 5));
-    EXPECT_TRUE(expiredBackups({old}, old.addYears(10)).isEmpty());
-    EXPECT_EQ(expiredBackups({old, old.addDays(1)}, old.addYears(10)), QList{old});
+// What a clock gone wrong must not take: the ten newest, more than half at once, anything while
+// the newest backup lies over an hour ahead of the clock.
+TEST(BackupRotation, AClockGoneWrongNeverTakesTheHistory) {
+    const QDateTime now(QDate(2030, 1, 5), QTime(9, 0));
+    QList<QDateTime> monthly;  // thirty old ones, a month apart
+    for (int month = 0; month < 30; ++month) {
+        monthly.append(QDateTime(QDate(2010, 1, 5), QTime(9, 0)).addMonths(month));
+    }
+    const QList<QDateTime> twelve = monthly.mid(0, 12);
+    const std::tuple<const char*, QList<QDateTime>, QList<QDateTime>> cases[] = {
+        {"the ten newest stay however old", twelve, twelve.mid(0, 2)},
+        {"at most half go at once, the oldest first", monthly, monthly.mid(0, 15)},
+        {"nothing goes while the newest lies ahead", monthly + QList{now.addDays(1)}, {}},
+        {"less than an hour ahead is no clock ahead", twelve + QList{now.addSecs(3500)},
+         twelve.mid(0, 3)},
+        {"an hour ahead is", twelve + QList{now.addSecs(3700)}, {}},
+    };
+    for (const auto& [rule, taken, expected] : cases) {
+        QList<QDateTime> expired = expiredBackups(taken, now);
+        std::sort(expired.begin(), expired.end());
+        EXPECT_EQ(expired, expected) << rule;
+    }
 }
 
 // The same through the file system: backups made by the program on a faked calendar leave exactly
@@ -312,5 +347,158 @@ TEST_F(BackupTest, AFullDiskRefusesTheBackupLeavesNoPartOfItAndKeepsTheFiles) {
     EXPECT_EQ(listBackups(small).size(), 1);
     EXPECT_TRUE(listBackups(small).first().complete);
 }
+
+// The restore window lists the backups while the start-up backup, its rotation or the deleting of
+// thousands of expired ones is under way on a thread of its own; it must not wait for them. The
+// backup is held in the middle by its own look at the clock.
+TEST_F(BackupTest, TheListDoesNotWaitForABackupUnderWay) {
+    const QString first = *backUpIfChanged(appDir());
+    writeBytes(reservations(), "changed\r\n");
+    std::promise<void> inside, goOn;
+    const std::shared_future<void> released = goOn.get_future().share();
+    records::clock_source::set([&, lister = std::this_thread::get_id(), held = false]() mutable {
+        if (std::this_thread::get_id() != lister && !std::exchange(held, true)) {
+            inside.set_value();
+            released.wait();
+        }
+        return Monday.addDays(1);
+    });
+    std::thread backingUp([this] { backUpIfChanged(appDir()); });
+    inside.get_future().wait();
+    auto listing = std::async(std::launch::async, [this] { return names(); });
+    EXPECT_EQ(listing.wait_for(std::chrono::seconds(5)), std::future_status::ready)
+        << "the list waited for the backup";
+    goOn.set_value();
+    backingUp.join();
+    EXPECT_EQ(listing.get(), QStringList{first});
+    EXPECT_EQ(names().size(), 2);
+}
+
+// Waits for `work` on a thread of its own; when it has not ended within a few seconds, fails and
+// opens every FIFO under `folder` for writing, so that whatever waits on one goes on.
+void endsInTime(const QString& folder, const std::function<void()>& work) {
+    std::packaged_task<void()> task(work);
+    std::future<void> done = task.get_future();
+    std::thread worker(std::move(task));
+    for (int look = 0; done.wait_for(std::chrono::milliseconds(100)) != std::future_status::ready;
+         ++look) {
+        EXPECT_NE(look, 50) << "hung on something in the backup folder";
+        QDirIterator all(folder, QDir::AllEntries | QDir::System | QDir::Hidden,
+                         QDirIterator::Subdirectories);
+        while (look >= 50 && all.hasNext()) {
+            const QByteArray path = QFile::encodeName(all.next());
+            struct stat info {};
+            if (::lstat(path.constData(), &info) == 0 && S_ISFIFO(info.st_mode)) {
+                ::close(::open(path.constData(), O_WRONLY | O_NONBLOCK));
+            }
+        }
+    }
+    worker.join();
+    done.get();
+}
+
+class PlantedTest;
+// One thing put into the backup folder by hand or by another program, and whether it spoils one
+// of the old backups.
+using Planted = std::tuple<const char*, std::function<void(const PlantedTest&)>, bool>;
+
+// A start, the restore window, a restore and a rotation years later must neither follow what was
+// planted in the backup folder out of it nor wait on it.
+class PlantedTest : public BackupTest, public ::testing::WithParamInterface<Planted> {
+protected:
+    void SetUp() override {
+        BackupTest::SetUp();
+        setNow(Monday.addDays(-30));
+        good_ = *backUpIfChanged(appDir());
+        for (int day = 1; day <= 10; ++day) {  // backups the rotation years later may delete
+            copyBackup(good_, Monday.addDays(-30 - day).toString("yyyy-MM-dd_HHmmss"));
+        }
+        setNow(Monday);
+        writeRecords("later", "later");
+        newest_ = *backUpIfChanged(appDir());
+        QDir().mkpath(outside());
+        for (const QString& file : {UserFileName, YoyakuFileName, QString("customers")}) {
+            writeBytes(outside() + "/" + file, Customers);  // of the size a summary expects
+        }
+    }
+    QStringList outsideFiles() const {
+        QStringList files;
+        for (const QString& name : QDir(outside()).entryList(QDir::Files)) {
+            files.append(name + "=" + readBytes(outside() + "/" + name));
+        }
+        return files;
+    }
+
+public:
+    QString outside() const { return dir_.filePath("outside"); }
+    QString at(const QString& name) const { return backupRoot(appDir()) + "/" + name; }
+    QString newest() const { return backup(newest_); }
+    static QDateTime oldMoment() { return Monday.addDays(-35); }  // kept by the late rotation
+    QString oldOne() const { return backup(oldMoment().toString("yyyy-MM-dd_HHmmss")); }
+    void link(const QString& target, const QString& path) const {
+        QFile::remove(path);
+        ASSERT_TRUE(QFile::link(target, path)) << path.toStdString();
+    }
+    void fifo(const QString& path) const {
+        QFile::remove(path);
+        ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    }
+
+protected:
+    QString good_, newest_;
+};
+
+TEST_P(PlantedTest, IsNeitherFollowedOutNorWaitedOn) {
+    const QStringList outsideBefore = outsideFiles();
+    std::get<1>(GetParam())(*this);
+    QList<Entry> listed;
+    endsInTime(backupRoot(appDir()), [&] {
+        try {
+            finishInterruptedRestore(appDir());
+        } catch (const FileError&) {
+        }
+        EXPECT_EQ(readBytes(customers()), "later") << "the record files were replaced at start";
+        listed = listBackups(appDir());
+        restoreBackup(appDir(), good_);
+        EXPECT_EQ(readBytes(reservations()), Reservations);
+        setNow(Monday.addYears(7));
+        writeRecords("years later", "years later");
+        EXPECT_TRUE(backUpIfChanged(appDir()));
+    });
+    EXPECT_EQ(outsideFiles(), outsideBefore);
+    ASSERT_EQ(listed.size(), 12);
+    for (const Entry& entry : listed) {
+        const bool spoilt = std::get<2>(GetParam()) && entry.taken == oldMoment();
+        EXPECT_EQ(entry.complete, !spoilt) << entry.name.toStdString();
+    }
+}
+
+const Planted Plantings[] = {
+    {"LinkNamedLikeAnOldBackup",
+     [](const PlantedTest& t) { t.link(t.outside(), t.at("2020-01-01_000000")); }, false},
+    {"LinkAsABackupBeingMade", [](const PlantedTest& t) { t.link(t.outside(), t.at(".making")); },
+     false},
+    {"LinkAsABackupBeingDeleted",
+     [](const PlantedTest& t) { t.link(t.outside(), t.at(".expired-2020-01-01_000000")); }, false},
+    {"LinkAsTheJournal",
+     [](const PlantedTest& t) { t.link(t.outside() + "/customers", t.at(".restoring")); }, false},
+    {"JournalNamingAFolderOutside",
+     [](const PlantedTest& t) { writeBytes(t.at(".restoring"), "../outside"); }, false},
+    {"FifoAsTheJournal", [](const PlantedTest& t) { t.fifo(t.at(".restoring")); }, false},
+    {"FifoAsTheNewestSummary", [](const PlantedTest& t) { t.fifo(t.newest() + "/.summary"); },
+     false},
+    {"LinkAsARecordFile",
+     [](const PlantedTest& t) {
+         t.link(t.outside() + "/customers", t.oldOne() + "/" + UserFileName);
+     },
+     true},
+    {"LinkAsTheRestoreMark",
+     [](const PlantedTest& t) {
+         t.link(t.outside() + "/customers", t.newest() + "/.before-restore");
+     },
+     false},
+};
+INSTANTIATE_TEST_SUITE_P(InTheBackupFolder, PlantedTest, ::testing::ValuesIn(Plantings),
+                         [](const auto& planted) { return std::get<0>(planted.param); });
 
 }  // namespace

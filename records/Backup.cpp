@@ -3,6 +3,7 @@
 #include "records/Clock.h"
 #include "records/FileChecks.h"
 #include "records/FilePrefetch.h"
+#include "records/FolderAccess.h"
 #include "records/uLib.h"
 
 #include <QDir>
@@ -34,7 +35,6 @@ const QString ExpiredPrefix = QStringLiteral(".expired-");
 const QString RestoreJournal = QStringLiteral(".restoring");
 // The line counts and sizes of a backup's files, so that listing does not read every backup.
 const QString SummaryFile = QStringLiteral(".summary");
-constexpr mode_t OwnerOnlyFolder = S_IRWXU;
 
 std::mutex& folderLock() {
     static std::mutex lock;
@@ -186,11 +186,11 @@ QStringList backupNames(const QString& root) {
     return names;
 }
 
-void makeOwnerOnlyFolder(const QString& folder) {
+// A folder of the backups, as open as the record files and no more.
+void makeFolder(const QString& folder, const QString& appDir) {
     const QByteArray path = QFile::encodeName(folder);
-    // chmod as well: the mode mkdir gets is cut by the umask.
-    if (::mkdir(path.constData(), OwnerOnlyFolder) != 0 ||
-        ::chmod(path.constData(), OwnerOnlyFolder) != 0) {
+    // The mode is given after mkdir as well: the one mkdir gets is cut by the umask.
+    if (::mkdir(path.constData(), S_IRWXU) != 0 || !FolderAccess::of(appDir).applyTo(folder)) {
         throw backupError(QStringLiteral("バックアップのフォルダを作れません"), folder,
                           systemReason());
     }
@@ -199,7 +199,7 @@ void makeOwnerOnlyFolder(const QString& folder) {
 void ensureRoot(const QString& appDir) {
     const QString root = backupRoot(appDir);
     if (!QFileInfo(root).isDir()) {
-        makeOwnerOnlyFolder(root);
+        makeFolder(root, appDir);
         syncFolder(appDir);
     }
 }
@@ -233,11 +233,12 @@ QString makeBackup(const QString& appDir, const RecordBytes& files) {
     const QString root = backupRoot(appDir);
     clearLeftovers(root);
     const QString making = root + QLatin1Char('/') + MakingFolder;
-    makeOwnerOnlyFolder(making);
+    makeFolder(making, appDir);
+    const FolderAccess access = FolderAccess::of(appDir);
     try {
-        replaceRecordFile(customersIn(making), files.customers);
-        replaceRecordFile(reservationsIn(making), files.reservations);
-        replaceRecordFile(making + QLatin1Char('/') + SummaryFile, summaryText(files));
+        replaceRecordFile(customersIn(making), files.customers, access);
+        replaceRecordFile(reservationsIn(making), files.reservations, access);
+        replaceRecordFile(making + QLatin1Char('/') + SummaryFile, summaryText(files), access);
         const QString name = nameAfterNewest(root);
         if (!syncFolder(making) ||
             ::rename(QFile::encodeName(making).constData(),
@@ -332,6 +333,9 @@ QList<Entry> listBackups(const QString& appDir) {
 
 std::optional<QString> backUpIfChanged(const QString& appDir) {
     const std::lock_guard lock(folderLock());
+    // Alone in the folder: the two files are read as one state, and no other copy of the
+    // program makes a backup under the same hidden name meanwhile.
+    const FolderLock folder(appDir, FolderLock::Use::Writing, backupRoot(appDir));
     const RecordBytes files = currentRecords(appDir);
     std::optional<QString> made = backUpUnlessHeld(appDir, files);
     if (made) {
@@ -364,12 +368,15 @@ QList<QDateTime> expiredBackups(const QList<QDateTime>& taken, const QDateTime& 
 
 void restoreBackup(const QString& appDir, const QString& name) {
     const std::lock_guard lock(folderLock());
+    // Like every write of the record files: a save of another copy of the program comes before
+    // the current files are read and backed up, or after the restore.
+    const FolderLock folder(appDir, FolderLock::Use::Writing, appDir);
     const QString root = backupRoot(appDir);
     const RecordBytes wanted = backupRecords(root + QLatin1Char('/') + name);
     const RecordBytes current = currentRecords(appDir);
     backUpUnlessHeld(appDir, current);
     // From here on a restore cut off is completed at the next start.
-    replaceRecordFile(journalPath(appDir), name.toUtf8());
+    replaceRecordFile(journalPath(appDir), name.toUtf8(), FolderAccess::of(appDir));
     bool customersReplaced = false;
     try {
         replaceRecordFile(customersIn(appDir), wanted.customers);
@@ -394,6 +401,12 @@ void restoreBackup(const QString& appDir, const QString& name) {
 bool finishInterruptedRestore(const QString& appDir) {
     const std::lock_guard lock(folderLock());
     QFile journal(journalPath(appDir));
+    // Looked for before the lock is taken, so that a start in a folder it cannot lock (a
+    // read-only one) goes on; looked for again under it, as another copy may have finished it.
+    if (!journal.exists()) {
+        return false;
+    }
+    const FolderLock folder(appDir, FolderLock::Use::Writing, appDir);
     if (!journal.exists()) {
         return false;
     }

@@ -1,6 +1,7 @@
 #include "mainwindow/FormPlacement.h"
 
 #include "records/FileChecks.h"
+#include "records/FolderAccess.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,7 +13,6 @@
 #include <QWidget>
 
 #include <fcntl.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -152,15 +152,17 @@ Placement readPlacement(const QString& iniPath, const Placement& current) {
 }
 
 void writePlacement(const QString& iniPath, const Placement& placement) {
-    // The new file is made beside the old one (owner-only) and takes the name's place: a link
-    // planted under the name is replaced, never written through. Other sections are kept; a
-    // file that is no ini text at all is not, as it would block every save.
+    // The new file is made beside the old one, as open as the record files there and no more,
+    // and takes the name's place: a link planted under the name is replaced, never written
+    // through. Other sections are kept; a file that is no ini text at all is not, as it would
+    // block every save.
     QTemporaryFile scratch(iniPath + QStringLiteral(".XXXXXX"));
     const bool written =
         (fillScratch(scratch, iniContent(iniPath)) && writeInto(scratch.fileName(), placement)) ||
         (fillScratch(scratch, {}) && writeInto(scratch.fileName(), placement));
     const QByteArray from = QFile::encodeName(scratch.fileName());
-    if (!written || ::chmod(from.constData(), S_IRUSR | S_IWUSR) != 0 ||
+    if (!written ||
+        !records::FolderAccess::of(QFileInfo(iniPath).path()).applyTo(scratch.fileName()) ||
         std::rename(from.constData(), QFile::encodeName(iniPath).constData()) != 0) {
         cannotSave(iniPath);
     }

@@ -391,8 +391,7 @@ void TfmMain::warnAboutBackup(const QString& text) {
 }
 
 void TfmMain::YoyakuFileLoad() {
-    if (!recordLists_.YoyakuFileLoad(startUpReads_ ? startUpReads_->reservations.take()
-                                                   : std::nullopt)) {
+    if (!recordLists_.YoyakuFileLoad(startUpReads_ ? &startUpReads_->reservations : nullptr)) {
         widgets::showMessage(this, QMessageBox::Warning, YoyakuLoadErrorCaption,
                              QStringLiteral("カット予約ファイルがありません。\n\"%1\" 読込失敗")
                                  .arg(QDir::toNativeSeparators(yoyakuFilePath())));
@@ -516,7 +515,7 @@ void TfmMain::UserListLoad() {
                                       model->showAdded();
                                       QCoreApplication::processEvents();
                                   },
-                                  startUpReads_ ? startUpReads_->users.take() : std::nullopt);
+                                  startUpReads_ ? &startUpReads_->users : nullptr);
     } while (userListReloadPending_);
     // The rows hold other customers now: no highlight may stay on a row number.
     ListView1->selectIndex(-1);

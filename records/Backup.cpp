@@ -3,6 +3,7 @@
 #include "records/Clock.h"
 #include "records/FileChecks.h"
 #include "records/FilePrefetch.h"
+#include "records/FolderAccess.h"
 #include "records/uLib.h"
 
 #include <QDir>
@@ -40,7 +41,6 @@ const QString RestoreJournal = QStringLiteral(".restoring");
 const QString SummaryFile = QStringLiteral(".summary");
 // In the backup that holds the record files as they were just before a restore.
 const QString BeforeRestoreMark = QStringLiteral(".before-restore");
-constexpr mode_t OwnerOnlyFolder = S_IRWXU;
 // The notes (summary, journal) are a few lines; anything larger is no note of this program's.
 constexpr qint64 LargestNote = 4096;
 // The ten newest backups stay whatever their age.
@@ -344,11 +344,11 @@ QStringList backupNames(const QString& root) {
     return names;
 }
 
-void makeOwnerOnlyFolder(const QString& folder) {
+// A folder of the backups, as open as the record files and no more.
+void makeFolder(const QString& folder, const QString& appDir) {
     const QByteArray path = QFile::encodeName(folder);
-    // chmod as well: the mode mkdir gets is cut by the umask.
-    if (::mkdir(path.constData(), OwnerOnlyFolder) != 0 ||
-        ::chmod(path.constData(), OwnerOnlyFolder) != 0) {
+    // The mode is given after mkdir as well: the one mkdir gets is cut by the umask.
+    if (::mkdir(path.constData(), S_IRWXU) != 0 || !FolderAccess::of(appDir).applyTo(folder)) {
         throw backupError(QStringLiteral("バックアップのフォルダを作れません"), folder,
                           systemReason());
     }
@@ -357,7 +357,7 @@ void makeOwnerOnlyFolder(const QString& folder) {
 void ensureRoot(const QString& appDir) {
     const QString root = backupRoot(appDir);
     if (!QFileInfo(root).isDir()) {
-        makeOwnerOnlyFolder(root);
+        makeFolder(root, appDir);
         syncFolder(appDir);
     }
 }
@@ -403,11 +403,12 @@ QString makeBackup(const QString& appDir, const RecordBytes& files) {
     const QString root = backupRoot(appDir);
     clearMaking(appDir);
     const QString making = root + QLatin1Char('/') + MakingFolder;
-    makeOwnerOnlyFolder(making);
+    makeFolder(making, appDir);
+    const FolderAccess access = FolderAccess::of(appDir);
     try {
-        replaceRecordFile(customersIn(making), files.customers);
-        replaceRecordFile(reservationsIn(making), files.reservations);
-        replaceRecordFile(making + QLatin1Char('/') + SummaryFile, summaryText(files));
+        replaceRecordFile(customersIn(making), files.customers, access);
+        replaceRecordFile(reservationsIn(making), files.reservations, access);
+        replaceRecordFile(making + QLatin1Char('/') + SummaryFile, summaryText(files), access);
         const QString name = nameAfterNewest(root);
         if (!syncFolder(making) ||
             ::rename(QFile::encodeName(making).constData(),
@@ -489,14 +490,15 @@ void putInPlace(const QString& appDir, const RecordBytes& files) {
 
 // Replaces the note `name` of the folder open at `folder`, whose path is `path`. A link, a FIFO
 // or the like put in its place goes first, so that the note is written there and nowhere else.
-void writeNote(int folder, const QString& path, const QString& name, const QByteArray& content) {
+void writeNote(int folder, const QString& path, const QString& name, const QByteArray& content,
+               const FolderAccess& access) {
     const QByteArray entry = QFile::encodeName(name);
     struct stat info {};
     if (::fstatat(folder, entry.constData(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
         !S_ISREG(info.st_mode)) {
         removeAt(folder, entry.constData());
     }
-    replaceRecordFile(path + QLatin1Char('/') + name, content);
+    replaceRecordFile(path + QLatin1Char('/') + name, content, access);
 }
 
 void removeJournal(const QString& appDir) {
@@ -537,6 +539,9 @@ std::optional<QString> backUpIfChanged(const QString& appDir, const AheadOfClock
     std::optional<QString> made;
     {
         const std::lock_guard lock(folderLock());
+        // Alone in the folder: the two files are read as one state, and no other copy of the
+        // program makes a backup under the same hidden name meanwhile.
+        const FolderLock folder(appDir, FolderLock::Use::Writing, backupRoot(appDir));
         const RecordBytes files = currentRecords(appDir);
         const Holder holder = backUpUnlessHeld(appDir, files);
         if (holder.made) {
@@ -585,14 +590,18 @@ void restoreBackup(const QString& appDir, const QString& name) {
                                QStringLiteral("バックアップの名前ではありません"));
     }
     const std::lock_guard lock(folderLock());
+    // Like every write of the record files: a save of another copy of the program comes before
+    // the current files are read and backed up, or after the restore.
+    const FolderLock folder(appDir, FolderLock::Use::Writing, appDir);
     const RecordBytes wanted = backupRecords(Root(appDir), name);
     const RecordBytes current = currentRecords(appDir);
     const Holder before = backUpUnlessHeld(appDir, current);
     const Root root(appDir);
+    const FolderAccess access = FolderAccess::of(appDir);
     writeNote(openFolderAt(root.fd.get(), before.name).get(), root.pathOf(before.name),
-              BeforeRestoreMark, {});
+              BeforeRestoreMark, {}, access);
     // From here on a restore cut off is completed at the next start.
-    writeNote(root.fd.get(), root.path, RestoreJournal, name.toUtf8());
+    writeNote(root.fd.get(), root.path, RestoreJournal, name.toUtf8(), access);
     bool customersReplaced = false;
     try {
         replaceRecordFile(customersIn(appDir), wanted.customers);
@@ -620,6 +629,12 @@ bool finishInterruptedRestore(const QString& appDir) {
     const Root root(appDir);
     const QByteArray journal = QFile::encodeName(RestoreJournal);
     struct stat info {};
+    // Looked for before the lock is taken, so that a start in a folder it cannot lock (a
+    // read-only one) goes on; looked for again under it, as another copy may have finished it.
+    if (::fstatat(root.fd.get(), journal.constData(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
+        return false;
+    }
+    const FolderLock folder(appDir, FolderLock::Use::Writing, appDir);
     if (::fstatat(root.fd.get(), journal.constData(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
         return false;
     }

@@ -1,5 +1,6 @@
 #include "records/FileChecks.h"
 
+#include "records/FolderAccess.h"
 #include "records/uLib.h"
 
 #include <QDir>
@@ -18,8 +19,9 @@
 namespace records {
 namespace {
 
-constexpr int LockAttempts = 50;
-constexpr int LockPauseMs = 100;
+// Some five seconds in all; looked at often, so that a busy holder's short pauses are caught.
+constexpr int LockAttempts = 500;
+constexpr int LockPauseMs = 10;
 
 // What the user is told of a failed system call, beside the file's name; several numbers that
 // mean the same to the user share one text.
@@ -95,21 +97,62 @@ QString FolderLock::lockFilePath(const QString& folder) {
     return folder + QStringLiteral("/.trimbook.lock");
 }
 
-FolderLock::FolderLock(const QString& folder) {
-    const QString path = lockFilePath(folder);
-    fd_ = ::open(QFile::encodeName(path).constData(),
-                 O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, S_IRUSR | S_IWUSR);
+namespace {
+
+// The lock file, made with the folder's access; one made narrower before (or by an older
+// version) is given it again by its owner, so that the other accounts can open it once more.
+int openLockFile(const QString& folder) {
+    const FolderAccess access = FolderAccess::of(folder);
+    const int fd =
+        ::open(QFile::encodeName(FolderLock::lockFilePath(folder)).constData(),
+               O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, access.fileMode);
     struct stat info {};
-    if (fd_ >= 0 && (::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode))) {
-        ::close(fd_);
-        fd_ = -1;
+    if (fd >= 0 && (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))) {
+        ::close(fd);
+        errno = ENXIO;
+        return -1;
     }
+    if (fd >= 0 && info.st_uid == ::geteuid() &&
+        ((info.st_mode & 07777) != access.fileMode || info.st_gid != access.group)) {
+        access.applyTo(fd);
+    }
+    return fd;
+}
+
+FileError lockRefused(const QString& subject, FolderLock::Use use, const QString& reason) {
+    const bool writing = use == FolderLock::Use::Writing;
+    return FileError(QStringLiteral("%1: \"%2\"\n記録フォルダーのロックを取れません（%3）")
+                         .arg(writing ? QStringLiteral("ファイルに書き込めません")
+                                      : QStringLiteral("ファイルを読み込めません"),
+                              QDir::toNativeSeparators(subject), reason));
+}
+
+}  // namespace
+
+FolderLock::FolderLock(const QString& folder, Use use, const QString& subject) {
+    const QString named = subject.isEmpty() ? folder : subject;
+    fd_ = openLockFile(folder);
     if (fd_ < 0) {
-        return;
+        const int error = errno;
+        struct stat lockFile {};
+        // No lock file that this reader may make (a read-only medium, a folder it may not
+        // write): no copy of the program has written there since locks exist, so nothing is
+        // being written that the read could catch.
+        if (use == Use::Reading &&
+            ::lstat(QFile::encodeName(lockFilePath(folder)).constData(), &lockFile) != 0 &&
+            errno == ENOENT) {
+            return;
+        }
+        throw lockRefused(named, use, japaneseReason(error, use == Use::Writing));
     }
-    for (int attempt = 0; ::flock(fd_, LOCK_EX | LOCK_NB) != 0; ++attempt) {
-        if (errno != EWOULDBLOCK && errno != EINTR) {
-            return;  // a file system without locks: written unlocked, as before locks existed
+    const int kind = use == Use::Writing ? LOCK_EX : LOCK_SH;
+    for (int attempt = 0; ::flock(fd_, kind | LOCK_NB) != 0; ++attempt) {
+        const int error = errno;
+        if (error != EWOULDBLOCK && error != EINTR) {
+            ::close(fd_);
+            fd_ = -1;
+            throw lockRefused(named, use,
+                              QStringLiteral("このフォルダーではファイルのロックが使えません"));
         }
         if (attempt == LockAttempts) {
             ::close(fd_);
@@ -117,7 +160,7 @@ FolderLock::FolderLock(const QString& folder) {
             throw FileError(
                 QStringLiteral("記録ファイルはほかのプログラムが書き込み中です: \"%1\"\n"
                                "しばらくしてからもう一度お試しください")
-                    .arg(QDir::toNativeSeparators(path)));
+                    .arg(QDir::toNativeSeparators(named)));
         }
         QThread::msleep(LockPauseMs);
     }

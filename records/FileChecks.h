@@ -24,15 +24,20 @@ void refuseUnlessRegularOrMissing(const QString& path);
 // keeps it open only when it is a regular file; throws FileError naming it otherwise.
 int openRegularFile(const QString& path, int flags, bool writing);
 
-// The advisory lock of one folder, on the file ".trimbook.lock" there (owner-only). In a record
-// folder it is held from the moment a write checks the file on disk to the end of the write, so
-// that two copies of the program on one folder never interleave. A folder where the lock file
-// cannot be made (a read-only one) is written unlocked, and the write then reports why it failed.
-// Waits a few seconds for another holder and then throws FileError, so nobody can stop the program
-// for good.
+// The advisory lock of one folder, on the file ".trimbook.lock" there, made with the folder's
+// access (FolderAccess) so that every account that shares the folder can take it. A write of a
+// record folder holds it alone, from the moment it checks the file on disk to the end of the
+// write; a read of a record file holds it shared with other readers. So two copies of the program
+// never interleave, and nothing is read while it is being replaced. When it cannot be had (the
+// lock file cannot be made or opened, the file system has no locks, another holder keeps it for
+// more than a few seconds) the constructor throws FileError naming `subject` (the folder when
+// empty) and the reason: nothing is then read or written unlocked. Only a read where there is
+// no lock file and it cannot make one (a read-only medium, a folder it may not write) goes on
+// without it: no copy of the program has written there since.
 class FolderLock {
 public:
-    explicit FolderLock(const QString& folder);
+    enum class Use { Reading, Writing };
+    explicit FolderLock(const QString& folder, Use use = Use::Writing, const QString& subject = {});
     ~FolderLock();
     FolderLock(const FolderLock&) = delete;
     FolderLock& operator=(const FolderLock&) = delete;

@@ -56,7 +56,12 @@ QString RecordLists::yoyakuFilePath() const {
     return recordFilePath(appDir_, YoyakuFileName);
 }
 
-bool RecordLists::YoyakuFileLoad(std::optional<ReservationsReadAhead> readAhead) {
+bool RecordLists::YoyakuFileLoad(FilePrefetch<ReservationsReadAhead>* readAhead) {
+    const FolderLock lock(appDir_, FolderLock::Use::Reading, yoyakuFilePath());
+    return loadYoyaku(readAhead != nullptr ? readAhead->take() : std::nullopt);
+}
+
+bool RecordLists::loadYoyaku(std::optional<ReservationsReadAhead> readAhead) {
     honjitu_.YoyakuList.clear();
     yoyakuIndex_ = {};
     yoyakuListLoaded_ = false;
@@ -88,19 +93,14 @@ bool RecordLists::YoyakuFileLoad(std::optional<ReservationsReadAhead> readAhead)
 
 void RecordLists::UserListLoad(const std::function<void(const QByteArray&)>& takeLine,
                                const std::function<void()>& letEventsThrough,
-                               std::optional<RecordFileRead> readAhead) {
+                               FilePrefetch<RecordFileRead>* readAhead) {
     constexpr qint64 EventIntervalMs = 8;
     honjitu_.UserList.clear();
-    userTail_.clear();
-    userKnown_.reset();
-    const std::optional<FileIdentity> identity = FileIdentity::of(userFilePath());
-    RecordFileRead read =
-        readAhead ? std::move(*readAhead) : readCustomerFile(readRecordFile(userFilePath()));
-    if (readAhead) {
-        contentsRead_.append(std::move(read.content));
+    RecordFileRead read;
+    {
+        const FolderLock lock(appDir_, FolderLock::Use::Reading, userFilePath());
+        read = readUsers(readAhead != nullptr ? readAhead->take() : std::nullopt);
     }
-    userKnown_ = identity;
-    userTail_ = std::move(read.unreadTail);
     const QByteArrayList lines = std::move(read.lines);
     honjitu_.UserList.reserve(lines.size());
     QElapsedTimer sinceEvents;
@@ -120,6 +120,20 @@ void RecordLists::UserListLoad(const std::function<void(const QByteArray&)>& tak
     }
 }
 
+RecordFileRead RecordLists::readUsers(std::optional<RecordFileRead> readAhead) {
+    userTail_.clear();
+    userKnown_.reset();
+    const std::optional<FileIdentity> identity = FileIdentity::of(userFilePath());
+    RecordFileRead read =
+        readAhead ? std::move(*readAhead) : readCustomerFile(readRecordFile(userFilePath()));
+    if (readAhead) {
+        contentsRead_.append(std::move(read.content));
+    }
+    userKnown_ = identity;
+    userTail_ = std::move(read.unreadTail);
+    return read;
+}
+
 QString RecordLists::pathOf(Which which) const {
     return which == Which::Yoyaku ? yoyakuFilePath() : userFilePath();
 }
@@ -134,18 +148,19 @@ bool RecordLists::reloadWhenChangedElsewhere(Which which) {
         return false;
     }
     if (which == Which::Yoyaku) {
-        YoyakuFileLoad();
+        loadYoyaku(std::nullopt);
     } else {
-        UserListLoad();
+        honjitu_.UserList = readUsers(std::nullopt).lines;
     }
     filesReloaded_.append(path);
     return true;
 }
 
 void RecordLists::write(Which which, const LineChange& change, const QByteArrayList* exactLines) {
-    const FolderLock lock(appDir_);
-    const bool reloaded = reloadWhenChangedElsewhere(which);
     const QString path = pathOf(which);
+    const FolderLock lock(appDir_, FolderLock::Use::Writing, path);
+    clearLeftoverScratchFiles(path);
+    const bool reloaded = reloadWhenChangedElsewhere(which);
     const bool yoyaku = which == Which::Yoyaku;
     QByteArrayList& list = yoyaku ? honjitu_.YoyakuList : honjitu_.UserList;
     const QByteArray tail = yoyaku ? QByteArray() : userTail_;

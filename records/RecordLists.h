@@ -45,18 +45,21 @@ public:
     // found missing); until then nothing may write the file from it.
     bool isYoyakuListLoaded() const { return yoyakuListLoaded_; }
 
-    // Clears YoyakuList and reads the reservation file into it, from `readAhead` when given;
+    // Both loads read the file under the folder's lock (shared with other readers), and take
+    // what `readAhead` read only when that is still the file on disk under the lock.
+
+    // Clears YoyakuList and reads the reservation file into it, or takes it from `readAhead`;
     // false (list left empty) when there is no file (nothing, or a folder in its place). Throws
     // FileError when it exists but cannot be read.
-    bool YoyakuFileLoad(std::optional<ReservationsReadAhead> readAhead = std::nullopt);
+    bool YoyakuFileLoad(FilePrefetch<ReservationsReadAhead>* readAhead = nullptr);
 
-    // Clears UserList and reads the customer file into it, from `readAhead` when given, handing
+    // Clears UserList and reads the customer file into it, or takes it from `readAhead`, handing
     // each line to `takeLine` once it is in the list. `letEventsThrough` runs before the first
     // line and then every few milliseconds, so the window stays responsive on a long file.
     // Throws FileError when the file cannot be read; the lines taken before stay.
     void UserListLoad(const std::function<void(const QByteArray&)>& takeLine = {},
                       const std::function<void()>& letEventsThrough = {},
-                      std::optional<RecordFileRead> readAhead = std::nullopt);
+                      FilePrefetch<RecordFileRead>* readAhead = nullptr);
 
     // Every write below first takes the folder's lock and looks whether the file on disk is the
     // one last read or written here. When another program changed it, the file is read again,
@@ -82,6 +85,9 @@ private:
     // Writes `change` (or `exactLines` while the file is the one known) under the lock.
     void write(Which which, const LineChange& change, const QByteArrayList* exactLines = nullptr);
     QString pathOf(Which which) const;
+    // The loads, for a caller that holds the folder's lock.
+    bool loadYoyaku(std::optional<ReservationsReadAhead> readAhead);
+    RecordFileRead readUsers(std::optional<RecordFileRead> readAhead);
     // Reads the file again when it is not the one last read or written; true when it did.
     bool reloadWhenChangedElsewhere(Which which);
 

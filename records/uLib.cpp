@@ -2,10 +2,12 @@
 
 #include "records/Clock.h"
 #include "records/FileChecks.h"
+#include "records/FolderAccess.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 
 #include <fcntl.h>
 #include <sys/mman.h>
@@ -19,7 +21,6 @@
 namespace {
 
 const QByteArray LineEnd = QByteArrayLiteral("\r\n");
-constexpr mode_t OwnerOnly = S_IRUSR | S_IWUSR;
 
 FileError fileError(const QString& what, const QString& path, const QString& reason) {
     return FileError(
@@ -221,9 +222,12 @@ bool DataFileCheck(const QString& path) {
     if (::stat(QFile::encodeName(path).constData(), &existing) == 0) {
         return !S_ISDIR(existing.st_mode);
     }
+    // O_EXCL: a file another copy of the program made meanwhile (and may have written) stays.
+    const records::FolderAccess access = records::FolderAccess::of(QFileInfo(path).path());
     const int fd = ::open(QFile::encodeName(path).constData(),
-                          O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_CLOEXEC, OwnerOnly);
+                          O_WRONLY | O_CREAT | O_EXCL | O_NONBLOCK | O_CLOEXEC, access.fileMode);
     if (fd >= 0) {
+        access.applyTo(fd);
         ::close(fd);
     }
     return false;
@@ -250,15 +254,44 @@ QString replacedFile(const QString& path) {
     return info.isSymLink() && info.exists() ? info.canonicalFilePath() : path;
 }
 
-// A replacement is written beside the file under one fixed hidden name and then renamed over it,
-// so the file is always the old or the new content. One cut off by a crash leaves at most this
-// one file, which the next replacement reuses; the loaders never read it.
+// A replacement is written beside the file under a hidden name of its own and then renamed over
+// it, so the file is always the old or the new content. The name holds the process and a random
+// part, so that two writers (two accounts on one folder, say) never write into one scratch file.
+// One cut off by a crash is left behind until the next write under the folder's lock clears it;
+// the loaders never read it.
+const QString ScratchSuffix = QStringLiteral(".saving");
+
+QString scratchPrefix(const QFileInfo& file) {
+    return QStringLiteral(".") + file.fileName() + QLatin1Char('.');
+}
+
 QString rewriteScratchFile(const QString& file) {
     const QFileInfo info(file);
-    return info.path() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".saving");
+    return info.path() + QLatin1Char('/') + scratchPrefix(info) +
+           QStringLiteral("%1-%2")
+               .arg(::getpid())
+               .arg(QRandomGenerator::global()->generate64(), 16, 16, QLatin1Char('0')) +
+           ScratchSuffix;
 }
 
 }  // namespace
+
+void clearLeftoverScratchFiles(const QString& file) {
+    const QFileInfo info(replacedFile(file));
+    QDir folder(info.path());
+    folder.setFilter(QDir::Files | QDir::Hidden | QDir::System);
+    // The second is the one fixed name that versions before unique names used.
+    folder.setNameFilters({scratchPrefix(info) + QLatin1Char('*') + ScratchSuffix,
+                           QLatin1Char('.') + info.fileName() + ScratchSuffix});
+    for (const QString& name : folder.entryList()) {
+        struct stat entry {};
+        const QByteArray path = QFile::encodeName(folder.filePath(name));
+        // Only what a write left: anything else planted under such a name is not touched.
+        if (::lstat(path.constData(), &entry) == 0 && S_ISREG(entry.st_mode)) {
+            ::unlink(path.constData());
+        }
+    }
+}
 
 bool syncFolder(const QString& folder) {
     Descriptor dir(
@@ -272,7 +305,7 @@ namespace {
 // ever replaced: renaming over a link's device target would put a plain file in its place.
 class Replacement {
 public:
-    explicit Replacement(const QString& path)
+    Replacement(const QString& path, const std::optional<records::FolderAccess>& forNewFile)
         : path_(path), file_(replacedFile(path)), fileName_(QFile::encodeName(file_)) {
         records::refuseUnlessRegularOrMissing(path_);
         existed_ = ::stat(fileName_.constData(), &existing_) == 0;
@@ -280,14 +313,19 @@ public:
         if (existed_ && ::access(fileName_.constData(), W_OK) != 0) {
             throw fileError(QStringLiteral("ファイルに書き込めません"), path_, writeReason());
         }
-        const QString scratch = rewriteScratchFile(file_);
-        scratch_ = QFile::encodeName(scratch);
-        records::refuseUnlessRegularOrMissing(scratch);
-        out_ =
-            ::open(scratch_.constData(),
-                   O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, OwnerOnly);
+        scratch_ = QFile::encodeName(rewriteScratchFile(file_));
+        // O_EXCL: the name is new, so nothing planted under it is ever written through.
+        out_ = ::open(scratch_.constData(),
+                      O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC,
+                      S_IRUSR | S_IWUSR);
         if (out_ < 0) {
             throw fileError(QStringLiteral("ファイルに書き込めません"), path_, writeReason());
+        }
+        if (!giveAccess(forNewFile)) {
+            const FileError error = failed();
+            ::close(out_);
+            ::unlink(scratch_.constData());
+            throw error;
         }
     }
     ~Replacement() {
@@ -308,16 +346,9 @@ public:
         return fileError(QStringLiteral("ファイルに書き込めません"), path_, writeReason());
     }
 
-    // `tail` after what the scratch file holds; it then takes the old file's mode and group
-    // (so that a second account sharing the folder keeps its access) and its place.
+    // `tail` after what the scratch file holds; it then takes the file's place.
     void commit(const QByteArray& tail) {
-        const mode_t mode = existed_ ? existing_.st_mode & 07777 : OwnerOnly;
-        // The group stays where the owner may set it; another owner's file keeps ours.
-        if (existed_ && ::fchown(out_, static_cast<uid_t>(-1), existing_.st_gid) != 0 &&
-            errno != EPERM) {
-            throw failed();
-        }
-        if (::fchmod(out_, mode) != 0 || !writeAll(out_, tail) || ::fsync(out_) != 0) {
+        if (!writeAll(out_, tail) || ::fsync(out_) != 0) {
             throw failed();
         }
         const int fd = out_;
@@ -331,6 +362,20 @@ public:
     }
 
 private:
+    // The scratch file gets the old file's mode and group (so that a second account sharing the
+    // folder keeps its access), or for a new file the access given, else its folder's.
+    bool giveAccess(const std::optional<records::FolderAccess>& forNewFile) const {
+        if (!existed_) {
+            return forNewFile.value_or(records::FolderAccess::of(QFileInfo(file_).path()))
+                .applyTo(out_);
+        }
+        // The group stays where the owner may set it; another owner's file keeps ours.
+        if (::fchown(out_, static_cast<uid_t>(-1), existing_.st_gid) != 0 && errno != EPERM) {
+            return false;
+        }
+        return ::fchmod(out_, existing_.st_mode & 07777) == 0;
+    }
+
     QString path_;
     QString file_;
     QByteArray fileName_;
@@ -393,7 +438,7 @@ void appendRecordLine(const QString& path, const QByteArray& line, QByteArrayLis
     if (::fstat(in.get(), &info) != 0) {
         throw fileError(QStringLiteral("ファイルを読み込めません"), path, readReason());
     }
-    Replacement replacement(path);
+    Replacement replacement(path, std::nullopt);
     if (!copyWhole(in.get(), replacement.scratch())) {
         throw replacement.failed();
     }
@@ -406,8 +451,9 @@ void rewriteRecordFile(const QString& path, const QByteArrayList& lines,
     replaceRecordFile(path, recordFileContent(lines, unreadTail));
 }
 
-void replaceRecordFile(const QString& path, const QByteArray& content) {
-    Replacement replacement(path);
+void replaceRecordFile(const QString& path, const QByteArray& content,
+                       const std::optional<records::FolderAccess>& forNewFile) {
+    Replacement replacement(path, forNewFile);
     replacement.commit(content);
 }
 

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "records/FolderAccess.h"
+
 #include <QByteArrayList>
 #include <QDateTime>
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 
 // The calendar with the week on show, the two in-memory record lists, and the file routines that
@@ -42,7 +45,8 @@ void WeekNow(THonjitu& honjitu);
 void WeekNext(THonjitu& honjitu);
 void WeekBack(THonjitu& honjitu);
 
-// Creates an empty file (owner-only) when none is at `path`; true when a file already existed.
+// Creates an empty file with its folder's access (FolderAccess) when none is at `path`; true when
+// a file already existed.
 bool DataFileCheck(const QString& path);
 
 // The two writes of a record file. `unreadTail` is written after the lines; while there is one,
@@ -53,8 +57,14 @@ void appendRecordLine(const QString& path, const QByteArray& line, QByteArrayLis
 void rewriteRecordFile(const QString& path, const QByteArrayList& lines,
                        const QByteArray& unreadTail = {});
 // Replaces the file's whole content with `content` in one step: the file is always the old or
-// the new bytes, and keeps its permissions. Throws FileError; on failure the old file stays.
-void replaceRecordFile(const QString& path, const QByteArray& content);
+// the new bytes, and keeps its permissions. A new file gets `forNewFile`, by default its folder's
+// access. Throws FileError; on failure the old file stays.
+void replaceRecordFile(const QString& path, const QByteArray& content,
+                       const std::optional<records::FolderAccess>& forNewFile = std::nullopt);
+// Deletes the scratch files that replacements of `file` cut off (by a crash, a kill) left beside
+// it. Only for a writer holding the folder's lock: every writer writes under it, so what is there
+// then belongs to no write in progress.
+void clearLeftoverScratchFiles(const QString& file);
 // Makes the folder's entries (a file renamed into it) reach the disk; false when that failed.
 bool syncFolder(const QString& folder);
 

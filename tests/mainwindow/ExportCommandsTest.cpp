@@ -1,6 +1,7 @@
 #include "mainwindow/ExportCommands.h"
 #include "mainwindow/YoyakuGrid.h"
 #include "mainwindow/uMain.h"
+#include "records/FileChecks.h"
 #include "tests/mainwindow/MainWindowFixture.h"
 #include "tests/support/CsvReader.h"
 #include "tests/support/DialogFields.h"
@@ -72,12 +73,14 @@ protected:
         MainWindowTest::TearDown();
     }
 
-    // Nothing but the placement file may have appeared, and the record files are as they were.
+    // Nothing but the placement file and the lock file that reads share may have appeared, and
+    // the record files are as they were.
     void expectRecordFilesUntouched() const {
         EXPECT_EQ(readBytes(userFile()), usersBefore);
         EXPECT_EQ(readBytes(yoyakuFile()), reservationsBefore);
         QStringList files = QDir(folder.path()).entryList(QDir::Files | QDir::Hidden);
         files.removeAll(QFileInfo(iniFile()).fileName());
+        files.removeAll(QFileInfo(records::FolderLock::lockFilePath(folder.path())).fileName());
         EXPECT_EQ(files.size(), 2) << files.join(' ').toStdString();
     }
 

@@ -7,6 +7,7 @@
 #include "mainwindow/UserListView.h"
 #include "mainwindow/YoyakuGrid.h"
 #include "mainwindow/uMain.h"
+#include "records/FileChecks.h"
 #include "tests/mainwindow/MainWindowFixture.h"
 #include "tests/support/DialogFields.h"
 #include "tests/support/Files.h"
@@ -286,6 +287,13 @@ QString foldersForTheFiles(FaultSite& site) {
     return {};
 }
 
+// Root opens any lock file: a folder in its place keeps the lock from being taken.
+QString lockCannotBeTaken(FaultSite& site) {
+    const QString lockFile = records::FolderLock::lockFilePath(site.folder);
+    QFile::remove(lockFile);
+    return QDir().mkdir(lockFile) ? QString() : QStringLiteral("cannot put a folder there");
+}
+
 QString nothing(FaultSite&) {
     return {};
 }
@@ -300,6 +308,9 @@ const Fault Faults[] = {
     {"ReadOnlyFolderAtStartUp", nothing, readOnlyFolder, unmount, true, AllFail},
     {"ReadOnlyFolderWhileRunning", nothing, readOnlyFolder, unmount, false, AllFail},
     {"ReadOnlyFilesWhileRunning", nothing, readOnlyFiles, unmount, false, AllFail},
+    {"FolderLockCannotBeTakenWhileRunning", nothing, lockCannotBeTaken,
+     [](FaultSite& site) { QDir().rmdir(records::FolderLock::lockFilePath(site.folder)); }, false,
+     AllFail},
     {"FullDiskWhileRunning", smallDisk, fillTheDisk,
      [](FaultSite& site) { QFile::remove(site.file(QStringLiteral("filler"))); }, false, AllFail},
     // An append does not create a missing file; a rewrite writes the whole list back.

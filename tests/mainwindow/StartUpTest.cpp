@@ -80,6 +80,22 @@ protected:
     }
 };
 
+TEST_F(StartUpTest, ThePlacementFileOfASharedFolderIsAsOpenToItsGroupAsTheRecordFiles) {
+    writeUsers({});
+    writeReservations({});
+    for (const QString& file : {userFile(), yoyakuFile()}) {
+        ASSERT_EQ(::chmod(QFile::encodeName(file).constData(), 0660), 0);
+    }
+    ASSERT_EQ(::chmod(QFile::encodeName(folder.path()).constData(), 02770), 0);
+    closeResizedWithoutAMessage();
+    struct stat ini {
+    }, shared{};
+    ASSERT_EQ(::lstat(QFile::encodeName(iniFile()).constData(), &ini), 0);
+    ASSERT_EQ(::stat(QFile::encodeName(folder.path()).constData(), &shared), 0);
+    EXPECT_EQ(ini.st_mode & 07777, 0660u);
+    EXPECT_EQ(ini.st_gid, shared.st_gid);
+}
+
 TEST_F(StartUpTest, PlacementIsSavedOnCloseAndRestoredOnTheNextStart) {
     {
         auto window = openWindow();

@@ -76,6 +76,9 @@ protected:
 };
 
 TEST_F(BackupTest, TheFirstBackupCopiesBothFilesByteForByteIntoAFolderNamedAfterItsMoment) {
+    // Private record files: the backups are as private.
+    QFile::setPermissions(customers(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    QFile::setPermissions(reservations(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     EXPECT_EQ(backUpIfChanged(appDir()), QString("2026-12-07_091530"));
     const QString made = backup("2026-12-07_091530");
     EXPECT_EQ(readBytes(made + "/" + UserFileName), Customers);

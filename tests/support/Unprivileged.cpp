@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 
+#include <grp.h>
 #include <pwd.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -16,26 +17,40 @@ std::optional<bool> runAsNobody(const std::function<bool()>& work, QString* whyN
             *whyNot = QStringLiteral("no user 'nobody' on this machine");
         return std::nullopt;
     }
-    const pid_t child = ::fork();
-    if (child < 0) {
-        if (whyNot)
-            *whyNot = QStringLiteral("fork failed");
+    const std::optional<bool> result = ChildAs(nobody->pw_uid, nobody->pw_gid, work).wait();
+    if (!result && whyNot) {
+        *whyNot = QStringLiteral("could not run as 'nobody'");
+    }
+    return result;
+}
+
+ChildAs::ChildAs(uid_t uid, gid_t gid, const std::function<bool()>& work) {
+    pid_ = ::fork();
+    if (pid_ != 0) {
+        return;
+    }
+    if (::getuid() == 0 &&
+        (::setgroups(1, &gid) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0)) {
+        ::_exit(3);
+    }
+    if (::geteuid() == 0) {
+        ::_exit(3);
+    }
+    ::_exit(work() ? 0 : 1);
+}
+
+ChildAs::~ChildAs() {
+    wait();
+}
+
+std::optional<bool> ChildAs::wait() {
+    if (pid_ <= 0) {
         return std::nullopt;
     }
-    if (child == 0) {
-        if (::getuid() == 0 && (::setgid(nobody->pw_gid) != 0 || ::setuid(nobody->pw_uid) != 0)) {
-            ::_exit(3);
-        }
-        if (::geteuid() == 0) {
-            ::_exit(3);
-        }
-        ::_exit(work() ? 0 : 1);
-    }
     int status = 0;
-    ::waitpid(child, &status, 0);
+    ::waitpid(pid_, &status, 0);
+    pid_ = -1;
     if (!WIFEXITED(status) || WEXITSTATUS(status) > 1) {
-        if (whyNot)
-            *whyNot = QStringLiteral("could not run as 'nobody'");
         return std::nullopt;
     }
     return WEXITSTATUS(status) == 0;

@@ -3,6 +3,7 @@
 #include "backup/uFukugen.h"
 #include "customer/KokyakuTourokuCommand.h"
 #include "history/uRireki.h"
+#include "inspection/uKirokuTenken.h"
 #include "mainwindow/AboutBox.h"
 #include "mainwindow/ExportCommands.h"
 #include "mainwindow/FormPlacement.h"
@@ -172,6 +173,8 @@ void TfmMain::createActions() {
          &TfmMain::actExportCustomersExecute},
         {actExportReservations, "actExportReservations",
          QStringLiteral("予約をCSVに書き出す...(&R)"), &TfmMain::actExportReservationsExecute},
+        {actKirokuTenken, "actKirokuTenken", QStringLiteral("記録の点検...(&K)"),
+         &TfmMain::actKirokuTenkenExecute},
     });
 }
 
@@ -229,6 +232,8 @@ void TfmMain::createBars() {
     file->addActions({actExportCustomers, actExportReservations});
     file->addSeparator();
     file->addAction(actFukugen);
+    file->addSeparator();
+    file->addAction(actKirokuTenken);
     QMenu* yoyaku = ActionMainMenuBar1->addMenu(QStringLiteral("予約(&Y)"));
     yoyaku->addActions({actYoyakuDialogShow, actUserTouroku});
     yoyaku->addSeparator();
@@ -329,6 +334,7 @@ void TfmMain::FormCreate() {
         [this] { YoyakuFileLoad(); },
         [this] { YoyakuhyouShow(Honjitu->WeekStart); },
         [this] { mainwindow::FormPositionIni(*this, iniPath_, 'R'); },
+        [this] { showLinesToCheck(); },
     };
     for (const auto& step : steps) {
         if (!widgets::runGuarded(this, step)) {
@@ -434,10 +440,11 @@ void TfmMain::YoyakuhyouFill() {
 void TfmMain::YoyakuCellSet(qsizetype position, const QDate& today) {
     const records::ReservationIndex& index = recordLists_.yoyakuIndex();
     // Hours without a row (before 8, after 24, not a number) are left out of the table.
-    const int row = index.bookedHour(position) - HourOfFirstRow;
-    if (row < 1 || row >= mainwindow::TYoyakuGrid::RowCount) {
+    const int hour = index.bookedHour(position);
+    if (!records::reservation_record::hasTableRow(hour)) {
         return;
     }
+    const int row = hour - HourOfFirstRow;
     const int column =
         static_cast<int>(shownWeekStart_.daysTo(index.bookedDate(position, today))) + 1;
     StringGridYoyaku->appendCellLine(column, row,
@@ -730,6 +737,20 @@ void TfmMain::RirekiShow(const records::history::Subject& subject) {
     // The history window is gone before the reservation command starts, as from the menu.
     if (next && actYoyakuDialogShow->isEnabled()) {
         YoyakuDialogRun([this, &next] { reservation::runCutYoyaku(this, recordLists_, *next); });
+    }
+}
+
+void TfmMain::actKirokuTenkenExecute() {
+    YoyakuDialogRun([this] { inspection::runKirokuTenken(this, recordLists_); });
+    showLinesToCheck();
+}
+
+void TfmMain::showLinesToCheck() {
+    const qsizetype count = inspection::linesToCheckCount(recordLists_);
+    if (count > 0) {
+        StatusBarMain->showMessage(QStringLiteral("点検が必要な予約が %1 件あります").arg(count));
+    } else {
+        StatusBarMain->clearMessage();
     }
 }
 

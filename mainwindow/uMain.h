@@ -97,6 +97,8 @@ public:
     QAction* actFukugen;
     // The visit history of the customer selected in the customer list.
     QAction* actRirekiHyouji;
+    // The reservation lines that no cell of the table leads to.
+    QAction* actKirokuTenken;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -157,6 +159,9 @@ private:
     void startAutoBackup();
     void warnBackupFailed(const QString& error);
     void actRirekiHyoujiExecute();
+    void actKirokuTenkenExecute();
+    // Says on the status bar how many reservation lines need checking, when there are any.
+    void showLinesToCheck();
     void RirekiShow(const records::history::Subject& subject);
 
     QString appDir_;

@@ -334,7 +334,6 @@ void TfmMain::FormCreate() {
         [this] { YoyakuFileLoad(); },
         [this] { YoyakuhyouShow(Honjitu->WeekStart); },
         [this] { mainwindow::FormPositionIni(*this, iniPath_, 'R'); },
-        [this] { showLinesToCheck(); },
     };
     for (const auto& step : steps) {
         if (!widgets::runGuarded(this, step)) {
@@ -351,10 +350,19 @@ void TfmMain::FormDestroy() {
 
 namespace {
 constexpr int StartUpBackupDelayMs = 1000;
+constexpr int LinesToCheckDelayMs = 300;
 }  // namespace
 
 void TfmMain::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
+    if (!linesToCheckShown_) {
+        linesToCheckShown_ = true;
+        // Reading every reservation line again takes a while on years of records: the count
+        // comes once the window has been up a moment, so that it does not hold up the first
+        // paint.
+        QTimer::singleShot(LinesToCheckDelayMs, this,
+                           [this] { widgets::runGuarded(this, [this] { showLinesToCheck(); }); });
+    }
     if (keepBackups_ && !autoBackup_) {
         // Once the window has been up a moment, so that its first paint has the cores to itself.
         QTimer::singleShot(StartUpBackupDelayMs, this, &TfmMain::startAutoBackup);

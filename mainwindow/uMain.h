@@ -173,6 +173,7 @@ private:
     QDate shownWeekStart_;
     bool userListLoading_ = false;
     bool userListReloadPending_ = false;
+    bool linesToCheckShown_ = false;
     bool keepBackups_;
     std::unique_ptr<records::backup::AutoBackup> autoBackup_;
 

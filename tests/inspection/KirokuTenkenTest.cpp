@@ -14,6 +14,7 @@
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTreeWidget>
+#include <QtTest>
 
 using namespace testing_support;
 namespace rsv = records::reservation_record;
@@ -66,7 +67,11 @@ TEST_F(KirokuTenkenTest, CorrectsOneLineInPlaceAndDeletesAnotherAfterAsking) {
     writeReservations({kept[0], noDate, noRow, cutShort, kept[1]});
     auto window = openWindow();
     window->show();
-    EXPECT_EQ(statusOf(*window), QStringLiteral("点検が必要な予約が 3 件あります"));
+    // Told once the window is up.
+    EXPECT_EQ(statusOf(*window), QString());
+    const QString count = QStringLiteral("点検が必要な予約が 3 件あります");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return statusOf(*window) == count; }, 2000))
+        << statusOf(*window).toStdString();
 
     QList<QStringList> opened, afterCorrection, afterRefusal, afterDeletion;
     std::shared_ptr<ModalVisit> correction;

@@ -3,6 +3,7 @@
 #include "backup/uFukugen.h"
 #include "customer/KokyakuTourokuCommand.h"
 #include "history/uRireki.h"
+#include "inspection/uKirokuTenken.h"
 #include "mainwindow/AboutBox.h"
 #include "mainwindow/ExportCommands.h"
 #include "mainwindow/FormPlacement.h"
@@ -175,6 +176,8 @@ void TfmMain::createActions() {
          &TfmMain::actExportCustomersExecute},
         {actExportReservations, "actExportReservations",
          QStringLiteral("予約をCSVに書き出す...(&R)"), &TfmMain::actExportReservationsExecute},
+        {actKirokuTenken, "actKirokuTenken", QStringLiteral("記録の点検...(&K)"),
+         &TfmMain::actKirokuTenkenExecute},
     });
 }
 
@@ -232,6 +235,8 @@ void TfmMain::createBars() {
     file->addActions({actExportCustomers, actExportReservations});
     file->addSeparator();
     file->addAction(actFukugen);
+    file->addSeparator();
+    file->addAction(actKirokuTenken);
     QMenu* yoyaku = ActionMainMenuBar1->addMenu(QStringLiteral("予約(&Y)"));
     yoyaku->addActions({actYoyakuDialogShow, actUserTouroku});
     yoyaku->addSeparator();
@@ -354,10 +359,19 @@ void TfmMain::FormDestroy() {
 
 namespace {
 constexpr int StartUpBackupDelayMs = 1000;
+constexpr int LinesToCheckDelayMs = 300;
 }  // namespace
 
 void TfmMain::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
+    if (!linesToCheckShown_) {
+        linesToCheckShown_ = true;
+        // Reading every reservation line again takes a while on years of records: the count
+        // comes once the window has been up a moment, so that it does not hold up the first
+        // paint.
+        QTimer::singleShot(LinesToCheckDelayMs, this,
+                           [this] { widgets::runGuarded(this, [this] { showLinesToCheck(); }); });
+    }
     if (keepBackups_ && !autoBackup_) {
         // Once the window has been up a moment, so that its first paint has the cores to itself.
         QTimer::singleShot(StartUpBackupDelayMs, this, &TfmMain::startAutoBackup);
@@ -439,10 +453,11 @@ void TfmMain::YoyakuhyouFill() {
 void TfmMain::YoyakuCellSet(qsizetype position, const QDate& today) {
     const records::ReservationIndex& index = recordLists_.yoyakuIndex();
     // Hours without a row (before 8, after 24, not a number) are left out of the table.
-    const int row = index.bookedHour(position) - HourOfFirstRow;
-    if (row < 1 || row >= mainwindow::TYoyakuGrid::RowCount) {
+    const int hour = index.bookedHour(position);
+    if (!records::reservation_record::hasTableRow(hour)) {
         return;
     }
+    const int row = hour - HourOfFirstRow;
     const int column =
         static_cast<int>(shownWeekStart_.daysTo(index.bookedDate(position, today))) + 1;
     StringGridYoyaku->appendCellLine(column, row,
@@ -756,6 +771,20 @@ void TfmMain::RirekiShow(const records::history::Subject& subject) {
         YoyakuDialogRun([this, &next, &booked] {
             booked = reservation::runCutYoyaku(this, recordLists_, *next);
         });
+    }
+}
+
+void TfmMain::actKirokuTenkenExecute() {
+    YoyakuDialogRun([this] { inspection::runKirokuTenken(this, recordLists_); });
+    showLinesToCheck();
+}
+
+void TfmMain::showLinesToCheck() {
+    const qsizetype count = inspection::linesToCheckCount(recordLists_);
+    if (count > 0) {
+        StatusBarMain->showMessage(QStringLiteral("点検が必要な予約が %1 件あります").arg(count));
+    } else {
+        StatusBarMain->clearMessage();
     }
 }
 

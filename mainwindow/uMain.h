@@ -99,6 +99,8 @@ public:
     QAction* actFukugen;
     // The visit history of the customer selected in the customer list.
     QAction* actRirekiHyouji;
+    // The reservation lines that no cell of the table leads to.
+    QAction* actKirokuTenken;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -159,6 +161,9 @@ private:
     void startAutoBackup();
     void warnAboutBackup(const QString& text);
     void actRirekiHyoujiExecute();
+    void actKirokuTenkenExecute();
+    // Says on the status bar how many reservation lines need checking, when there are any.
+    void showLinesToCheck();
     void RirekiShow(const records::history::Subject& subject);
 
     QString appDir_;
@@ -170,6 +175,7 @@ private:
     QDate shownWeekStart_;
     bool userListLoading_ = false;
     bool userListReloadPending_ = false;
+    bool linesToCheckShown_ = false;
     bool keepBackups_;
     std::unique_ptr<records::backup::AutoBackup> autoBackup_;
 

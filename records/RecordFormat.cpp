@@ -164,6 +164,16 @@ void forEachField(QByteArrayView line,
     }
 }
 
+qsizetype fieldBegin(QByteArrayView line, int position) {
+    qsizetype pos = 0;
+    skipSeparators(line, pos);
+    for (int skipped = 0; skipped < position && pos < line.size(); ++skipped) {
+        scanField(line, pos);
+        skipSeparators(line, pos);
+    }
+    return pos;
+}
+
 LeadingFields::LeadingFields(QByteArrayView line, int wanted) : line_(line) {
     wanted = std::clamp(wanted, 0, MaxCount);
     qsizetype pos = 0;

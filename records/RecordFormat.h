@@ -83,6 +83,10 @@ private:
     int count_ = 0;
 };
 
+// Where the field at `position` begins in `line` (at its opening quote when it is quoted), by the
+// rules of splitFields; the line's size when the line has fewer fields.
+qsizetype fieldBegin(QByteArrayView line, int position);
+
 // The field at `position`, or an empty text when the line has fewer fields.
 inline QByteArray fieldAt(const QByteArrayList& fields, int position) {
     return position >= 0 && position < fields.size() ? fields.at(position) : QByteArray();

@@ -14,6 +14,11 @@ QByteArrayList LineChange::appliedTo(QByteArrayList lines) const {
     for (const QByteArray& line : removed) {
         removeFirstEqual(lines, line);
     }
+    for (const auto& [old, line] : replaced) {
+        if (const qsizetype at = lines.indexOf(old); at >= 0) {
+            lines[at] = line;
+        }
+    }
     lines.append(appended);
     return lines;
 }
@@ -164,7 +169,8 @@ void RecordLists::write(Which which, const LineChange& change, const QByteArrayL
     const bool yoyaku = which == Which::Yoyaku;
     QByteArrayList& list = yoyaku ? honjitu_.YoyakuList : honjitu_.UserList;
     const QByteArray tail = yoyaku ? QByteArray() : userTail_;
-    if (exactLines == nullptr && change.removed.isEmpty() && change.appended.size() == 1) {
+    if (exactLines == nullptr && change.removed.isEmpty() && change.replaced.isEmpty() &&
+        change.appended.size() == 1) {
         appendRecordLine(path, change.appended.first(), list, tail);
     } else {
         QByteArrayList lines =
@@ -180,7 +186,7 @@ void RecordLists::write(Which which, const LineChange& change, const QByteArrayL
 
 void RecordLists::YoyakuFileSave(const QByteArray& line, char mode) {
     if (mode == 'A') {
-        write(Which::Yoyaku, {{}, {line}});
+        write(Which::Yoyaku, {{}, {line}, {}});
     } else if (mode == 'R') {
         write(Which::Yoyaku, {});
     }
@@ -188,7 +194,7 @@ void RecordLists::YoyakuFileSave(const QByteArray& line, char mode) {
 
 void RecordLists::UserFileSave(const QByteArray& line, char mode) {
     if (mode == 'A') {
-        write(Which::User, {{}, {line}});
+        write(Which::User, {{}, {line}, {}});
     } else if (mode == 'R') {
         write(Which::User, {});
     }
@@ -196,6 +202,14 @@ void RecordLists::UserFileSave(const QByteArray& line, char mode) {
 
 void RecordLists::replaceYoyakuList(QByteArrayList lines) {
     write(Which::Yoyaku, LineChange::between(honjitu_.YoyakuList, lines), &lines);
+}
+
+void RecordLists::replaceYoyakuLine(qsizetype position, const QByteArray& line) {
+    QByteArrayList lines = honjitu_.YoyakuList;
+    LineChange change;
+    change.replaced.append({lines.at(position), line});
+    lines[position] = line;
+    write(Which::Yoyaku, change, &lines);
 }
 
 void RecordLists::replaceUserList(QByteArrayList lines) {

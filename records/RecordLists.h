@@ -6,20 +6,24 @@
 #include "records/uLib.h"
 
 #include <QByteArrayList>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
 #include <optional>
+#include <utility>
 
 namespace records {
 
 // A change of a record list by the lines' texts, so that it can be made again on what the file
 // holds after another program changed it: each removed line takes away the first equal line
-// (none when it is gone), then the appended lines go at the end.
+// (none when it is gone), each replaced line takes the place of the first line equal to the old
+// one (none when it is gone), then the appended lines go at the end.
 struct LineChange {
     QByteArrayList removed;
     QByteArrayList appended;
+    QList<std::pair<QByteArray, QByteArray>> replaced;  // old line, new line
 
     QByteArrayList appliedTo(QByteArrayList lines) const;
     // The change that turns `before` into `after` when `after` is `before` less some lines plus
@@ -76,6 +80,9 @@ public:
     // holds them. On a file changed elsewhere, the difference of `lines` from the list is made.
     void replaceYoyakuList(QByteArrayList lines);
     void replaceUserList(QByteArrayList lines);
+    // The reservation line at `position` replaced by `line` where it stands. On a file changed
+    // elsewhere, the first line equal to the old one is replaced.
+    void replaceYoyakuLine(qsizetype position, const QByteArray& line);
 
     // The record files found changed by another program (and read again) since the last call.
     QStringList takeFilesReloaded();

@@ -22,6 +22,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <initializer_list>
 
 namespace reservation_record = records::reservation_record;
@@ -532,6 +533,26 @@ void TfmCutYoyaku::btnBackPageClick() {
     showPage(PageIndex - 1);
 }
 
+namespace {
+
+// What a date or time field must hold for OK to take it.
+QString wantedInSlotField(reservation_record::Field field) {
+    switch (field) {
+        case reservation_record::YoyakuNen:
+            return QStringLiteral("正しい年");
+        case reservation_record::YoyakuTuki:
+            return QStringLiteral("01から12までの月");
+        case reservation_record::YoyakuNiti:
+            return QStringLiteral("その月にある日");
+        case reservation_record::YoyakuJikan:
+            return QStringLiteral("0から24までの時間");
+        default:
+            return QStringLiteral("00から59までの分");
+    }
+}
+
+}  // namespace
+
 // Shows why the fields cannot be accepted as they are; false when they can.
 bool TfmCutYoyaku::refusedInput() {
     const auto refuse = [this](const QString& text) {
@@ -554,7 +575,25 @@ bool TfmCutYoyaku::refusedInput() {
                               .arg(text.group->title(), text.label));
         }
     }
+    if (const auto wrong = reservation_record::impossibleSlotField(
+            shownSlotTexts(), records::clock_source::now().date())) {
+        return refuse(impossibleSlotText(*wrong));
+    }
     return false;
+}
+
+reservation_record::SlotTexts TfmCutYoyaku::shownSlotTexts() const {
+    const reservation_record::TimeSlot slot = shownSlot();
+    return {slot.nen, slot.tuki, slot.niti, slot.jikan,
+            records::sjis::bytesOf(edtYoyakuHun->text())};
+}
+
+// What the user is told about a date or time that cannot be booked, naming the field.
+QString TfmCutYoyaku::impossibleSlotText(reservation_record::Field field) const {
+    const auto named = std::find_if(textFields_.begin(), textFields_.end(),
+                                    [field](const TextField& text) { return text.field == field; });
+    return QStringLiteral("「%1」の「%2」に%3を入力してください。")
+        .arg(named->group->title(), named->label, wantedInSlotField(field));
 }
 
 void TfmCutYoyaku::Button1Click() {

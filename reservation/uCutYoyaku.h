@@ -1,5 +1,6 @@
 #pragma once
 
+#include "records/ReservationChecks.h"
 #include "records/ReservationRecord.h"
 #include "records/VisitHistory.h"
 
@@ -79,6 +80,8 @@ private:
     void showPage(int index);
     records::reservation_record::TimeSlot shownSlot() const;
     bool refusedInput();
+    records::reservation_record::SlotTexts shownSlotTexts() const;
+    QString impossibleSlotText(records::reservation_record::Field field) const;
 
     void Button1Click();
     void btnBackPageClick();

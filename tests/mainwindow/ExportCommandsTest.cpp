@@ -123,7 +123,7 @@ TEST_F(ExportCommandsTest, FileMenuOffersTheCommandsAfterCloseWithKeysOfTheirOwn
     }
     EXPECT_EQ(entries, (QStringList{"actClose", "-", "actPrintWeek", "actPrintDay", "actPdfWeek",
                                     "actPdfDay", "-", "actExportCustomers", "actExportReservations",
-                                    "-", "actFukugen"}));
+                                    "-", "actFukugen", "-", "actKirokuTenken"}));
     EXPECT_EQ(window->actPrintWeek->text(), "週の予約表を印刷...(&P)");
     EXPECT_EQ(window->actExportReservations->toolTip(), "予約をCSVに書き出す");
     for (QAction* action : window->findChild<QToolBar*>("ActionToolBar1")->actions()) {

@@ -354,11 +354,21 @@ void SoakTest::book() {
     });
 }
 
-// The combo boxes take any text: hours and dates the table has no cell for, or reads as today.
+// The combo boxes take any text. OK refuses an hour that is not 0 to 24 and a date that does not
+// exist, and takes hours the table has no row for and texts no cell's slot matches.
 void SoakTest::typeOddSlot(QWidget& dialog) {
-    const char* const hours[] = {"7", "8", "25", "00", "ab", "１０"};
-    const char* const months[] = {"13", "2", "00", "12"};
-    const char* const days[] = {"31", "32", "9", "0"};
+    const char* const refusedHours[] = {"25", "ab", "１０"};
+    const char* const hours[] = {"7", "8", "00"};
+    const char* const months[] = {"2", "12"};
+    const char* const days[] = {"9", "01"};
+    if (chance(50)) {
+        setFieldText(dialog, "cbYoyakuJikan", QString::fromUtf8(pick(refusedHours)));
+        completeRequired(dialog);
+        auto refusal = answerNextMessage(QMessageBox::Ok);
+        click(dialog, "Button1");
+        expectVisited(refusal, "refusal of an impossible hour");
+        EXPECT_TRUE(dialog.isVisible()) << "a refused OK keeps the dialog open";
+    }
     setFieldText(dialog, "cbYoyakuJikan", QString::fromUtf8(pick(hours)));
     if (chance(50)) {
         setFieldText(dialog, "cbYoyakuTuki", QString::fromUtf8(pick(months)));

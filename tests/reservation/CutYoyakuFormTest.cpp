@@ -192,5 +192,18 @@ INSTANTIATE_TEST_SUITE_P(
                       RefusalCase{"memoSonotaBikou", QStringLiteral("爪\n한"),
                                   "「その他」の「備考」に保存できない文字が含まれています。"}));
 
+// The slot is Tuesday 8 December 2026 at 9:00; one field at a time is made impossible.
+INSTANTIATE_TEST_SUITE_P(
+    ImpossibleSlot, RefusedOk,
+    ::testing::Values(
+        RefusalCase{"cbYoyakuNen", "20x6", "「予約」の「年」に正しい年を入力してください。"},
+        RefusalCase{"cbYoyakuTuki", "13", "「予約」の「月」に01から12までの月を入力してください。"},
+        RefusalCase{"cbYoyakuNiti", "32", "「予約」の「日」にその月にある日を入力してください。"},
+        RefusalCase{"cbYoyakuJikan", "25",
+                    "「予約」の「時」に0から24までの時間を入力してください。"},
+        RefusalCase{"edtYoyakuHun", "ab", "「予約」の「分」に00から59までの分を入力してください。"},
+        RefusalCase{"edtYoyakuHun", "75",
+                    "「予約」の「分」に00から59までの分を入力してください。"}));
+
 }  // namespace
 }  // namespace testing_support

@@ -2,6 +2,7 @@
 
 #include "backup/uFukugen.h"
 #include "customer/KokyakuTourokuCommand.h"
+#include "customer/uUserKensaku.h"
 #include "history/uRireki.h"
 #include "mainwindow/AboutBox.h"
 #include "mainwindow/ExportCommands.h"
@@ -172,7 +173,10 @@ void TfmMain::createActions() {
          &TfmMain::actExportCustomersExecute},
         {actExportReservations, "actExportReservations",
          QStringLiteral("予約をCSVに書き出す...(&R)"), &TfmMain::actExportReservationsExecute},
+        {actUserKensaku, "actUserKensaku", QStringLiteral("お客様を探す...(&S)"),
+         &TfmMain::actUserKensakuExecute},
     });
+    actUserKensaku->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
 }
 
 void TfmMain::addCommands(std::initializer_list<Command> commands) {
@@ -237,6 +241,8 @@ void TfmMain::createBars() {
     view->addActions({actYoteihyouHyouji, actUserItiran});
     QMenu* listView = view->addMenu(QStringLiteral("お客様一覧表示(&X)"));
     listView->addActions({actUserIcon, actUserReport});
+    view->addSeparator();
+    view->addAction(actUserKensaku);
     QMenu* help = ActionMainMenuBar1->addMenu(QStringLiteral("ヘルプ(&W)"));
     help->addActions({actAbout, actKanvoHomepageLink, actKanvoBBSLink});
     for (QMenu* menu : {file, yoyaku, view, listView, help}) {
@@ -731,6 +737,21 @@ void TfmMain::RirekiShow(const records::history::Subject& subject) {
     if (next && actYoyakuDialogShow->isEnabled()) {
         YoyakuDialogRun([this, &next] { reservation::runCutYoyaku(this, recordLists_, *next); });
     }
+}
+
+void TfmMain::actUserKensakuExecute() {
+    // A list being refilled does not yet hold the rows the positions found would name.
+    if (userListLoading_) {
+        return;
+    }
+    const std::optional<int> chosen = customer::runUserKensaku(this, Honjitu->UserList);
+    if (!chosen) {
+        return;
+    }
+    // The page comes first: a view that is shown scrolls to the item made current in it.
+    actUserItiranExecute();
+    ListView1->selectIndex(*chosen);
+    ListView1->currentWidget()->setFocus();
 }
 
 // Positions in YoyakuList of the bookings the table shows in the cell (column, row).

@@ -97,6 +97,8 @@ public:
     QAction* actFukugen;
     // The visit history of the customer selected in the customer list.
     QAction* actRirekiHyouji;
+    // Ctrl+F: finds a customer and shows it selected in the customer list.
+    QAction* actUserKensaku;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -158,6 +160,7 @@ private:
     void warnBackupFailed(const QString& error);
     void actRirekiHyoujiExecute();
     void RirekiShow(const records::history::Subject& subject);
+    void actUserKensakuExecute();
 
     QString appDir_;
     QString iniPath_;

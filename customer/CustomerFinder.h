@@ -11,8 +11,8 @@
 namespace customer {
 
 // The customers as the find window searches them: of each line the pet's name, the reading, the
-// owner's name and the two telephone numbers, marks removed, cut out once when the window opens
-// so that every keystroke only compares.
+// owner's name and the two telephone numbers, marks removed, and the digits of the numbers, cut
+// out once when the window opens so that every keystroke only compares.
 class CustomerFinder {
 public:
     enum Shown { PetName, Furigana, Shimei, TelephoneNo, MobilPhoneNo, ShownCount };
@@ -27,13 +27,15 @@ public:
     QByteArrayView field(int position, Shown which) const;
 
 private:
-    // The shown fields one after the other, and where each of them ends.
+    // After the shown fields, the digits of the two numbers, a space between them.
+    static constexpr int NumberDigits = ShownCount;
+    // The shown fields and the digits one after the other, and where each of them ends.
     struct Entry {
         QByteArray texts;
-        std::array<int, ShownCount> ends{};
+        std::array<int, ShownCount + 1> ends{};
     };
     bool holds(const Entry& entry, const QByteArray& query) const;
-    QByteArrayView fieldOf(const Entry& entry, Shown which) const;
+    QByteArrayView partOf(const Entry& entry, int part) const;
 
     std::vector<Entry> entries_;
 };

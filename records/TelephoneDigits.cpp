@@ -71,7 +71,11 @@ TelephoneQuery::TelephoneQuery(QByteArrayView typed) {
 }
 
 bool TelephoneQuery::matches(QByteArrayView telephone) const {
-    return isNumber() && digitsOf(telephone).contains(digits_);
+    return isNumber() && matchesDigits(digitsOf(telephone));
+}
+
+bool TelephoneQuery::matchesDigits(QByteArrayView digits) const {
+    return isNumber() && digits.indexOf(digits_) >= 0;
 }
 
 bool TelephoneQuery::matchesCustomer(const QByteArrayList& fields) const {

@@ -22,6 +22,8 @@ public:
     bool isNumber() const { return !digits_.isEmpty(); }
     // True when the query's digits stand in a row among the digits of `telephone`.
     bool matches(QByteArrayView telephone) const;
+    // The same for a number's digits as digitsOf gives them, for a caller that keeps them.
+    bool matchesDigits(QByteArrayView digits) const;
     // True when either telephone number of the customer line cut into `fields` matches.
     bool matchesCustomer(const QByteArrayList& fields) const;
 

@@ -1,7 +1,7 @@
 // Measures how the program feels with a salon's years of records: start-up, week steps, the
 // reservation dialog, a customer lookup, the customer list refill, the week sheet, the CSV export,
-// a backup and a customer's visit history, and peak memory, each with growing record files, and
-// checks the results against the speed targets. Prints one table.
+// a backup, a customer's visit history and the customer find window, and peak memory, each with
+// growing record files, and checks the results against the speed targets. Prints one table.
 //   trimbook-bench PROGRAM [--quick]
 
 #include "bench/Measure.h"
@@ -20,11 +20,13 @@
 #include "tools/RecordGenerator.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -32,6 +34,7 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 #include <functional>
@@ -69,6 +72,7 @@ struct Results {
     double reservationsCsvMs = 0;
     double backupMs = 0;  // a backup of both files, done off the window's thread
     double historyOpenMs = 0;
+    double findKeyMs = 0;  // the slowest keystroke in the customer find window
 };
 
 QByteArray sjis(const char* utf8) {
@@ -256,6 +260,7 @@ public:
         measureExports(repetitions);
         measureBackup(repetitions);
         measureHistory(repetitions);
+        measureFind(repetitions);
     }
 
 private:
@@ -418,6 +423,39 @@ private:
         });
     }
 
+    // From a key pressed in the find window to its list repainted, for the slowest key of a
+    // number typed digit by digit (the first digit is in almost every number), deleted again, and
+    // a reading typed after it.
+    void measureFind(int repetitions) {
+        results_.findKeyMs = bench::medianOf(repetitions, [&] {
+            double slowestMs = 0;
+            OnFirstPaint probe(QStringLiteral("fmUserKensaku"), [&](QWidget* find) {
+                auto* edit = find->findChild<QLineEdit*>("edtKensaku");
+                QWidget* list = find->findChild<QAbstractItemView*>("ListViewKensaku")->viewport();
+                auto press = [&](int key, const QString& text) {
+                    QElapsedTimer timer;
+                    timer.start();
+                    QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier, text);
+                    QApplication::sendEvent(edit, &event);
+                    list->repaint();
+                    slowestMs = std::max(slowestMs, bench::elapsedMs(timer));
+                };
+                for (const QChar digit : QStringLiteral("0901")) {
+                    press(0, digit);
+                }
+                for (int i = 0; i < 4; ++i) {
+                    press(Qt::Key_Backspace, {});
+                }
+                for (const QChar kana : QStringLiteral("さとう")) {
+                    press(0, kana);
+                }
+                static_cast<QDialog*>(find)->reject();
+            });
+            window_.actUserKensaku->trigger();
+            return slowestMs;
+        });
+    }
+
     TfmMain window_;
     Results& results_;
 };
@@ -433,8 +471,9 @@ void printTable(const QList<Results>& rows, QTextStream& out) {
     out << "| reservations | customers | files MiB | start-up ms | empty start-up ms | peak MiB | "
            "week step ms | "
            "今週 ms | dialog open ms | cancel ms | update ms | new booking ms | lookup ms | "
-           "list refill ms | week sheet ms | reservations CSV ms | backup ms | history ms |\n"
-           "|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|\n";
+           "list refill ms | week sheet ms | reservations CSV ms | backup ms | history ms | find "
+           "ms |\n"
+           "|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|\n";
     for (const Results& r : rows) {
         out << "| " << r.data.reservations << " | " << r.data.customers << " | "
             << mib(r.fileBytes / 1048576.0) << " | " << ms(r.startUpMs) << " | "
@@ -443,7 +482,7 @@ void printTable(const QList<Results>& rows, QTextStream& out) {
             << " | " << ms(r.updateMs) << " | " << ms(r.newBookingMs) << " | " << ms(r.lookupMs)
             << " | " << ms(r.listRefillMs) << " | " << ms(r.weekSheetMs) << " | "
             << ms(r.reservationsCsvMs) << " | " << ms(r.backupMs) << " | " << ms(r.historyOpenMs)
-            << " |\n";
+            << " | " << ms(r.findKeyMs) << " |\n";
     }
 }
 
@@ -468,6 +507,7 @@ bool printTargets(const Results& empty, const Results& small, const Results& lar
     check("dialog opening", large.dialogOpenMs, 50, " ms");
     check("customer list refill", large.listRefillMs, 50, " ms");
     check("visit history opening", large.historyOpenMs, 50, " ms");
+    check("customer find, one keystroke", large.findKeyMs, 30, " ms");
     check("update", large.updateMs, 100, " ms");
     check("week sheet (PDF)", large.weekSheetMs, 2000, " ms");
     check("reservations CSV", large.reservationsCsvMs, 2000, " ms");

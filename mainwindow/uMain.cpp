@@ -2,6 +2,7 @@
 
 #include "backup/uFukugen.h"
 #include "customer/KokyakuTourokuCommand.h"
+#include "customer/uUserKensaku.h"
 #include "history/uRireki.h"
 #include "inspection/uKirokuTenken.h"
 #include "mainwindow/AboutBox.h"
@@ -178,7 +179,10 @@ void TfmMain::createActions() {
          QStringLiteral("予約をCSVに書き出す...(&R)"), &TfmMain::actExportReservationsExecute},
         {actKirokuTenken, "actKirokuTenken", QStringLiteral("記録の点検...(&K)"),
          &TfmMain::actKirokuTenkenExecute},
+        {actUserKensaku, "actUserKensaku", QStringLiteral("お客様を探す...(&S)"),
+         &TfmMain::actUserKensakuExecute},
     });
+    actUserKensaku->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
 }
 
 void TfmMain::addCommands(std::initializer_list<Command> commands) {
@@ -245,6 +249,8 @@ void TfmMain::createBars() {
     view->addActions({actYoteihyouHyouji, actUserItiran});
     QMenu* listView = view->addMenu(QStringLiteral("お客様一覧表示(&X)"));
     listView->addActions({actUserIcon, actUserReport});
+    view->addSeparator();
+    view->addAction(actUserKensaku);
     QMenu* help = ActionMainMenuBar1->addMenu(QStringLiteral("ヘルプ(&W)"));
     help->addActions({actAbout, actKanvoHomepageLink, actKanvoBBSLink});
     for (QMenu* menu : {file, yoyaku, view, listView, help}) {
@@ -786,6 +792,21 @@ void TfmMain::showLinesToCheck() {
     } else {
         StatusBarMain->clearMessage();
     }
+}
+
+void TfmMain::actUserKensakuExecute() {
+    // A list being refilled does not yet hold the rows the positions found would name.
+    if (userListLoading_) {
+        return;
+    }
+    const std::optional<int> chosen = customer::runUserKensaku(this, Honjitu->UserList);
+    if (!chosen) {
+        return;
+    }
+    // The page comes first: a view that is shown scrolls to the item made current in it.
+    actUserItiranExecute();
+    ListView1->selectIndex(*chosen);
+    ListView1->currentWidget()->setFocus();
 }
 
 // Positions in YoyakuList of the bookings the table shows in the cell (column, row).

@@ -101,6 +101,8 @@ public:
     QAction* actRirekiHyouji;
     // The reservation lines that no cell of the table leads to.
     QAction* actKirokuTenken;
+    // Ctrl+F: finds a customer and shows it selected in the customer list.
+    QAction* actUserKensaku;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -165,6 +167,7 @@ private:
     // Says on the status bar how many reservation lines need checking, when there are any.
     void showLinesToCheck();
     void RirekiShow(const records::history::Subject& subject);
+    void actUserKensakuExecute();
 
     QString appDir_;
     QString iniPath_;

@@ -4,6 +4,7 @@
 #include "records/CustomerRecord.h"
 #include "records/RecordFormat.h"
 #include "records/Sjis.h"
+#include "records/TelephoneDigits.h"
 #include "reservation/DialogSupport.h"
 #include "reservation/uUserListDialog.h"
 #include "widgets/Appearance.h"
@@ -635,9 +636,9 @@ bool TfmCutYoyaku::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
-void TfmCutYoyaku::searchOnEnter(int key, const QLineEdit& edit) {
+void TfmCutYoyaku::searchOnEnter(int key, const QLineEdit& edit, LookupFallback fallback) {
     if (reservation::isEnterKey(key)) {
-        UserSearch(edit.text());
+        UserSearch(edit.text(), fallback);
     }
 }
 
@@ -650,25 +651,58 @@ void TfmCutYoyaku::edtShimeiKeyDown(int key) {
 }
 
 void TfmCutYoyaku::edtTelephoneNoKeyDown(int key) {
-    searchOnEnter(key, *edtTelephoneNo);
+    searchOnEnter(key, *edtTelephoneNo, LookupFallback::TelephoneDigits);
 }
 
 void TfmCutYoyaku::edtPetNameKeyDown(int key) {
     searchOnEnter(key, *edtPetName);
 }
 
-void TfmCutYoyaku::UserSearch(const QString& text) {
-    if (ZenUserList.isEmpty()) {
+namespace {
+
+QByteArrayList linesContaining(const QByteArrayList& lines, const QByteArray& needle) {
+    QByteArrayList found;
+    for (const QByteArray& line : lines) {
+        if (records::sjis::contains(line, needle)) {
+            found.append(line);
+        }
+    }
+    return found;
+}
+
+QByteArrayList linesWithTelephone(const QByteArrayList& lines, const QByteArray& typed) {
+    const records::telephone::TelephoneQuery number(typed);
+    QByteArrayList found;
+    if (!number.isNumber()) {
+        return found;
+    }
+    for (const QByteArray& line : lines) {
+        if (number.matchesCustomer(records::splitFields(line))) {
+            found.append(line);
+        }
+    }
+    return found;
+}
+
+}  // namespace
+
+void TfmCutYoyaku::UserSearch(const QString& text, LookupFallback fallback) {
+    // A text that Shift-JIS cannot hold occurs in no stored line.
+    const std::optional<QByteArray> needle = records::sjis::fromUnicode(text);
+    if (!needle) {
+        return;
+    }
+    QByteArrayList found = linesContaining(ZenUserList, *needle);
+    if (found.isEmpty() && fallback == LookupFallback::TelephoneDigits) {
+        found = linesWithTelephone(ZenUserList, *needle);
+    }
+    // An empty picker could only be closed again: with nothing found nothing is shown.
+    if (found.isEmpty()) {
         return;
     }
     TfmUserListDialog picker(this);
-    // A text that Shift-JIS cannot hold occurs in no stored line.
-    if (const std::optional<QByteArray> needle = records::sjis::fromUnicode(text)) {
-        for (const QByteArray& line : ZenUserList) {
-            if (records::sjis::contains(line, *needle)) {
-                picker.addUser(line);
-            }
-        }
+    for (const QByteArray& line : found) {
+        picker.addUser(line);
     }
     picker.exec();
     const QByteArray chosen = picker.getSelectedUser();

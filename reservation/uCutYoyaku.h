@@ -88,13 +88,19 @@ private:
     void btnNextPageClick();
     void btnDeletePageClick();
 
-    void searchOnEnter(int key, const QLineEdit& edit);
+    // What a lookup tries when no customer line contains the text: nothing more, or, from the
+    // telephone field, the customers whose telephone numbers hold the text's digits.
+    enum class LookupFallback { None, TelephoneDigits };
+    void searchOnEnter(int key, const QLineEdit& edit,
+                       LookupFallback fallback = LookupFallback::None);
     // On Enter each searches the customers for its own edit's text; the key goes on as usual.
     void edtFuriganaKeyDown(int key);
     void edtShimeiKeyDown(int key);
     void edtTelephoneNoKeyDown(int key);
     void edtPetNameKeyDown(int key);
-    void UserSearch(const QString& text);
+    // Lists the customers found in the picker and copies the chosen one; shows nothing when
+    // none is found.
+    void UserSearch(const QString& text, LookupFallback fallback);
     void SetUserKoumoku(const QByteArray& line);
 
     int PageIndex = 0;

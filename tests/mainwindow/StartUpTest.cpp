@@ -451,8 +451,8 @@ TEST_F(StartUpTest, MenusToolbarAndActionsCarryTheirCaptionsHintsAndPictures) {
     EXPECT_EQ(captionsOf(top[1]->menu()->actions()),
               QStringList({"カット予約(&Y)", "お客様登録(&Z)", "", "来店履歴(&R)"}));
     const QList<QAction*> view = top[2]->menu()->actions();
-    EXPECT_EQ(captionsOf(view),
-              QStringList({"予約表(&Y)", "お客様一覧(&Z)", "お客様一覧表示(&X)"}));
+    EXPECT_EQ(captionsOf(view), QStringList({"予約表(&Y)", "お客様一覧(&Z)", "お客様一覧表示(&X)",
+                                             "", "お客様を探す...(&S)"}));
     EXPECT_EQ(captionsOf(view[2]->menu()->actions()),
               QStringList({"アイコン表示(&Z)", "詳細表示(&Y)"}));
     EXPECT_EQ(captionsOf(top[3]->menu()->actions()),
@@ -485,6 +485,7 @@ TEST_F(StartUpTest, MenusToolbarAndActionsCarryTheirCaptionsHintsAndPictures) {
         {window->actYoyakuWeekBack, "actYoyakuWeekBack", "前週", false},
         {window->actYoyakuWeekNow, "actYoyakuWeekNow", "今週", false},
         {window->actRirekiHyouji, "actRirekiHyouji", "来店履歴", false},
+        {window->actUserKensaku, "actUserKensaku", "お客様を探す", false},
         // The hint drops an ellipsis as well as the access key.
         {window->actFukugen, "actFukugen", "バックアップから復元", false},
         {window->actPrintWeek, "actPrintWeek", "週の予約表を印刷", false},

@@ -25,7 +25,7 @@ QByteArray sato() {
     return customerLine({"タマ", "猫", "", "さとう", "佐藤", "", "やまだ町1", "", "03-2222", ""});
 }
 QByteArray abc() {
-    return customerLine({"Max", "", "", "", "ABC", "", "", "", "", ""});
+    return customerLine({"Max", "", "", "", "ABC", "", "", "", "(03)2222-5555", ""});
 }
 
 enum class Close { Esc, Enter, DownEnter, DownDownEnter, DoubleClickFirst };
@@ -139,6 +139,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, UserLookup,
                                         {yamada()},
                                         YamadaEdits,
                                         {"chbSonotaHigeCut", "rdoDog"}},
+                             // A line holding the text as typed: the digits, which abc's
+                             // number holds too, are not tried.
                              LookupCase{"edtTelephoneNo",
                                         "03-2222",
                                         Qt::NoModifier,
@@ -151,42 +153,54 @@ INSTANTIATE_TEST_SUITE_P(Cases, UserLookup,
                                         Qt::ControlModifier,
                                         Close::DoubleClickFirst,
                                         {abc()},
-                                        {"Max", "", "", "ABC", "", "", "", "", ""},
+                                        {"Max", "", "", "ABC", "", "", "", "(03)2222-5555", ""},
                                         {"chbSonotaHigeCut", "rdoSonota"}},
-                             LookupCase{"edtShimei",
-                                        "abc",
+                             // When no line holds the telephone text, its digits find the
+                             // numbers however they are written.
+                             LookupCase{"edtTelephoneNo",
+                                        "０３２２２２",
                                         Qt::NoModifier,
-                                        Close::Enter,
-                                        {},
-                                        onlyTyped("edtShimei", "abc"),
-                                        Untouched},
-                             LookupCase{"edtShimei",
-                                        "山田 太郎",
+                                        Close::DownEnter,
+                                        {sato(), abc()},
+                                        SatoEdits,
+                                        {"chbSonotaHigeCut", "rdoCat"}},
+                             LookupCase{"edtTelephoneNo",
+                                        "(03) 1111",
                                         Qt::NoModifier,
-                                        Close::Enter,
-                                        {},
-                                        onlyTyped("edtShimei", "山田 太郎"),
-                                        Untouched},
+                                        Close::DownEnter,
+                                        {yamada()},
+                                        YamadaEdits,
+                                        {"chbSonotaHigeCut", "rdoDog"}},
                              LookupCase{"edtPetName",
                                         "タマ",
                                         Qt::NoModifier,
                                         Close::Esc,
                                         {sato()},
                                         onlyTyped("edtPetName", "タマ"),
-                                        Untouched},
-                             LookupCase{"edtFurigana",
-                                        "",
-                                        Qt::NoModifier,
-                                        Close::Esc,
-                                        {},
-                                        onlyTyped("edtFurigana", ""),
                                         Untouched}));
 
-TEST_F(CutYoyakuTest, EnterWithoutCustomersOpensNothing) {
+struct NothingFound {
+    const char* field;
+    QString typed;
+    QByteArrayList customers;
+};
+
+void PrintTo(const NothingFound& lookup, std::ostream* out) {
+    *out << lookup.field << " \"" << lookup.typed.toStdString() << "\"";
+}
+
+class NothingFoundLookup : public CutYoyakuTest,
+                           public ::testing::WithParamInterface<NothingFound> {};
+
+// Enter that finds no customer shows no window at all and leaves the fields as they were.
+TEST_P(NothingFoundLookup, ShowsNoPicker) {
+    const NothingFound& lookup = GetParam();
+    givenCustomers(lookup.customers);
     QString modalAfterEnter;
+    QStringList edits;
     run(std::nullopt, [&](TfmCutYoyaku& dialog) {
-        QWidget* field = dialog.findChild<QWidget*>("edtShimei");
-        typeText(field, QStringLiteral("山田"));
+        QWidget* field = dialog.findChild<QWidget*>(lookup.field);
+        typeText(field, lookup.typed);
         QTimer::singleShot(0, [&] {
             QWidget* modal = QApplication::activeModalWidget();
             modalAfterEnter = modal->objectName();
@@ -196,10 +210,26 @@ TEST_F(CutYoyakuTest, EnterWithoutCustomersOpensNothing) {
         });
         QTest::keyClick(field, Qt::Key_Return);
         QApplication::processEvents();
+        for (const char* name : CopiedEdits) {
+            edits.append(fieldText(dialog, name));
+        }
         click(dialog, "Button2");
     });
     EXPECT_EQ(modalAfterEnter, "fmCutYoyaku");
+    EXPECT_EQ(edits, onlyTyped(lookup.field, lookup.typed));
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, NothingFoundLookup,
+    ::testing::Values(NothingFound{"edtShimei", "山田", {}},
+                      NothingFound{"edtShimei", "abc", {yamada(), sato(), abc()}},
+                      // Stored fields hold a full-width space in place of a half-width one.
+                      NothingFound{"edtShimei", "山田 太郎", {yamada(), sato(), abc()}},
+                      NothingFound{"edtFurigana", "", {yamada(), sato(), abc()}},
+                      // Digits are tried only from the telephone field, and only for a number.
+                      NothingFound{"edtShimei", "031111", {yamada(), sato(), abc()}},
+                      NothingFound{"edtTelephoneNo", "03-9999", {yamada(), sato(), abc()}},
+                      NothingFound{"edtTelephoneNo", "tel 031111", {yamada(), sato(), abc()}}));
 
 TEST(UserListDialog, IsABorderlessFixedBoxOfTwelvePixelRows) {
     TfmUserListDialog picker;

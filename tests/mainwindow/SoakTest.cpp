@@ -9,6 +9,7 @@
 #include "records/RecordFormat.h"
 #include "records/ReservationRecord.h"
 #include "records/Sjis.h"
+#include "records/TelephoneDigits.h"
 #include "tests/mainwindow/MainWindowFixture.h"
 #include "tests/support/DialogFields.h"
 #include "tests/support/Files.h"
@@ -26,6 +27,7 @@
 #include <QRandomGenerator>
 #include <QtTest>
 
+#include <algorithm>
 #include <cstdio>
 
 using namespace testing_support;
@@ -116,6 +118,10 @@ protected:
     void chooseCustomer(QWidget& picker);
     void showCustomerList();
     QString randomWords();
+    // Whether Enter in the search field `field` holding `text` finds a customer, so that the
+    // picker is to appear: a customer line holds the text, or, from the telephone field, a
+    // customer's number holds its digits.
+    bool findsACustomer(const char* field, const QString& text) const;
     int below(int bound) { return int(random_.bounded(quint32(bound))); }
     bool chance(int percent) { return below(100) < percent; }
     template <typename T, std::size_t N>
@@ -488,7 +494,7 @@ void SoakTest::lookUp() {
         setFieldText(dialog, name, QString());
         typeText(field, text);
         std::shared_ptr<ModalVisit> picker;
-        if (!users.isEmpty()) {
+        if (findsACustomer(name, text)) {
             picker = onNextModal([this](QWidget* window) { chooseCustomer(*window); });
         }
         QTest::keyClick(field, Qt::Key_Return);
@@ -501,6 +507,26 @@ void SoakTest::lookUp() {
             closeWithoutOk(dialog);
         }
     });
+}
+
+bool SoakTest::findsACustomer(const char* field, const QString& text) const {
+    const std::optional<QByteArray> needle = records::sjis::fromUnicode(text);
+    if (!needle) {
+        return false;
+    }
+    const QByteArrayList& users = window_->honjitu().UserList;
+    const auto anyUser = [&users](const auto& matches) {
+        return std::any_of(users.begin(), users.end(), matches);
+    };
+    if (anyUser(
+            [&needle](const QByteArray& line) { return records::sjis::contains(line, *needle); })) {
+        return true;
+    }
+    const records::telephone::TelephoneQuery number(*needle);
+    return qstrcmp(field, "edtTelephoneNo") == 0 && number.isNumber() &&
+           anyUser([&number](const QByteArray& line) {
+               return number.matchesCustomer(records::splitFields(line));
+           });
 }
 
 void SoakTest::chooseCustomer(QWidget& picker) {

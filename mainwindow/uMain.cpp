@@ -14,6 +14,7 @@
 #include "records/Backup.h"
 #include "records/Clock.h"
 #include "records/CsvExport.h"
+#include "records/RecordFolder.h"
 #include "records/SheetBookings.h"
 #include "records/Sjis.h"
 #include "reservation/CutYoyakuCommand.h"
@@ -26,6 +27,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QFrame>
 #include <QMenu>
 #include <QMenuBar>
@@ -88,8 +90,11 @@ QWidget* pageWithContent(QWidget* content, const char* name) {
 }  // namespace
 
 MainWindowOptions MainWindowOptions::ofExecutable() {
-    return {QCoreApplication::applicationDirPath(),
-            mainwindow::placementFilePath(QCoreApplication::applicationFilePath()),
+    const QString appDir =
+        records::folder::chooseRecordFolder(QCoreApplication::applicationDirPath(), qgetenv);
+    const QString executableName = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+    return {appDir,
+            mainwindow::placementFilePath(appDir + QLatin1Char('/') + executableName),
             {},
             true};
 }
@@ -570,7 +575,7 @@ void TfmMain::actUserReportExecute() {
 }
 
 void TfmMain::actAboutExecute() {
-    mainwindow::showAboutBox(this);
+    mainwindow::showAboutBox(this, appDir_);
 }
 
 void TfmMain::actKanvoHomepageLinkExecute() {

@@ -5,6 +5,7 @@
 #include "widgets/Pictures.h"
 
 #include <QDesktopServices>
+#include <QDir>
 #include <QMessageBox>
 
 namespace mainwindow {
@@ -17,14 +18,19 @@ QString aboutText(const QString& fileVersion) {
            fileVersion;
 }
 
-void showAboutBox(QWidget* parent) {
+void showAboutBox(QWidget* parent, const QString& recordFolder) {
     constexpr int IconSize = 64;
     QMessageBox box(parent);
     box.setObjectName(QStringLiteral("AboutBox"));
     box.setWindowTitle(widgets::ApplicationTitle + QStringLiteral(" のバージョン情報"));
     box.setIconPixmap(widgets::applicationIcon().pixmap(IconSize, IconSize));
     box.setText(widgets::ApplicationTitle);
-    box.setInformativeText(aboutText(QStringLiteral(TRIMBOOK_FILE_VERSION)));
+    QString text = aboutText(QStringLiteral(TRIMBOOK_FILE_VERSION));
+    if (!text.isEmpty()) {
+        text += QStringLiteral("\n\n");
+    }
+    box.setInformativeText(text + QStringLiteral("記録フォルダ:\n") +
+                           QDir::toNativeSeparators(recordFolder));
     box.setStandardButtons(QMessageBox::Ok);
     box.exec();
 }

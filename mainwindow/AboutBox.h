@@ -15,8 +15,8 @@ inline const QUrl BbsUrl(QStringLiteral("https://www.kanvo.example/cgi/trimora/b
 // version; nothing when there is no version.
 QString aboutText(const QString& fileVersion);
 
-// The About box, owned by `parent`, with the application's icon.
-void showAboutBox(QWidget* parent);
+// The About box, owned by `parent`, with the application's icon and the record folder in use.
+void showAboutBox(QWidget* parent, const QString& recordFolder);
 
 // Hands the address to the desktop's browser without waiting for it.
 void openWebLink(const QUrl& url);

@@ -1,7 +1,9 @@
 #include "mainwindow/StartUp.h"
 
+#include "mainwindow/RecordFolderOffer.h"
 #include "mainwindow/SingleInstance.h"
 #include "mainwindow/uMain.h"
+#include "records/RecordFolder.h"
 #include "records/StartUpReads.h"
 #include "widgets/Appearance.h"
 #include "widgets/ErrorGuard.h"
@@ -94,9 +96,15 @@ int runApplication(int argc, char* argv[]) {
         qputenv("QT_QPA_PLATFORM", platform);
     }
     QApplication application(argc, argv);
-    // The record files come in on a worker thread while the rest of the program starts.
     MainWindowOptions options = MainWindowOptions::ofExecutable();
-    options.readAhead = std::make_shared<records::StartUpReads>(options.appDir);
+    const std::optional<CopyOffer> offer =
+        pendingCopyOffer(QCoreApplication::applicationDirPath(), options.appDir, options.iniPath,
+                         records::folder::sourceInstallFolder(qgetenv));
+    // The record files come in on a worker thread while the rest of the program starts, unless
+    // records from elsewhere may be copied in first.
+    if (!offer) {
+        options.readAhead = std::make_shared<records::StartUpReads>(options.appDir);
+    }
     QCoreApplication::setApplicationName(widgets::ApplicationTitle);
     QGuiApplication::setDesktopFileName(QStringLiteral("trimbook"));
     QApplication::setWindowIcon(widgets::applicationIcon());
@@ -106,6 +114,9 @@ int runApplication(int argc, char* argv[]) {
     SingleInstance instance(widgets::ApplicationTitle, {QStringLiteral("Trimora")});
     if (!instance.becomePrimary()) {
         return 0;
+    }
+    if (offer && !offerCopy(*offer)) {
+        return 1;
     }
     TfmMain fmMain(options);
     options.readAhead.reset();

@@ -17,6 +17,7 @@
 #include "records/Clock.h"
 #include "records/CsvExport.h"
 #include "records/FileChecks.h"
+#include "records/RecordFolder.h"
 #include "records/SheetBookings.h"
 #include "records/Sjis.h"
 #include "reservation/CutYoyakuCommand.h"
@@ -30,6 +31,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
 #include <QMenu>
@@ -93,8 +95,11 @@ QWidget* pageWithContent(QWidget* content, const char* name) {
 }  // namespace
 
 MainWindowOptions MainWindowOptions::ofExecutable() {
-    return {QCoreApplication::applicationDirPath(),
-            mainwindow::placementFilePath(QCoreApplication::applicationFilePath()),
+    const QString appDir =
+        records::folder::chooseRecordFolder(QCoreApplication::applicationDirPath(), qgetenv);
+    const QString executableName = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+    return {appDir,
+            mainwindow::placementFilePath(appDir + QLatin1Char('/') + executableName),
             {},
             true};
 }
@@ -596,7 +601,7 @@ void TfmMain::actUserReportExecute() {
 }
 
 void TfmMain::actAboutExecute() {
-    mainwindow::showAboutBox(this);
+    mainwindow::showAboutBox(this, appDir_);
 }
 
 void TfmMain::actKanvoHomepageLinkExecute() {

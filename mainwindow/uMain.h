@@ -41,7 +41,7 @@ struct MainWindowOptions {
     // Back up the record files once the window is shown and, when one was written, at close.
     bool keepBackups = false;
 
-    // The executable's folder and "<executable>.ini".
+    // The record folder chosen for the executable's folder, with "<executable>.ini" in it.
     static MainWindowOptions ofExecutable();
 };
 

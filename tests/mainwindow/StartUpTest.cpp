@@ -520,7 +520,7 @@ TEST_F(StartUpTest, TabCommandsBringTheirPageToTheFront) {
     EXPECT_EQ(tabs->currentWidget()->objectName(), QStringLiteral("SheetYoyaku"));
 }
 
-TEST_F(StartUpTest, AboutBoxShowsNameMakerAndVersionWithTheIcon) {
+TEST_F(StartUpTest, AboutBoxShowsNameMakerVersionAndRecordFolderWithTheIcon) {
     auto window = openWindow();
     QString text, informative;
     bool hasIcon = false;
@@ -537,7 +537,9 @@ TEST_F(StartUpTest, AboutBoxShowsNameMakerAndVersionWithTheIcon) {
     ASSERT_TRUE(visit->appeared);
     EXPECT_EQ(visit->objectName, QStringLiteral("AboutBox"));
     EXPECT_EQ(text, QStringLiteral("Trimora Light"));
-    EXPECT_EQ(informative, QStringLiteral("カンヴォ株式会社\nTrimora Light 1.0.2.14"));
+    EXPECT_EQ(informative,
+              QStringLiteral("カンヴォ株式会社\nTrimora Light 1.0.2.14\n\n記録フォルダ:\n") +
+                  window->AppDir());
     EXPECT_TRUE(hasIcon);
     EXPECT_EQ(mainwindow::aboutText(QString()), QString());
 }

@@ -4,7 +4,6 @@
 #include "customer/KokyakuTourokuCommand.h"
 #include "customer/uUserKensaku.h"
 #include "history/uRireki.h"
-#include "inspection/uKirokuTenken.h"
 #include "mainwindow/AboutBox.h"
 #include "mainwindow/ExportCommands.h"
 #include "mainwindow/FormPlacement.h"
@@ -12,6 +11,7 @@
 #include "mainwindow/YoyakuGrid.h"
 #include "printing/DaySheet.h"
 #include "printing/WeekSheet.h"
+#include "recordcheck/uKirokuTenken.h"
 #include "records/AutoBackup.h"
 #include "records/Backup.h"
 #include "records/Clock.h"
@@ -733,11 +733,10 @@ void TfmMain::actPdfDayExecute() {
         return;
     }
     const QDate day = *asked;
-    mainwindow::saveExport(this, actPdfDay->toolTip(),
-                           datedName(QStringLiteral("日の予約表"), day, QStringLiteral(".pdf")),
-                           PdfFilter, ownFiles(), [this, day] {
-                               return printing::pdfOf(daySheetOf(Honjitu->YoyakuList, day));
-                           });
+    mainwindow::saveExport(
+        this, actPdfDay->toolTip(),
+        datedName(QStringLiteral("日の予約表"), day, QStringLiteral(".pdf")), PdfFilter, ownFiles(),
+        [this, day] { return printing::pdfOf(daySheetOf(Honjitu->YoyakuList, day)); });
 }
 
 void TfmMain::actExportCustomersExecute() {
@@ -786,12 +785,12 @@ void TfmMain::RirekiShow(const records::history::Subject& subject) {
 }
 
 void TfmMain::actKirokuTenkenExecute() {
-    YoyakuDialogRun([this] { inspection::runKirokuTenken(this, recordLists_); });
+    YoyakuDialogRun([this] { recordcheck::runKirokuTenken(this, recordLists_); });
     showLinesToCheck();
 }
 
 void TfmMain::showLinesToCheck() {
-    const qsizetype count = inspection::linesToCheckCount(recordLists_);
+    const qsizetype count = recordcheck::linesToCheckCount(recordLists_);
     if (count > 0) {
         StatusBarMain->showMessage(QStringLiteral("点検が必要な予約が %1 件あります").arg(count));
     } else {

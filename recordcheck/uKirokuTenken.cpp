@@ -1,6 +1,6 @@
-#include "inspection/uKirokuTenken.h"
+#include "recordcheck/uKirokuTenken.h"
 
-#include "inspection/uTenkenShusei.h"
+#include "recordcheck/uTenkenShusei.h"
 #include "records/Clock.h"
 #include "widgets/Appearance.h"
 #include "widgets/ErrorGuard.h"
@@ -98,7 +98,7 @@ void TfmKirokuTenken::fillList() {
         // The list's position is the line's number in the file, counted from 1.
         items.append(
             new QTreeWidgetItem({QString::number(line.position + 1), reasonText(line.reason),
-                                 inspection::shownLine(yoyakuList.at(line.position))}));
+                                 recordcheck::shownLine(yoyakuList.at(line.position))}));
     }
     ListViewTenken->addTopLevelItems(items);
     ListViewTenken->resizeColumnToContents(LineColumn);
@@ -161,7 +161,7 @@ void TfmKirokuTenken::btnTenkenSakujoClick() {
     }
 }
 
-namespace inspection {
+namespace recordcheck {
 
 void runKirokuTenken(QWidget* owner, records::RecordLists& lists) {
     TfmKirokuTenken window(owner, lists);
@@ -172,4 +172,4 @@ qsizetype linesToCheckCount(const records::RecordLists& lists) {
     return rsv::linesToCheck(lists.honjitu().YoyakuList, today()).size();
 }
 
-}  // namespace inspection
+}  // namespace recordcheck

@@ -37,9 +37,9 @@ private:
     QPushButton* btnShuseiCancel;
 };
 
-namespace inspection {
+namespace recordcheck {
 
 // A reservation line as the check shows it: its fields that are not empty, marks removed.
 QString shownLine(const QByteArray& line);
 
-}  // namespace inspection
+}  // namespace recordcheck

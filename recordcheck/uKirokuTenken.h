@@ -35,7 +35,7 @@ private:
     QPushButton* btnTenkenClose;
 };
 
-namespace inspection {
+namespace recordcheck {
 
 // Shows the check modally over `owner`.
 void runKirokuTenken(QWidget* owner, records::RecordLists& lists);
@@ -43,4 +43,4 @@ void runKirokuTenken(QWidget* owner, records::RecordLists& lists);
 // How many reservation lines need checking now.
 qsizetype linesToCheckCount(const records::RecordLists& lists);
 
-}  // namespace inspection
+}  // namespace recordcheck

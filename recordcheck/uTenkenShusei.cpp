@@ -1,4 +1,4 @@
-#include "inspection/uTenkenShusei.h"
+#include "recordcheck/uTenkenShusei.h"
 
 #include "records/RecordFormat.h"
 #include "records/Sjis.h"
@@ -23,7 +23,7 @@ QByteArray asciiOf(const QString& text) {
 
 }  // namespace
 
-namespace inspection {
+namespace recordcheck {
 
 QString shownLine(const QByteArray& line) {
     QStringList shown;
@@ -35,14 +35,14 @@ QString shownLine(const QByteArray& line) {
     return shown.join(QStringLiteral("　")).left(widgets::LongestShownLine);
 }
 
-}  // namespace inspection
+}  // namespace recordcheck
 
 TfmTenkenShusei::TfmTenkenShusei(QWidget* owner, const QByteArray& line, const QDate& today)
     : QDialog(owner) {
     setObjectName(QStringLiteral("fmTenkenShusei"));
     setWindowTitle(QStringLiteral("日付と時間の修正"));
     widgets::applyFormLook(*this);
-    buildControls(inspection::shownLine(line));
+    buildControls(recordcheck::shownLine(line));
     showSlotOf(line, today);
 }
 

@@ -7,15 +7,14 @@
 namespace customer {
 namespace {
 
-// The file and the list get the customer list without the old line and with the new line at
-// its end. Written in one replacement of the file, so a failure leaves the old customer in it.
-// The old line is taken by its text: the list may have been read again since the dialog opened.
-void replaceCustomer(records::RecordLists& lists, const QByteArray& oldLine,
+// The changed customer leaves its place and goes to the end of the file, in one replacement of
+// the file, so a failure leaves the old customer in it. The old line is found again by its text
+// when the list was read again since the dialog opened.
+void replaceCustomer(records::RecordLists& lists, int index, const QByteArray& oldLine,
                      const QByteArray& line) {
-    QByteArrayList changed = lists.honjitu().UserList;
-    records::removeFirstEqual(changed, oldLine);
-    changed.append(line);
-    lists.replaceUserList(std::move(changed));
+    lists.change(records::RecordFile::User,
+                 {records::RecordIntent::replace(index, oldLine, line,
+                                                 records::RecordIntent::Placement::AtEnd)});
 }
 
 }  // namespace
@@ -36,7 +35,7 @@ bool runKokyakuTouroku(QWidget* owner, records::RecordLists& lists, int n) {
             if (isNew) {
                 lists.UserFileSave(line, 'A');
             } else {
-                replaceCustomer(lists, oldLine, line);
+                replaceCustomer(lists, n - 1, oldLine, line);
             }
         });
         if (saved) {

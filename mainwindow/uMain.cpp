@@ -53,6 +53,7 @@ const QString UserDeleteCaption = QStringLiteral("お客様削除");
 const QString YoyakuLoadErrorCaption = QStringLiteral("予約ファイル読込みエラー");
 const QString FukugenCaption = QStringLiteral("バックアップから復元");
 const QString FilesReloadedCaption = QStringLiteral("記録ファイルの読み直し");
+const QString StoreProblemCaption = QStringLiteral("詳細の記録");
 constexpr int HourOfFirstRow = 7;
 constexpr int ToolBarMinimumHeight = 26;
 
@@ -123,6 +124,19 @@ TfmMain::TfmMain(const MainWindowOptions& options, QWidget* parent)
     createBars();
     createPages();
     createContextMenus();
+    // The table and the customer list follow every written change, whoever made it. What this
+    // window loads itself it shows itself.
+    connect(&recordLists_, &records::RecordLists::changed, this,
+            [this](const records::RecordChange& change) {
+                if (change.cause != records::RecordChange::Cause::Written) {
+                    return;
+                }
+                if (change.file == records::RecordFile::User) {
+                    UserListLoad();
+                } else {
+                    YoyakuhyouShow(Honjitu->WeekStart);
+                }
+            });
     FormCreate();
 }
 
@@ -204,18 +218,27 @@ void TfmMain::connectCommand(QAction* action, void (TfmMain::*handler)()) {
 void TfmMain::runCommand(void (TfmMain::*handler)()) {
     widgets::runGuarded(this, [this, handler] { (this->*handler)(); });
     widgets::runGuarded(this, [this] { reportFilesReloaded(); });
+    reportStoreProblem();
+}
+
+void TfmMain::openStore() {
+    recordLists_.openStoreIfPresent();
+    reportStoreProblem();
+}
+
+void TfmMain::reportStoreProblem() {
+    const QString problem = recordLists_.takeStoreProblem();
+    if (!problem.isEmpty()) {
+        widgets::showMessage(this, QMessageBox::Warning, StoreProblemCaption,
+                             problem + QStringLiteral("\n予約とお客様の記録は、詳細なしで"
+                                                      "これまでどおり使えます。"));
+    }
 }
 
 void TfmMain::reportFilesReloaded() {
     const QStringList reloaded = recordLists_.takeFilesReloaded();
     if (reloaded.isEmpty()) {
         return;
-    }
-    if (reloaded.contains(userFilePath())) {
-        UserListLoad();
-    }
-    if (reloaded.contains(yoyakuFilePath())) {
-        YoyakuhyouShow(Honjitu->WeekStart);
     }
     QStringList names;
     for (const QString& path : reloaded) {
@@ -352,6 +375,7 @@ void TfmMain::FormCreate() {
         [this] { WeekNow(*Honjitu); },
         [this] { UserListLoad(); },
         [this] { YoyakuFileLoad(); },
+        [this] { openStore(); },
         [this] { YoyakuhyouShow(Honjitu->WeekStart); },
         [this] { mainwindow::FormPositionIni(*this, iniPath_, 'R'); },
     };
@@ -486,8 +510,6 @@ void TfmMain::actYoyakuDialogShowExecute() {
 
 void TfmMain::YoyakuDialogRun(const std::function<void()>& runDialog) {
     ensureYoyakuListLoaded();
-    // The table follows the file whatever happened in the dialog, a failed write included.
-    const auto rebuild = qScopeGuard([this] { YoyakuhyouShow(Honjitu->WeekStart); });
     runDialog();
 }
 
@@ -504,7 +526,6 @@ void TfmMain::ListView1DblClick() {
 
 void TfmMain::KokyakuTourokuDialogShow(int n) {
     if (customer::runKokyakuTouroku(this, recordLists_, n)) {
-        UserListLoad();
         // A changed customer moved to the end; a new one is not selected.
         if (n > 0) {
             ListView1->selectIndex(ListView1->model()->rowCount() - 1);
@@ -563,10 +584,8 @@ void TfmMain::ListView1KeyDown() {
                                   QStringLiteral("１つのお客様データの削除取り消しました。"))) {
         return;
     }
-    QByteArrayList remaining = Honjitu->UserList;
-    remaining.removeAt(index);
-    recordLists_.replaceUserList(std::move(remaining));
-    UserListLoad();
+    recordLists_.change(records::RecordFile::User,
+                        {records::RecordIntent::remove(index, Honjitu->UserList.at(index))});
     widgets::showMessage(this, QMessageBox::Information, UserDeleteCaption,
                          QStringLiteral("１つのお客様データの削除しました。"));
 }
@@ -637,6 +656,8 @@ void TfmMain::actFukugenExecute() {
                        QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes) {
         return;
     }
+    // The store is one of the files put back: its connection lets go of it first.
+    recordLists_.closeStore();
     try {
         records::backup::restoreBackup(appDir_, chosen->name);
     } catch (const FileError&) {
@@ -654,6 +675,7 @@ void TfmMain::reloadRecords() {
     WeekNow(*Honjitu);
     UserListLoad();
     YoyakuFileLoad();
+    openStore();
     YoyakuhyouShow(Honjitu->WeekStart);
 }
 

@@ -120,6 +120,9 @@ private:
     // them as they are now.
     void runCommand(void (TfmMain::*handler)());
     void reportFilesReloaded();
+    // Opens the store beside the record files when there is one; tells once what keeps it shut.
+    void openStore();
+    void reportStoreProblem();
 
     void FormCreate();
     void FormDestroy();

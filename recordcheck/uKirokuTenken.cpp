@@ -46,6 +46,13 @@ TfmKirokuTenken::TfmKirokuTenken(QWidget* owner, records::RecordLists& lists)
     widgets::applyFormLook(*this);
     buildControls();
     fillList();
+    // The list follows every change of the reservation file, a file read again included.
+    connect(&lists_, &records::RecordLists::changed, this,
+            [this](const records::RecordChange& change) {
+                if (change.file == records::RecordFile::Yoyaku) {
+                    fillList();
+                }
+            });
     resize(720, 360);
 }
 
@@ -132,9 +139,10 @@ void TfmKirokuTenken::btnTenkenShuseiClick() {
         return;
     }
     widgets::runGuarded(this, [&] {
-        lists_.replaceYoyakuLine(position, rsv::withSlot(line, fmTenkenShusei.chosenSlot()));
+        lists_.change(records::RecordFile::Yoyaku,
+                      {records::RecordIntent::replace(
+                          position, line, rsv::withSlot(line, fmTenkenShusei.chosenSlot()))});
     });
-    fillList();
 }
 
 void TfmKirokuTenken::btnTenkenSakujoClick() {
@@ -150,11 +158,11 @@ void TfmKirokuTenken::btnTenkenSakujoClick() {
                              QStringLiteral("予約の行の削除を取り消しました。"));
         return;
     }
-    QByteArrayList remaining = lists_.honjitu().YoyakuList;
-    remaining.removeAt(position);
-    const bool deleted =
-        widgets::runGuarded(this, [&] { lists_.replaceYoyakuList(std::move(remaining)); });
-    fillList();
+    const bool deleted = widgets::runGuarded(this, [&] {
+        lists_.change(
+            records::RecordFile::Yoyaku,
+            {records::RecordIntent::remove(position, lists_.honjitu().YoyakuList.at(position))});
+    });
     if (deleted) {
         widgets::showMessage(this, QMessageBox::Information, Title,
                              QStringLiteral("予約の行を削除しました。"));

@@ -1,42 +1,53 @@
 #include "records/RecordLists.h"
 
+#include "records/Clock.h"
 #include "records/FileChecks.h"
+#include "records/IntentPlan.h"
 #include "records/RecordFormat.h"
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
+#include <QSet>
+
+#include <numeric>
 
 #include <sys/stat.h>
 
 namespace records {
 
-QByteArrayList LineChange::appliedTo(QByteArrayList lines) const {
-    for (const QByteArray& line : removed) {
-        removeFirstEqual(lines, line);
-    }
-    for (const auto& [old, line] : replaced) {
-        if (const qsizetype at = lines.indexOf(old); at >= 0) {
-            lines[at] = line;
-        }
-    }
-    lines.append(appended);
-    return lines;
+RecordIntent RecordIntent::add(QByteArray line, std::optional<LineDetails> details) {
+    RecordIntent intent;
+    intent.line = std::move(line);
+    intent.details = std::move(details);
+    return intent;
 }
 
-LineChange LineChange::between(const QByteArrayList& before, const QByteArrayList& after) {
-    // The first line of `before` that does not match the next one of `after` is a removed one;
-    // what is left of `after` at the end was appended.
-    LineChange change;
-    qsizetype next = 0;
-    for (const QByteArray& line : before) {
-        if (next < after.size() && after.at(next) == line) {
-            ++next;
-        } else {
-            change.removed.append(line);
-        }
-    }
-    change.appended = after.mid(next);
-    return change;
+RecordIntent RecordIntent::replace(qsizetype position, QByteArray old, QByteArray line,
+                                   Placement placement, std::optional<LineDetails> details) {
+    RecordIntent intent;
+    intent.kind = Kind::Replace;
+    intent.position = position;
+    intent.old = std::move(old);
+    intent.line = std::move(line);
+    intent.placement = placement;
+    intent.details = std::move(details);
+    return intent;
+}
+
+RecordIntent RecordIntent::insert(qsizetype position, QByteArray line,
+                                  std::optional<LineDetails> details) {
+    RecordIntent intent = add(std::move(line), std::move(details));
+    intent.position = position;
+    return intent;
+}
+
+RecordIntent RecordIntent::remove(qsizetype position, QByteArray old) {
+    RecordIntent intent;
+    intent.kind = Kind::Remove;
+    intent.position = position;
+    intent.old = std::move(old);
+    return intent;
 }
 
 namespace {
@@ -53,6 +64,8 @@ bool isMissing(const QString& path) {
 RecordLists::RecordLists(THonjitu& honjitu, const QString& appDir)
     : honjitu_(honjitu), appDir_(appDir) {}
 
+RecordLists::~RecordLists() = default;
+
 QString RecordLists::userFilePath() const {
     return recordFilePath(appDir_, UserFileName);
 }
@@ -61,9 +74,22 @@ QString RecordLists::yoyakuFilePath() const {
     return recordFilePath(appDir_, YoyakuFileName);
 }
 
+const QByteArrayList& RecordLists::lines(RecordFile file) const {
+    return file == RecordFile::Yoyaku ? honjitu_.YoyakuList : honjitu_.UserList;
+}
+
+QByteArrayList& RecordLists::listOf(RecordFile file) {
+    return file == RecordFile::Yoyaku ? honjitu_.YoyakuList : honjitu_.UserList;
+}
+
 bool RecordLists::YoyakuFileLoad(FilePrefetch<ReservationsReadAhead>* readAhead) {
-    const FolderLock lock(appDir_, FolderLock::Use::Reading, yoyakuFilePath());
-    return loadYoyaku(readAhead != nullptr ? readAhead->take() : std::nullopt);
+    bool found = false;
+    {
+        const FolderLock lock(appDir_, FolderLock::Use::Reading, yoyakuFilePath());
+        found = loadYoyaku(readAhead != nullptr ? readAhead->take() : std::nullopt);
+    }
+    emit changed({RecordFile::Yoyaku, RecordChange::Cause::Loaded, {}, false});
+    return found;
 }
 
 bool RecordLists::loadYoyaku(std::optional<ReservationsReadAhead> readAhead) {
@@ -123,6 +149,7 @@ void RecordLists::UserListLoad(const std::function<void(const QByteArray&)>& tak
             takeLine(line);
         }
     }
+    emit changed({RecordFile::User, RecordChange::Cause::Loaded, {}, false});
 }
 
 RecordFileRead RecordLists::readUsers(std::optional<RecordFileRead> readAhead) {
@@ -139,20 +166,21 @@ RecordFileRead RecordLists::readUsers(std::optional<RecordFileRead> readAhead) {
     return read;
 }
 
-QString RecordLists::pathOf(Which which) const {
-    return which == Which::Yoyaku ? yoyakuFilePath() : userFilePath();
+QString RecordLists::pathOf(RecordFile file) const {
+    return file == RecordFile::Yoyaku ? yoyakuFilePath() : userFilePath();
 }
 
-bool RecordLists::reloadWhenChangedElsewhere(Which which) {
-    const QString path = pathOf(which);
+bool RecordLists::reloadWhenChangedElsewhere(RecordFile file) {
+    const QString path = pathOf(file);
     const std::optional<FileIdentity> now = FileIdentity::of(path);
-    const std::optional<FileIdentity>& known = which == Which::Yoyaku ? yoyakuKnown_ : userKnown_;
+    const bool yoyaku = file == RecordFile::Yoyaku;
+    const std::optional<FileIdentity>& known = yoyaku ? yoyakuKnown_ : userKnown_;
     // A missing file is not read: an append reports it, a rewrite puts the list back. Something
     // other than a regular file is refused by the write itself.
     if (!now || now == known) {
         return false;
     }
-    if (which == Which::Yoyaku) {
+    if (yoyaku) {
         loadYoyaku(std::nullopt);
     } else {
         honjitu_.UserList = readUsers(std::nullopt).lines;
@@ -161,63 +189,343 @@ bool RecordLists::reloadWhenChangedElsewhere(Which which) {
     return true;
 }
 
-void RecordLists::write(Which which, const LineChange& change, const QByteArrayList* exactLines) {
-    const QString path = pathOf(which);
-    const FolderLock lock(appDir_, FolderLock::Use::Writing, path);
-    clearLeftoverScratchFiles(path);
-    const bool reloaded = reloadWhenChangedElsewhere(which);
-    const bool yoyaku = which == Which::Yoyaku;
-    QByteArrayList& list = yoyaku ? honjitu_.YoyakuList : honjitu_.UserList;
-    const QByteArray tail = yoyaku ? QByteArray() : userTail_;
-    if (exactLines == nullptr && change.removed.isEmpty() && change.replaced.isEmpty() &&
-        change.appended.size() == 1) {
-        appendRecordLine(path, change.appended.first(), list, tail);
-    } else {
-        QByteArrayList lines =
-            exactLines != nullptr && !reloaded ? *exactLines : change.appliedTo(list);
-        rewriteRecordFile(path, lines, tail);
-        list = std::move(lines);
+void RecordLists::writeAndAnnounce(
+    RecordFile file, const QString& lockSubject,
+    const std::function<std::optional<RecordChange>(bool readAgain)>& write) {
+    // Announced once the lock is let go: the windows that follow may read the files again.
+    std::optional<RecordChange> made;
+    bool readAgain = false;
+    try {
+        const FolderLock lock(appDir_, FolderLock::Use::Writing, lockSubject);
+        clearLeftoverScratchFiles(pathOf(file));
+        readAgain = reloadWhenChangedElsewhere(file);
+        followStore();
+        made = write(readAgain);
+    } catch (...) {
+        // The list was read again before the write failed: it is not what the windows show.
+        if (readAgain) {
+            emit changed({file, RecordChange::Cause::Written, {}, true});
+        }
+        throw;
     }
-    (yoyaku ? yoyakuKnown_ : userKnown_) = FileIdentity::of(path);
+    if (made) {
+        emit changed(*made);
+    } else if (readAgain) {
+        emit changed({file, RecordChange::Cause::Written, {}, true});
+    }
+}
+
+bool RecordLists::change(RecordFile file, const QList<RecordIntent>& intents, IntentMatch match) {
+    bool written = false;
+    writeAndAnnounce(file, pathOf(file), [&](bool readAgain) -> std::optional<RecordChange> {
+        std::optional<QList<RecordIntent>> made = writeIntents(file, intents, match);
+        if (!made) {
+            return std::nullopt;
+        }
+        written = true;
+        return RecordChange{file, RecordChange::Cause::Written, std::move(*made), readAgain};
+    });
+    return written;
+}
+
+void RecordLists::notePreviousDetails(const KeyChange& keys, QList<RecordIntent>& made) const {
+    auto intent = made.begin();
+    for (const KeyChange::Step& step : keys.steps) {
+        if (step.kind != KeyChange::Step::Kind::Leave) {
+            continue;
+        }
+        while (intent != made.end() && intent->kind == RecordIntent::Kind::Add) {
+            ++intent;
+        }
+        if (intent == made.end()) {
+            return;
+        }
+        intent->previousDetails =
+            store_.details(keys.file, LineKey{lineHash(step.line), step.occurrence});
+        ++intent;
+    }
+}
+
+std::optional<QList<RecordIntent>> RecordLists::writeIntents(RecordFile file,
+                                                             const QList<RecordIntent>& intents,
+                                                             IntentMatch match) {
+    const bool bringsDetails = std::any_of(
+        intents.cbegin(), intents.cend(),
+        [](const auto& intent) { return intent.details && !intent.details->isEmpty(); });
+    if (bringsDetails) {
+        storeAvailable();
+    }
+    QByteArrayList& list = listOf(file);
+    IntentPlan plan = planIntents(list, file, intents, store_.isOpen(), match);
+    if (plan.refused) {
+        return std::nullopt;
+    }
+    notePreviousDetails(plan.keys, plan.made);
+    // The change is journalled in the store before the file is written and the keys move after
+    // it, so that a stop in between is completed or forgotten by the next start (recover()).
+    bool journalled = false;
+    if (store_.isOpen() && !plan.keys.steps.isEmpty()) {
+        try {
+            store_.begin(plan.keys);
+            journalled = true;
+        } catch (const StoreError& error) {
+            storeFailed(error);
+        }
+    }
+    try {
+        const QString path = pathOf(file);
+        const QByteArray tail = file == RecordFile::User ? userTail_ : QByteArray();
+        if (plan.appendsOnly) {
+            appendRecordLine(path, plan.made.first().line, list, tail);
+        } else {
+            rewriteRecordFile(path, plan.lines, tail);
+            list = std::move(plan.lines);
+        }
+    } catch (const FileError&) {
+        if (journalled) {
+            try {
+                store_.abandon();
+            } catch (const StoreError& error) {
+                storeFailed(error);
+            }
+        }
+        throw;
+    }
+    if (journalled) {
+        try {
+            store_.finish();
+        } catch (const StoreError& error) {
+            storeFailed(error);
+        }
+    }
+    noteWritten(file);
+    return std::move(plan.made);
+}
+
+void RecordLists::rewrite(RecordFile file) {
+    writeAndAnnounce(file, pathOf(file), [&](bool readAgain) -> std::optional<RecordChange> {
+        rewriteRecordFile(pathOf(file), listOf(file),
+                          file == RecordFile::User ? userTail_ : QByteArray());
+        noteWritten(file);
+        return RecordChange{file, RecordChange::Cause::Written, {}, readAgain};
+    });
+}
+
+void RecordLists::noteWritten(RecordFile file) {
+    const bool yoyaku = file == RecordFile::Yoyaku;
+    (yoyaku ? yoyakuKnown_ : userKnown_) = FileIdentity::of(pathOf(file));
     if (yoyaku) {
-        yoyakuIndex_.sync(list);
+        yoyakuIndex_.sync(honjitu_.YoyakuList);
     }
 }
 
 void RecordLists::YoyakuFileSave(const QByteArray& line, char mode) {
     if (mode == 'A') {
-        write(Which::Yoyaku, {{}, {line}, {}});
+        change(RecordFile::Yoyaku, {RecordIntent::add(line)});
     } else if (mode == 'R') {
-        write(Which::Yoyaku, {});
+        rewrite(RecordFile::Yoyaku);
     }
 }
 
 void RecordLists::UserFileSave(const QByteArray& line, char mode) {
     if (mode == 'A') {
-        write(Which::User, {{}, {line}, {}});
+        change(RecordFile::User, {RecordIntent::add(line)});
     } else if (mode == 'R') {
-        write(Which::User, {});
+        rewrite(RecordFile::User);
     }
-}
-
-void RecordLists::replaceYoyakuList(QByteArrayList lines) {
-    write(Which::Yoyaku, LineChange::between(honjitu_.YoyakuList, lines), &lines);
-}
-
-void RecordLists::replaceYoyakuLine(qsizetype position, const QByteArray& line) {
-    QByteArrayList lines = honjitu_.YoyakuList;
-    LineChange change;
-    change.replaced.append({lines.at(position), line});
-    lines[position] = line;
-    write(Which::Yoyaku, change, &lines);
-}
-
-void RecordLists::replaceUserList(QByteArrayList lines) {
-    write(Which::User, LineChange::between(honjitu_.UserList, lines), &lines);
 }
 
 QStringList RecordLists::takeFilesReloaded() {
     return std::exchange(filesReloaded_, {});
+}
+
+QString RecordLists::storePath() const {
+    return appDir_ + QLatin1Char('/') + DetailStore::FileName;
+}
+
+void RecordLists::openStoreIfPresent() {
+    if (!store_.isOpen() && QFileInfo::exists(storePath())) {
+        openStore();
+    }
+}
+
+void RecordLists::openStore() {
+    if (!store_.open(appDir_)) {
+        storeProblem_ = store_.problem();
+        return;
+    }
+    // A change cut off between the record file's write and the store's is settled before any
+    // details are read; a list not read yet is settled by the first write of it.
+    if (yoyakuListLoaded_) {
+        const FolderLock lock(appDir_, FolderLock::Use::Writing, storePath());
+        settleStore();
+    }
+}
+
+void RecordLists::settleStore() {
+    try {
+        store_.recover([this](RecordFile file) -> const QByteArrayList& { return lines(file); });
+    } catch (const StoreError& error) {
+        storeFailed(error);
+    }
+}
+
+void RecordLists::followStore() {
+    // Another desk may have made the store meanwhile; a store that failed here stays closed.
+    if (!store_.isOpen() && storeProblem_.isEmpty() && !storeRefused_) {
+        openStoreIfPresent();
+    }
+    if (store_.isOpen() && yoyakuListLoaded_) {
+        settleStore();
+    }
+}
+
+bool RecordLists::storeAvailable() {
+    if (!store_.isOpen() && storeProblem_.isEmpty() && !storeRefused_) {
+        openStore();
+    }
+    return store_.isOpen();
+}
+
+void RecordLists::requireStore() {
+    if (!storeAvailable()) {
+        throw StoreError(storeProblem_.isEmpty() ? store_.problem() : storeProblem_);
+    }
+}
+
+void RecordLists::closeStore() {
+    store_.close();
+}
+
+void RecordLists::storeFailed(const StoreError& error) {
+    storeProblem_ = error.message();
+    store_.close();
+}
+
+QString RecordLists::takeStoreProblem() {
+    if (!storeProblem_.isEmpty()) {
+        storeRefused_ = true;
+    }
+    return std::exchange(storeProblem_, {});
+}
+
+LineKey RecordLists::keyAt(RecordFile file, qsizetype position) const {
+    return keysAt(file, {position}).value(position);
+}
+
+QHash<qsizetype, LineKey> RecordLists::keysAt(RecordFile file,
+                                              const QList<qsizetype>& positions) const {
+    const QByteArrayList& list = lines(file);
+    QHash<qsizetype, LineKey> keys;
+    // The lines that may equal one of `wanted`, in list order: identical reservations are
+    // booked on the same day, so only that day's lines are looked at.
+    const auto countAmong = [&](const QList<qsizetype>& candidates,
+                                const QList<qsizetype>& wanted) {
+        QSet<QByteArray> lookedFor;
+        for (const qsizetype position : wanted) {
+            lookedFor.insert(list.at(position));
+        }
+        const QSet<qsizetype> wantedSet(wanted.cbegin(), wanted.cend());
+        QHash<QByteArray, int> seen;
+        for (const qsizetype at : candidates) {
+            const QByteArray& line = list.at(at);
+            if (!lookedFor.contains(line)) {
+                continue;
+            }
+            int& count = seen[line];
+            if (wantedSet.contains(at)) {
+                keys.insert(at, {lineHash(line), count});
+            }
+            ++count;
+        }
+    };
+    if (file == RecordFile::User) {
+        QList<qsizetype> all(list.size());
+        std::iota(all.begin(), all.end(), 0);
+        countAmong(all, positions);
+        return keys;
+    }
+    const QDate today = clock_source::now().date();
+    QHash<QDate, QList<qsizetype>> byDay;
+    for (const qsizetype position : positions) {
+        byDay[yoyakuIndex_.bookedDate(position, today)].append(position);
+    }
+    for (auto day = byDay.cbegin(); day != byDay.cend(); ++day) {
+        countAmong(yoyakuIndex_.bookedBetween(day.key(), day.key(), today), day.value());
+    }
+    return keys;
+}
+
+QHash<qsizetype, LineDetails> RecordLists::detailsAt(RecordFile file,
+                                                     const QList<qsizetype>& positions) const {
+    QHash<qsizetype, LineDetails> found;
+    if (!store_.isOpen()) {
+        return found;
+    }
+    const QHash<qsizetype, LineKey> keys = keysAt(file, positions);
+    const QHash<LineKey, LineDetails> details = store_.details(file, keys.values());
+    for (auto key = keys.cbegin(); key != keys.cend(); ++key) {
+        if (const auto at = details.constFind(key.value()); at != details.cend()) {
+            found.insert(key.key(), *at);
+        }
+    }
+    return found;
+}
+
+LineDetails RecordLists::detailsAt(RecordFile file, qsizetype position) const {
+    return detailsAt(file, QList<qsizetype>{position}).value(position);
+}
+
+void RecordLists::setDetails(RecordFile file, qsizetype position, const QByteArray& line,
+                             const LineDetails& details) {
+    writeAndAnnounce(file, storePath(), [&](bool) -> std::optional<RecordChange> {
+        const QByteArrayList& list = lines(file);
+        qsizetype at = position;
+        if (at < 0 || at >= list.size() || list.at(at) != line) {
+            at = list.indexOf(line);
+        }
+        RecordChange change{file, RecordChange::Cause::Details, {}, false};
+        if (at < 0) {
+            return change;
+        }
+        requireStore();
+        try {
+            store_.setDetails(file, keyAt(file, at), details);
+        } catch (const StoreError& error) {
+            storeFailed(error);
+            throw;
+        }
+        change.made.append(RecordIntent::replace(at, line, line));
+        change.made.last().details = details;
+        return change;
+    });
+}
+
+std::optional<QByteArray> RecordLists::setting(const QString& name) const {
+    if (!store_.isOpen()) {
+        return std::nullopt;
+    }
+    try {
+        return store_.setting(name);
+    } catch (const StoreError&) {
+        // Read again at the next use; a write reports what keeps the store from working.
+        return std::nullopt;
+    }
+}
+
+void RecordLists::setSetting(const QString& name, const QByteArray& value) {
+    {
+        const FolderLock lock(appDir_, FolderLock::Use::Writing, storePath());
+        followStore();
+        requireStore();
+        try {
+            store_.setSetting(name, value);
+        } catch (const StoreError& error) {
+            storeFailed(error);
+            throw;
+        }
+    }
+    emit settingChanged(name);
 }
 
 }  // namespace records

@@ -7,13 +7,38 @@
 namespace reservation {
 namespace {
 
-// An update replaces the shown reservation by the new line at the end of the file in one
-// atomic rewrite, so a failed write can never lose the reservation.
-void saveUpdate(const TfmCutYoyaku& dialog, records::RecordLists& lists) {
-    QByteArrayList lines;
-    dialog.getZenyoyakuList(lines);
-    lines.append(dialog.GetYoyakuKoumoku());
-    lists.replaceYoyakuList(std::move(lines));
+using records::RecordIntent;
+
+// The lines the dialog took out of its copy of the list, as removals from `before` by their
+// places there: the pages it deleted, or the page an update replaces.
+QList<RecordIntent> removalsBetween(const QByteArrayList& before, const QByteArrayList& kept) {
+    QList<RecordIntent> removals;
+    qsizetype next = 0;
+    for (qsizetype at = 0; at < before.size(); ++at) {
+        if (next < kept.size() && kept.at(next) == before.at(at)) {
+            ++next;
+        } else {
+            removals.append(RecordIntent::remove(at, before.at(at)));
+        }
+    }
+    return removals;
+}
+
+// What OK asks for: a new booking is added; an update replaces the shown booking by the new line
+// at the end of the file, in one atomic rewrite, so a failed write can never lose it.
+QList<RecordIntent> acceptedIntents(const TfmCutYoyaku& dialog, const QByteArrayList& before) {
+    QByteArrayList kept;
+    dialog.getZenyoyakuList(kept);
+    QList<RecordIntent> intents = removalsBetween(before, kept);
+    const QByteArray line = dialog.GetYoyakuKoumoku();
+    if (dialog.isUpdatingPage() && !intents.isEmpty()) {
+        const RecordIntent shown = intents.takeLast();
+        intents.append(
+            RecordIntent::replace(shown.position, shown.old, line, RecordIntent::Placement::AtEnd));
+    } else {
+        intents.append(RecordIntent::add(line));
+    }
+    return intents;
 }
 
 // Shows the dialog, whose slot is chosen, and writes what the user did. When the booking or the
@@ -23,20 +48,18 @@ void saveUpdate(const TfmCutYoyaku& dialog, records::RecordLists& lists) {
 bool showAndSave(QWidget* owner, TfmCutYoyaku& dialog, records::RecordLists& lists) {
     for (;;) {
         // The lines as they are now: OK takes the shown page out of this copy.
-        dialog.setZenyoyakuList(lists.honjitu().YoyakuList);
+        const QByteArrayList before = lists.honjitu().YoyakuList;
+        dialog.setZenyoyakuList(before);
         if (dialog.exec() != QDialog::Accepted) {
             // Pages deleted in the dialog leave the list only once the file is without them too.
             QByteArrayList kept;
             dialog.getZenyoyakuList(kept);
-            lists.replaceYoyakuList(std::move(kept));
+            // Closing the dialog rewrites the file from the list even when nothing was deleted.
+            lists.change(records::RecordFile::Yoyaku, removalsBetween(before, kept));
             return false;
         }
-        const bool saved = widgets::runGuarded(owner, [&dialog, &lists] {
-            if (dialog.isUpdatingPage()) {
-                saveUpdate(dialog, lists);
-            } else {
-                lists.YoyakuFileSave(dialog.GetYoyakuKoumoku(), 'A');
-            }
+        const bool saved = widgets::runGuarded(owner, [&] {
+            lists.change(records::RecordFile::Yoyaku, acceptedIntents(dialog, before));
         });
         if (saved) {
             return true;

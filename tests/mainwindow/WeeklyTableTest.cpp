@@ -2,6 +2,7 @@
 #include "mainwindow/uMain.h"
 #include "tests/mainwindow/MainWindowFixture.h"
 #include "tests/support/Files.h"
+#include "tests/support/ListChanges.h"
 #include "tests/support/ModalDriver.h"
 #include "tests/support/ToolTips.h"
 
@@ -190,7 +191,7 @@ TEST_F(WeeklyTableTest, ReservationsBookedLaterInTheRunAppearAfterARebuild) {
     lists.YoyakuFileSave(reservationLine("2026", "12", "09", "12", "田中", "ハナ"), 'A');
     QByteArrayList later = lists.honjitu().YoyakuList;
     later.removeFirst();
-    lists.replaceYoyakuList(later);
+    testing_support::changeListTo(lists, records::RecordFile::Yoyaku, later);
     window->YoyakuhyouShow(window->honjitu().WeekStart);
     EXPECT_EQ(window->yoyakuGrid()->cellText(4, 5), QStringLiteral("田中/ハナ"));
 }

@@ -1,4 +1,5 @@
 #include "records/Backup.h"
+#include "records/RecordLists.h"
 #include "records/uLib.h"
 #include "tests/records/CrashChanges.h"
 #include "tests/support/Files.h"
@@ -7,6 +8,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QRegularExpression>
+#include <QSet>
 #include <QTemporaryDir>
 
 #include <signal.h>
@@ -16,6 +18,7 @@
 #include <algorithm>
 #include <chrono>
 #include <iostream>
+#include <numeric>
 #include <thread>
 #include <vector>
 
@@ -344,6 +347,55 @@ TEST(CrashSafety, AKilledAppendToALargeFileLeavesTheOldFileOrTheWholeLine) {
     // Some appends completed and some were cut off, or the kills missed the writes.
     EXPECT_GT(lines.size(), initialCount);
     EXPECT_LT(lines.size(), initialCount + Appends * 4);
+}
+
+// Changes that bring details, each killed at a random moment, also between the record file's
+// write and the store's: once the next start has settled the store, every line the writer wrote
+// has its own details and no line shows another line's.
+TEST(CrashSafety, AKilledWriterNeverLeavesDetailsOnAnotherLine) {
+    constexpr int DetailKills = 120;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(YoyakuFileName);
+    std::mt19937 random(20261210);
+    const QByteArrayList initial = crash_test::initialLines(random, 200'000);
+    testing_support::writeBytes(path, fileContent(initial));
+    const QSet<QByteArray> withoutDetails(initial.cbegin(), initial.cend());
+
+    std::uniform_int_distribution<int> pauseUs(0, 100'000);
+    QElapsedTimer elapsed;
+    elapsed.start();
+    int kills = 0, changesSeen = 0;
+    for (; kills < DetailKills && elapsed.elapsed() < TimeLimitMs; ++kills) {
+        Writer writer(RECORD_WRITER,
+                      {QFile::encodeName(path), QByteArray::number(kills), QByteArray("details")});
+        ASSERT_TRUE(writer.started()) << "the writer did not start";
+        std::this_thread::sleep_for(std::chrono::microseconds(pauseUs(random)));
+        changesSeen += writer.killAndCountChanges();
+
+        THonjitu honjitu;
+        records::RecordLists lists(honjitu, dir.path());
+        ASSERT_TRUE(lists.YoyakuFileLoad());
+        lists.openStoreIfPresent();
+        ASSERT_EQ(lists.takeStoreProblem(), QString()) << "kill " << kills;
+        QList<qsizetype> positions(honjitu.YoyakuList.size());
+        std::iota(positions.begin(), positions.end(), 0);
+        const QHash<qsizetype, records::LineDetails> details =
+            lists.detailsAt(records::RecordFile::Yoyaku, positions);
+        for (const qsizetype at : positions) {
+            const QByteArray& line = honjitu.YoyakuList.at(at);
+            if (details.contains(at)) {
+                ASSERT_EQ(details.value(at).value("line").toString(),
+                          QString::fromLatin1(line.toBase64()))
+                    << "kill " << kills << ", line " << at;
+            } else {
+                ASSERT_TRUE(withoutDetails.contains(line)) << "kill " << kills << ", line " << at;
+            }
+        }
+    }
+    std::cout << kills << " kills in " << elapsed.elapsed() << " ms; " << changesSeen
+              << " changes with details completed" << std::endl;
+    EXPECT_GE(kills, LeastKills);
+    EXPECT_GT(changesSeen, kills);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "records/RecordLists.h"
 #include "records/uLib.h"
 #include "tests/support/Files.h"
+#include "tests/support/ListChanges.h"
 #include "tests/support/Unprivileged.h"
 
 #include <gtest/gtest.h>
@@ -62,7 +63,7 @@ TEST_F(ForeignFiles, ALineAppendedElsewhereIsReadAgainAndTheChangeMadeOnWhatIsTh
 
     // Appended elsewhere, then the program removes one of the two b lines and appends c.
     writeBytes(path(), "a\r\nb\r\nb\r\nelsewhere\r\n");
-    lists_.replaceYoyakuList({"a", "b", "c"});
+    testing_support::changeListTo(lists_, records::RecordFile::Yoyaku, {"a", "b", "c"});
     EXPECT_EQ(readBytes(path()), QByteArray("a\r\nb\r\nelsewhere\r\nc\r\n"));
     EXPECT_EQ(honjitu_.YoyakuList, (QByteArrayList{"a", "b", "elsewhere", "c"}));
     EXPECT_EQ(lists_.takeFilesReloaded(), QStringList{path()});
@@ -70,7 +71,8 @@ TEST_F(ForeignFiles, ALineAppendedElsewhereIsReadAgainAndTheChangeMadeOnWhatIsTh
 
     // A line removed elsewhere that the program removes too: nothing more goes.
     writeBytes(path(), "b\r\nelsewhere\r\nc\r\n");
-    lists_.replaceYoyakuList({"b", "elsewhere", "c", "d"});  // "a" removed, "d" appended
+    testing_support::changeListTo(lists_, records::RecordFile::Yoyaku,
+                                  {"b", "elsewhere", "c", "d"});  // "a" removed, "d" appended
     EXPECT_EQ(readBytes(path()), QByteArray("b\r\nelsewhere\r\nc\r\nd\r\n"));
 
     // An append after a change elsewhere keeps the change; the customer file likewise.
@@ -84,7 +86,7 @@ TEST_F(ForeignFiles, ALineAppendedElsewhereIsReadAgainAndTheChangeMadeOnWhatIsTh
     EXPECT_EQ(lists_.takeFilesReloaded(), (QStringList{path(), path(), path(UserFileName)}));
 
     // Its own writes are not taken for changes made elsewhere.
-    lists_.replaceUserList({"v", "w"});
+    testing_support::changeListTo(lists_, records::RecordFile::User, {"v", "w"});
     lists_.UserFileSave("z", 'A');
     EXPECT_EQ(readBytes(path(UserFileName)), QByteArray("v\r\nw\r\nz\r\n"));
     EXPECT_TRUE(lists_.takeFilesReloaded().isEmpty());
@@ -94,10 +96,11 @@ TEST_F(ForeignFiles, AnUpdateOfALineThatIsGoneRemovesNothingAndKeepsTheMoveToThe
     writeBytes(path(), "a\r\nb\r\nc\r\n");
     load();
     // Unchanged update of b: it moves to the end.
-    lists_.replaceYoyakuList({"a", "c", "b"});
+    testing_support::changeListTo(lists_, records::RecordFile::Yoyaku, {"a", "c", "b"});
     EXPECT_EQ(readBytes(path()), QByteArray("a\r\nc\r\nb\r\n"));
-    writeBytes(path(), "a\r\nc\r\n");            // b deleted elsewhere
-    lists_.replaceYoyakuList({"a", "c", "b2"});  // b updated to b2
+    writeBytes(path(), "a\r\nc\r\n");  // b deleted elsewhere
+    testing_support::changeListTo(lists_, records::RecordFile::Yoyaku,
+                                  {"a", "c", "b2"});  // b updated to b2
     EXPECT_EQ(readBytes(path()), QByteArray("a\r\nc\r\nb2\r\n"));
 }
 
@@ -119,7 +122,7 @@ TEST_F(ForeignFiles, ARewriteKeepsTheFilesGroupAndAppendsKeepModeAndGroup) {
               0);
     ASSERT_EQ(::chmod(QFile::encodeName(path()).constData(), 0660), 0);
     load();
-    lists_.replaceYoyakuList({"b"});
+    testing_support::changeListTo(lists_, records::RecordFile::Yoyaku, {"b"});
     EXPECT_EQ(statusOf(path()).st_gid, OtherGroup);
     lists_.YoyakuFileSave("c", 'A');
     EXPECT_EQ(statusOf(path()).st_gid, OtherGroup);
@@ -137,7 +140,9 @@ TEST_F(ForeignFiles, AFifoIsNeitherWaitedForNorReplaced) {
                 }).contains(QStringLiteral("通常のファイルではありません")));
     EXPECT_TRUE(errorOf([&] { lists_.UserListLoad(); }).contains(path(UserFileName)));
     EXPECT_TRUE(errorOf([&] { lists_.YoyakuFileSave("x", 'A'); }).contains(path()));
-    EXPECT_TRUE(errorOf([&] { lists_.replaceYoyakuList({"x"}); }).contains(path()));
+    EXPECT_TRUE(errorOf([&] {
+                    testing_support::changeListTo(lists_, records::RecordFile::Yoyaku, {"x"});
+                }).contains(path()));
     EXPECT_TRUE(errorOf([&] { lists_.UserFileSave("x", 'A'); }).contains(path(UserFileName)));
     EXPECT_TRUE(S_ISFIFO(statusOf(path()).st_mode));
     EXPECT_TRUE(S_ISFIFO(statusOf(path(UserFileName)).st_mode));
@@ -156,7 +161,9 @@ TEST_F(ForeignFiles, ADeviceBehindALinkIsRefusedAndNeverReplaced) {
     const QString target = QFile::symLinkTarget(path());
     EXPECT_TRUE(errorOf([&] { lists_.UserListLoad(); }).contains(path(UserFileName)));
     EXPECT_TRUE(errorOf([&] { lists_.YoyakuFileLoad(); }).contains(path()));
-    EXPECT_TRUE(errorOf([&] { lists_.replaceYoyakuList({"x"}); }).contains(path()));
+    EXPECT_TRUE(errorOf([&] {
+                    testing_support::changeListTo(lists_, records::RecordFile::Yoyaku, {"x"});
+                }).contains(path()));
     EXPECT_TRUE(errorOf([&] { lists_.YoyakuFileSave("x", 'A'); }).contains(path()));
     EXPECT_TRUE(S_ISCHR(statusOf(target).st_mode));
     EXPECT_TRUE(S_ISLNK(statusOf(path()).st_mode));
@@ -188,7 +195,9 @@ TEST_F(ForeignFiles, Utf16TextIsRefusedAndNeverRewritten) {
         EXPECT_TRUE(userError.contains(QStringLiteral("Shift-JIS"))) << userError.toStdString();
         EXPECT_TRUE(userError.contains(path(UserFileName)));
         EXPECT_TRUE(errorOf([&] { lists_.YoyakuFileLoad(); }).contains(path()));
-        EXPECT_FALSE(errorOf([&] { lists_.replaceUserList({}); }).isEmpty());
+        EXPECT_FALSE(errorOf([&] {
+                         testing_support::changeListTo(lists_, records::RecordFile::User, {});
+                     }).isEmpty());
         EXPECT_FALSE(errorOf([&] { lists_.UserFileSave("x", 'A'); }).isEmpty());
         EXPECT_FALSE(errorOf([&] { lists_.YoyakuFileSave("x", 'A'); }).isEmpty());
         EXPECT_EQ(readBytes(path(UserFileName)), content);

@@ -1,6 +1,7 @@
 #include "records/RecordLists.h"
 #include "records/uLib.h"
 #include "tests/support/Files.h"
+#include "tests/support/ListChanges.h"
 #include "tests/support/Mounts.h"
 #include "tests/support/Unprivileged.h"
 
@@ -67,7 +68,8 @@ TEST_F(RecordFileFault, ARecordFileThatIsAFolderIsReportedAndKept) {
     EXPECT_TRUE(failsNamingTheFile([&] { lists.UserListLoad(); }, UserFileName));
     EXPECT_TRUE(failsNamingTheFile([&] { lists.YoyakuFileSave("new", 'A'); }));
     EXPECT_TRUE(failsNamingTheFile([&] { lists.YoyakuFileSave("", 'R'); }));
-    EXPECT_TRUE(failsNamingTheFile([&] { lists.replaceYoyakuList(OldLines); }));
+    EXPECT_TRUE(failsNamingTheFile(
+        [&] { testing_support::changeListTo(lists, records::RecordFile::Yoyaku, OldLines); }));
     EXPECT_TRUE(honjitu.YoyakuList.isEmpty());
     EXPECT_TRUE(QFileInfo(path() + "/inside").isDir());
     EXPECT_EQ(entries(), (QStringList{UserFileName, YoyakuFileName}));
@@ -106,7 +108,9 @@ TEST_F(RecordFileFault, AFileMadeReadOnlyWhileInUseRefusesWritesWithoutHarm) {
             return lists.YoyakuFileLoad() && honjitu.YoyakuList == OldLines &&
                    failsNamingTheFile([&] { lists.YoyakuFileSave("new", 'A'); }) &&
                    failsNamingTheFile([&] { lists.YoyakuFileSave("", 'R'); }) &&
-                   failsNamingTheFile([&] { lists.replaceYoyakuList({}); }) &&
+                   failsNamingTheFile([&] {
+                       testing_support::changeListTo(lists, records::RecordFile::Yoyaku, {});
+                   }) &&
                    honjitu.YoyakuList == OldLines;
         },
         &whyNot);

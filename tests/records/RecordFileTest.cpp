@@ -1,6 +1,7 @@
 #include "records/RecordLists.h"
 #include "records/uLib.h"
 #include "tests/support/Files.h"
+#include "tests/support/ListChanges.h"
 #include "tests/support/Mounts.h"
 #include "tests/support/RecordLines.h"
 #include "tests/support/Unprivileged.h"
@@ -89,13 +90,14 @@ TEST_F(RecordFile, RewriteReplacesTheFileFromTheListAndKeepsPermissions) {
     QFile::setPermissions(
         path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup);
     ASSERT_TRUE(lists_.YoyakuFileLoad());
-    lists_.replaceYoyakuList({"a", "", QByteArray("\x81\x20\xFF", 3), "d"});
+    testing_support::changeListTo(lists_, records::RecordFile::Yoyaku,
+                                  {"a", "", QByteArray("\x81\x20\xFF", 3), "d"});
     EXPECT_EQ(readBytes(path()), QByteArray("a\r\n\r\n\x81\x20\xFF\r\nd\r\n"));
     EXPECT_EQ(modeOf(path()), 0640u);
     lists_.YoyakuFileSave("", 'R');
     EXPECT_EQ(readBytes(path()), QByteArray("a\r\n\r\n\x81\x20\xFF\r\nd\r\n"));
 
-    lists_.replaceYoyakuList({});
+    testing_support::changeListTo(lists_, records::RecordFile::Yoyaku, {});
     EXPECT_EQ(readBytes(path()), QByteArray());
 }
 
@@ -297,7 +299,7 @@ TEST_F(RecordFile, WritesKeepWhatFollowsTheEndMarkAndAppendBeforeIt) {
 
     lists_.UserFileSave("new", 'A');
     EXPECT_EQ(readBytes(at), "one\r\ntwo\r\nnew\r\n" + tail);
-    lists_.replaceUserList({"two", "new"});
+    testing_support::changeListTo(lists_, records::RecordFile::User, {"two", "new"});
     EXPECT_EQ(readBytes(at), "two\r\nnew\r\n" + tail);
     lists_.UserFileSave("", 'R');
     EXPECT_EQ(readBytes(at), "two\r\nnew\r\n" + tail);
@@ -357,7 +359,8 @@ TEST_F(RecordFile, TheDayIndexFollowsEveryChangeOfTheReservationList) {
     EXPECT_EQ(bookedOnTheNinth(), QList<qsizetype>{0});
     lists_.YoyakuFileSave("2026\t12\t09\t11\tc", 'A');
     EXPECT_EQ(bookedOnTheNinth(), (QList<qsizetype>{0, 2}));
-    lists_.replaceYoyakuList({"2026\t12\t10\t10\tb", "2026\t12\t09\t11\tc"});
+    testing_support::changeListTo(lists_, records::RecordFile::Yoyaku,
+                                  {"2026\t12\t10\t10\tb", "2026\t12\t09\t11\tc"});
     EXPECT_EQ(bookedOnTheNinth(), QList<qsizetype>{1});
     QFile::remove(path());
     lists_.YoyakuFileLoad();

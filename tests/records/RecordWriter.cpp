@@ -1,6 +1,8 @@
-// The crash test's writer: loads a reservation file and changes it for ever with the record
-// routines, one change after another, until it is killed. It reports "S" when it has loaded the
-// file and "." after every change it completed. With a third argument "append" it only appends.
+// The crash test's writer: loads a reservation file and changes it for ever through the owner of
+// the record lists, one change after another, until it is killed. It reports "S" when it has
+// loaded the file and "." after every change it completed. With a third argument "append" it
+// only appends; with "details" every line it writes brings details that name the line, in the
+// store beside the file.
 #include "records/RecordLists.h"
 #include "tests/records/CrashChanges.h"
 
@@ -11,11 +13,39 @@
 #include <cstdlib>
 #include <cstring>
 
+namespace {
+
+// The details the writer gives a line: its own bytes, so that details on the wrong line show.
+records::LineDetails namingDetails(const QByteArray& line) {
+    return {{QStringLiteral("line"), QString::fromLatin1(line.toBase64())}};
+}
+
+// The intent that turns `before` into `after`, which is `before` with one line removed or one
+// line replaced.
+records::RecordIntent intentBetween(const QByteArrayList& before, const QByteArrayList& after) {
+    qsizetype at = 0;
+    while (at < after.size() && before.at(at) == after.at(at)) {
+        ++at;
+    }
+    if (after.size() < before.size()) {
+        return records::RecordIntent::remove(at, before.at(at));
+    }
+    if (at == after.size()) {
+        at = 0;  // the line was replaced by an equal one
+    }
+    return records::RecordIntent::replace(at, before.at(at), after.at(at),
+                                          records::RecordIntent::Placement::InPlace,
+                                          namingDetails(after.at(at)));
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
     if (argc != 3 && argc != 4) {
         return 2;
     }
     const bool appendOnly = argc == 4 && std::strcmp(argv[3], "append") == 0;
+    const bool withDetails = argc == 4 && std::strcmp(argv[3], "details") == 0;
     const QString path = QString::fromLocal8Bit(argv[1]);
     std::mt19937 random(static_cast<unsigned>(std::strtoul(argv[2], nullptr, 10)));
     THonjitu honjitu;
@@ -23,15 +53,23 @@ int main(int argc, char** argv) {
     if (QFileInfo(path).fileName() != YoyakuFileName || !lists.YoyakuFileLoad()) {
         return 2;
     }
+    lists.openStoreIfPresent();
     crash_test::report('S');
     for (;;) {
         QByteArrayList lines = honjitu.YoyakuList;
         const crash_test::Change change =
             appendOnly ? crash_test::drawAppend(random) : crash_test::drawChange(random, lines);
         if (change.append) {
-            lists.YoyakuFileSave(change.line, 'A');
+            lists.change(records::RecordFile::Yoyaku,
+                         {records::RecordIntent::add(
+                             change.line, withDetails ? std::optional(namingDetails(change.line))
+                                                      : std::nullopt)});
         } else {
-            lists.replaceYoyakuList(std::move(lines));
+            records::RecordIntent intent = intentBetween(honjitu.YoyakuList, lines);
+            if (!withDetails) {
+                intent.details.reset();
+            }
+            lists.change(records::RecordFile::Yoyaku, {intent});
         }
         crash_test::report('.');
     }

@@ -140,6 +140,10 @@ TEST(WithSlot, FillsALineCutShortUpToTwentyFieldsWithMarks) {
 class ReplaceLine : public ::testing::Test {
 protected:
     QString path() const { return dir_.filePath(YoyakuFileName); }
+    void replaceInPlace(qsizetype position, const QByteArray& old, const QByteArray& line) {
+        lists_.change(records::RecordFile::Yoyaku,
+                      {records::RecordIntent::replace(position, old, line)});
+    }
 
     QTemporaryDir dir_;
     THonjitu honjitu_;
@@ -149,12 +153,12 @@ protected:
 TEST_F(ReplaceLine, TakesThePlaceOfTheLineWhereItStands) {
     writeBytes(path(), "a\r\nb\r\nc\r\nb\r\n");
     ASSERT_TRUE(lists_.YoyakuFileLoad());
-    lists_.replaceYoyakuLine(3, "B");
+    replaceInPlace(3, "b", "B");
     EXPECT_EQ(readBytes(path()), QByteArray("a\r\nb\r\nc\r\nB\r\n"));
     EXPECT_EQ(honjitu_.YoyakuList, (QByteArrayList{"a", "b", "c", "B"}));
     // Changed elsewhere: the first line equal to the old one is replaced in place.
     writeBytes(path(), "z\r\na\r\nb\r\nc\r\nB\r\nd\r\n");
-    lists_.replaceYoyakuLine(2, "C");
+    replaceInPlace(2, "c", "C");
     EXPECT_EQ(readBytes(path()), QByteArray("z\r\na\r\nb\r\nC\r\nB\r\nd\r\n"));
     EXPECT_EQ(lists_.takeFilesReloaded(), QStringList{path()});
 }

@@ -8,6 +8,7 @@
 #include "records/RecordLists.h"
 #include "records/uLib.h"
 #include "tests/support/Files.h"
+#include "tests/support/ListChanges.h"
 #include "tests/support/Unprivileged.h"
 
 #include <gtest/gtest.h>
@@ -174,7 +175,7 @@ bool runDesk(const QString& folder, const QByteArray& desk, int changes, int rep
                 own.append(line);
                 told += "+" + line + "\n";
             }
-            lists.replaceYoyakuList(lines);
+            testing_support::changeListTo(lists, records::RecordFile::Yoyaku, lines);
             if (::write(reports, told.constData(), told.size()) != told.size()) {
                 return false;
             }

@@ -10,7 +10,9 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <optional>
+#include <stdexcept>
 
 struct sqlite3;
 
@@ -74,7 +76,8 @@ struct KeyChange {
 // program makes there.
 //
 // A store that cannot be used is closed and says why; the program then goes on without details.
-// A damaged file is moved aside with the moment in its name, never overwritten or deleted.
+// A damaged file is moved aside with the moment in its name, never overwritten or deleted, and a
+// new empty store takes its place: open() succeeds, and problem() tells where the old one went.
 //
 // Every write happens while the caller holds the folder's lock for writing. A record change is
 // written in three steps so that a stop at any moment leaves the details right: begin() journals
@@ -128,10 +131,24 @@ public:
     void setSetting(const QString& name, const QByteArray& value);
 
 private:
+    struct Statements;
+    struct Failure;
+    std::optional<Failure> connect(const QString& appDir);
+    std::optional<KeyChange> journalled() const;
+    void clearJournal();
+    void applySteps(const KeyChange& change);
+    // Runs `work` in one write transaction; throws StoreError when SQLite refuses it.
+    void inOneWrite(const std::function<void()>& work);
+
     sqlite3* db_ = nullptr;
+    std::unique_ptr<Statements> statements_;
     QString path_;
     QString problem_;
 };
+
+// The journal mode for a store on a file system of the type statfs() gives (f_type): WAL, whose
+// shared memory needs one machine, on a local one; a rollback journal on NFS and SMB/CIFS.
+const char* journalModeFor(long fileSystemType);
 
 // The store refused a read or write. The text names the file and the reason, in Japanese.
 class StoreError : public std::runtime_error {

@@ -94,8 +94,10 @@ public:
     DetailStore& operator=(const DetailStore&) = delete;
 
     // Opens `appDir`/trimbook.db, making it when there is none. False when it cannot be used (a
-    // folder that cannot be written, a damaged file, a file locked by another program, a file a
-    // newer program made): problem() then says so in Japanese, naming the file and the reason.
+    // folder that cannot be written, a damaged file that cannot be moved aside, a file locked by
+    // another program, a file a newer program made): problem() then says so in Japanese, naming
+    // the file and the reason. A damaged file moved aside leaves problem() set after a true, for
+    // the user to be told once.
     bool open(const QString& appDir);
     void close();
     bool isOpen() const { return db_ != nullptr; }

@@ -191,6 +191,29 @@ TEST_P(Recover, CompletesOrForgetsAChangeCutOffBetweenItsWrites) {
 INSTANTIATE_TEST_SUITE_P(, Recover, ::testing::ValuesIn(RecoverCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// Another desk reads while this one holds the store for writing (WAL on a local folder).
+TEST_F(DetailStoreTest, ASecondDeskReadsWhileAChangeIsWritten) {
+    note("c", 0, "w");
+    store_.begin(replacement("a", "b"));
+    DetailStore other;
+    ASSERT_TRUE(other.open(dir_.path()));
+    const QByteArrayList lines{"a", "b"};
+    LineDetails seen;
+    store_.recover([&](RecordFile) -> const QByteArrayList& {
+        seen = other.details(RecordFile::Yoyaku, keyOf("c", 0));
+        return lines;
+    });
+    EXPECT_EQ(seen, noted("w"));
+}
+
+TEST_F(DetailStoreTest, SomethingOtherThanAFileInItsPlaceIsRefusedWithoutWaiting) {
+    store_.close();
+    QFile::remove(file());
+    ASSERT_EQ(::mkfifo(QFile::encodeName(file()).constData(), 0600), 0);
+    EXPECT_FALSE(store_.open(dir_.path()));
+    EXPECT_TRUE(store_.problem().contains(QStringLiteral("通常のファイルではありません")));
+}
+
 TEST_F(DetailStoreTest, PurgeDeletesOnlyOldDetailsOfLinesThatAreGone) {
     standClockAt(Now.addYears(-6));
     note("old-gone", 0, "1");

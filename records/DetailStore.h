@@ -10,7 +10,9 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <optional>
+#include <stdexcept>
 
 struct sqlite3;
 
@@ -74,7 +76,8 @@ struct KeyChange {
 // program makes there.
 //
 // A store that cannot be used is closed and says why; the program then goes on without details.
-// A damaged file is moved aside with the moment in its name, never overwritten or deleted.
+// A damaged file is moved aside with the moment in its name, never overwritten or deleted, and a
+// new empty store takes its place: open() succeeds, and problem() tells where the old one went.
 //
 // Every write happens while the caller holds the folder's lock for writing. A record change is
 // written in three steps so that a stop at any moment leaves the details right: begin() journals
@@ -91,8 +94,10 @@ public:
     DetailStore& operator=(const DetailStore&) = delete;
 
     // Opens `appDir`/trimbook.db, making it when there is none. False when it cannot be used (a
-    // folder that cannot be written, a damaged file, a file locked by another program, a file a
-    // newer program made): problem() then says so in Japanese, naming the file and the reason.
+    // folder that cannot be written, a damaged file that cannot be moved aside, a file locked by
+    // another program, a file a newer program made): problem() then says so in Japanese, naming
+    // the file and the reason. A damaged file moved aside leaves problem() set after a true, for
+    // the user to be told once.
     bool open(const QString& appDir);
     void close();
     bool isOpen() const { return db_ != nullptr; }
@@ -128,10 +133,24 @@ public:
     void setSetting(const QString& name, const QByteArray& value);
 
 private:
+    struct Statements;
+    struct Failure;
+    std::optional<Failure> connect(const QString& appDir);
+    std::optional<KeyChange> journalled() const;
+    void clearJournal();
+    void applySteps(const KeyChange& change);
+    // Runs `work` in one write transaction; throws StoreError when SQLite refuses it.
+    void inOneWrite(const std::function<void()>& work);
+
     sqlite3* db_ = nullptr;
+    std::unique_ptr<Statements> statements_;
     QString path_;
     QString problem_;
 };
+
+// The journal mode for a store on a file system of the type statfs() gives (f_type): WAL, whose
+// shared memory needs one machine, on a local one; a rollback journal on NFS and SMB/CIFS.
+const char* journalModeFor(long fileSystemType);
 
 // The store refused a read or write. The text names the file and the reason, in Japanese.
 class StoreError : public std::runtime_error {

@@ -1,6 +1,7 @@
 #include "records/AutoBackup.h"
 
 #include "records/Backup.h"
+#include "records/DetailStore.h"
 #include "records/uLib.h"
 
 #include <QDir>
@@ -17,8 +18,10 @@ AutoBackup::~AutoBackup() {
 }
 
 AutoBackup::Identities AutoBackup::identities() const {
+    const QString store = appDir_ + QLatin1Char('/') + DetailStore::FileName;
     return {FileIdentity::of(recordFilePath(appDir_, UserFileName)),
-            FileIdentity::of(recordFilePath(appDir_, YoyakuFileName))};
+            FileIdentity::of(recordFilePath(appDir_, YoyakuFileName)), FileIdentity::of(store),
+            FileIdentity::of(store + QStringLiteral("-wal"))};
 }
 
 void AutoBackup::start() {

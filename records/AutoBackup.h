@@ -12,9 +12,9 @@
 namespace records::backup {
 
 // The backups a run of the program makes by itself: one as it starts, on a thread of its own so
-// that the window never waits for it, and one as it closes when a record file was written
-// meanwhile. Of the backups that fail, only the first is reported: once per run. Old backups
-// kept because the newest lies ahead of the clock are reported once per run as well.
+// that the window never waits for it, and one as it closes when a record file or the store was
+// written meanwhile. Of the backups that fail, only the first is reported: once per run. Old
+// backups kept because the newest lies ahead of the clock are reported once per run as well.
 class AutoBackup {
 public:
     // `report` gets the text to tell the user, naming the backup folder, on the thread that met
@@ -26,12 +26,14 @@ public:
 
     // Notes the record files as they are and starts the start-up backup.
     void start();
-    // Waits for the start-up backup, then backs up when a record file changed since start().
+    // Waits for the start-up backup, then backs up when a record file or the store changed since
+    // start().
     void atClose();
 
 private:
     struct Identities {
-        std::optional<FileIdentity> customers, reservations;
+        // The store's writes may all be in its -wal still.
+        std::optional<FileIdentity> customers, reservations, store, storeLog;
         bool operator==(const Identities&) const = default;
     };
     Identities identities() const;

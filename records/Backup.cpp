@@ -1,6 +1,7 @@
 #include "records/Backup.h"
 
 #include "records/Clock.h"
+#include "records/DetailStore.h"
 #include "records/FileChecks.h"
 #include "records/FilePrefetch.h"
 #include "records/FolderAccess.h"
@@ -14,10 +15,12 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -39,6 +42,14 @@ const QString ExpiredPrefix = QStringLiteral(".expired-");
 const QString RestoreJournal = QStringLiteral(".restoring");
 // The line counts and sizes of a backup's files, so that listing does not read every backup.
 const QString SummaryFile = QStringLiteral(".summary");
+// The store's consistent copy is made under this name, to be compared and kept.
+const QString StoreCopy = QStringLiteral(".store-copy");
+// What connections to the store leave beside it. One left beside a restored store would be read
+// into it (a -wal) or rolled back onto it (a -journal), so the restore deletes them.
+const QStringList StoreCompanions = {QStringLiteral("-wal"), QStringLiteral("-shm"),
+                                     QStringLiteral("-journal")};
+// A store that another connection holds locked for a moment is waited for this long.
+constexpr int StoreWaitMs = 5000;
 // In the backup that holds the record files as they were just before a restore.
 const QString BeforeRestoreMark = QStringLiteral(".before-restore");
 // The notes (summary, journal) are a few lines; anything larger is no note of this program's.
@@ -196,10 +207,11 @@ FileError backupError(const QString& what, const QString& folder, const QString&
         QStringLiteral("%1: \"%2\"\n%3").arg(what, QDir::toNativeSeparators(folder), reason));
 }
 
-// The bytes of both record files, customers first.
+// The bytes of both record files, customers first, and of the store when there is one.
 struct RecordBytes {
     QByteArray customers;
     QByteArray reservations;
+    std::optional<QByteArray> store;
     bool operator==(const RecordBytes&) const = default;
 };
 
@@ -208,6 +220,75 @@ QString customersIn(const QString& folder) {
 }
 QString reservationsIn(const QString& folder) {
     return recordFilePath(folder, YoyakuFileName);
+}
+QString storeIn(const QString& folder) {
+    return folder + QLatin1Char('/') + DetailStore::FileName;
+}
+
+// Whether anything at all is at `name` in the folder open at `folder`, a link included.
+bool isThere(int folder, const QString& name) {
+    struct stat info {};
+    return ::fstatat(folder, QFile::encodeName(name).constData(), &info, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+// Why SQLite refused: the file system's reason when it tells one.
+QString storeReason(sqlite3* db, int code) {
+    const int error = db ? sqlite3_system_errno(db) : 0;
+    if (error != 0) {
+        return records::japaneseReason(error, true);
+    }
+    switch (code & 0xff) {
+        case SQLITE_CORRUPT:
+        case SQLITE_NOTADB:
+            return QStringLiteral("ファイルが壊れています");
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED:
+            return QStringLiteral("ほかのプログラムが使っています");
+        default:
+            return QString::fromUtf8(sqlite3_errstr(code));
+    }
+}
+
+// Copies the store at `path` into the empty file `into` through a connection of its own opened
+// with `openFlags`: SQLite writes what is committed, what only the -wal holds too, as one
+// consistent state, and the same content always as the same bytes, so that copies can be
+// compared. SQLITE_DONE when it did; else the extended code, and `reason` tells why.
+int vacuumInto(const QString& path, const QString& into, int openFlags, QString& reason) {
+    sqlite3* db = nullptr;
+    int code = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, openFlags, nullptr);
+    sqlite3_extended_result_codes(db, 1);
+    sqlite3_stmt* vacuum = nullptr;
+    if (code == SQLITE_OK) {
+        sqlite3_busy_timeout(db, StoreWaitMs);
+        code = sqlite3_prepare_v2(db, "VACUUM INTO ?1", -1, &vacuum, nullptr);
+    }
+    const QByteArray target = QFile::encodeName(into);
+    if (code == SQLITE_OK) {
+        code = sqlite3_bind_text(vacuum, 1, target.constData(), -1, SQLITE_STATIC);
+    }
+    if (code == SQLITE_OK) {
+        code = sqlite3_step(vacuum);
+    }
+    reason = code == SQLITE_DONE ? QString() : storeReason(db, code);
+    sqlite3_finalize(vacuum);
+    sqlite3_close(db);
+    return code;
+}
+
+// The copy is made through a read-only connection, which never changes the store. Only a store
+// that a stop left in the middle of a write (a hot journal, a -wal without its index) cannot be
+// read so; it is then opened for writing, which completes or rolls back that write as the
+// store's next opening would, under the folder's lock like every write of it.
+void copyStore(const QString& path, const QString& into) {
+    QString reason;
+    int code = vacuumInto(path, into, SQLITE_OPEN_READONLY, reason);
+    if (code == SQLITE_READONLY_ROLLBACK || code == SQLITE_READONLY_RECOVERY) {
+        ::truncate(QFile::encodeName(into).constData(), 0);
+        code = vacuumInto(path, into, SQLITE_OPEN_READWRITE, reason);
+    }
+    if (code != SQLITE_DONE) {
+        throw backupError(QStringLiteral("バックアップを作れません"), path, reason);
+    }
 }
 
 // A file being rewritten or appended to is read again until two looks at it agree, so that the
@@ -222,23 +303,25 @@ QByteArray steadyBytes(const QString& path) {
     return readRecordFile(path);
 }
 
-RecordBytes currentRecords(const QString& appDir) {
-    return {steadyBytes(customersIn(appDir)), steadyBytes(reservationsIn(appDir))};
-}
-
 struct Summary {
     qsizetype customers = -1;
     qsizetype reservations = -1;
     qint64 customerBytes = -1;
     qint64 reservationBytes = -1;
+    qint64 storeBytes = -1;  // -1: the backup holds no store
 };
 
 QByteArray summaryText(const RecordBytes& files) {
-    return QByteArray("customers=%1\nreservations=%2\ncustomer-bytes=%3\nreservation-bytes=%4\n")
-        .replace("%1", QByteArray::number(splitCustomerFile(files.customers).size()))
-        .replace("%2", QByteArray::number(splitReservationFile(files.reservations).size()))
-        .replace("%3", QByteArray::number(files.customers.size()))
-        .replace("%4", QByteArray::number(files.reservations.size()));
+    QByteArray text =
+        QByteArray("customers=%1\nreservations=%2\ncustomer-bytes=%3\nreservation-bytes=%4\n")
+            .replace("%1", QByteArray::number(splitCustomerFile(files.customers).size()))
+            .replace("%2", QByteArray::number(splitReservationFile(files.reservations).size()))
+            .replace("%3", QByteArray::number(files.customers.size()))
+            .replace("%4", QByteArray::number(files.reservations.size()));
+    if (files.store) {
+        text += "store-bytes=" + QByteArray::number(files.store->size()) + '\n';
+    }
+    return text;
 }
 
 std::optional<Summary> readSummary(int folder) {
@@ -260,7 +343,7 @@ std::optional<Summary> readSummary(int folder) {
         return found == values.end() ? -1 : found->second;
     };
     Summary summary{value("customers"), value("reservations"), value("customer-bytes"),
-                    value("reservation-bytes")};
+                    value("reservation-bytes"), value("store-bytes")};
     if (summary.customers < 0 || summary.reservations < 0 || summary.customerBytes < 0 ||
         summary.reservationBytes < 0) {
         return std::nullopt;
@@ -268,16 +351,43 @@ std::optional<Summary> readSummary(int folder) {
     return summary;
 }
 
-bool sizesAgree(const Summary& summary, qint64 customerBytes, qint64 reservationBytes) {
-    return summary.customerBytes == customerBytes && summary.reservationBytes == reservationBytes;
+// The sizes of a backup's files; a backup made while the folder had no store holds none.
+struct Sizes {
+    qint64 customers = 0;
+    qint64 reservations = 0;
+    std::optional<qint64> store;
+    bool operator==(const Sizes&) const = default;
+};
+
+Sizes sizesOf(const RecordBytes& files) {
+    return {files.customers.size(), files.reservations.size(),
+            files.store ? std::optional<qint64>(files.store->size()) : std::nullopt};
+}
+
+// The sizes of the files in the backup folder open at `folder`; nothing when a record file is
+// missing or anything but a regular file is where the store would be.
+std::optional<Sizes> sizesIn(int folder) {
+    const std::optional<qint64> customers = regularFileSize(folder, UserFileName);
+    const std::optional<qint64> reservations = regularFileSize(folder, YoyakuFileName);
+    const std::optional<qint64> store = regularFileSize(folder, DetailStore::FileName);
+    if (!customers || !reservations || (!store && isThere(folder, DetailStore::FileName))) {
+        return std::nullopt;
+    }
+    return Sizes{*customers, *reservations, store};
+}
+
+bool sizesAgree(const Summary& summary, const Sizes& sizes) {
+    return summary.customerBytes == sizes.customers &&
+           summary.reservationBytes == sizes.reservations &&
+           summary.storeBytes == sizes.store.value_or(-1);
 }
 
 FileError incompleteBackup(const QString& folder, const QString& reason) {
     return backupError(QStringLiteral("バックアップが不完全です"), folder, reason);
 }
 
-// The record files of the backup `name`; throws when one is missing, cannot be read or is not the
-// size the backup noted.
+// The files of the backup `name`; throws when a record file is missing, a file cannot be read or
+// is not the size the backup noted (a store it noted and lacks too).
 RecordBytes backupRecords(const Root& root, const QString& name) {
     const QString folderPath = root.pathOf(name);
     const Handle folder = openFolderAt(root.fd.get(), name);
@@ -291,9 +401,12 @@ RecordBytes backupRecords(const Root& root, const QString& name) {
         }
         return std::move(*bytes);
     };
-    RecordBytes files{read(UserFileName), read(YoyakuFileName)};
+    RecordBytes files{read(UserFileName), read(YoyakuFileName), std::nullopt};
+    if (isThere(folder.get(), DetailStore::FileName)) {
+        files.store = read(DetailStore::FileName);
+    }
     const std::optional<Summary> summary = readSummary(folder.get());
-    if (summary && !sizesAgree(*summary, files.customers.size(), files.reservations.size())) {
+    if (summary && !sizesAgree(*summary, sizesOf(files))) {
         throw incompleteBackup(folderPath,
                                QStringLiteral("ファイルの大きさが作ったときと違います"));
     }
@@ -303,15 +416,14 @@ RecordBytes backupRecords(const Root& root, const QString& name) {
 // Fills in what `entry` holds; false when the backup is incomplete or unreadable.
 bool describe(const Root& root, Entry& entry) {
     const Handle folder = openFolderAt(root.fd.get(), entry.name);
-    const std::optional<qint64> customers = regularFileSize(folder.get(), UserFileName);
-    const std::optional<qint64> reservations = regularFileSize(folder.get(), YoyakuFileName);
-    if (!customers || !reservations) {
+    const std::optional<Sizes> sizes = sizesIn(folder.get());
+    if (!sizes) {
         return false;
     }
-    entry.bytes = *customers + *reservations;
+    entry.bytes = sizes->customers + sizes->reservations + sizes->store.value_or(0);
     entry.beforeRestore = regularFileSize(folder.get(), BeforeRestoreMark).has_value();
     const std::optional<Summary> summary = readSummary(folder.get());
-    if (summary && sizesAgree(*summary, *customers, *reservations)) {
+    if (summary && sizesAgree(*summary, *sizes)) {
         entry.customers = summary->customers;
         entry.reservations = summary->reservations;
         return true;
@@ -362,6 +474,51 @@ void ensureRoot(const QString& appDir) {
     }
 }
 
+// The store of the record folder as a consistent copy; nothing when the folder has none. The
+// copy is made in the backup folder, with the folder's access, and read back.
+std::optional<QByteArray> storeCopy(const QString& appDir) {
+    const QString store = storeIn(appDir);
+    refuseUnlessRegularOrMissing(store);
+    if (!QFileInfo::exists(store)) {
+        return std::nullopt;
+    }
+    ensureRoot(appDir);
+    const Root root(appDir);
+    const QByteArray scratch = QFile::encodeName(StoreCopy);
+    removeAt(root.fd.get(), scratch.constData());  // what a copy cut off left
+    std::optional<QByteArray> bytes;
+    {
+        // Made empty first, so that SQLite fills a file no more open than the record files.
+        const Handle made(::openat(root.fd.get(), scratch.constData(),
+                                   O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                                   S_IRUSR | S_IWUSR));
+        if (!made.isOpen() || !FolderAccess::of(appDir).applyTo(made.get())) {
+            throw backupError(QStringLiteral("バックアップを作れません"), root.path,
+                              systemReason());
+        }
+    }
+    try {
+        copyStore(store, root.pathOf(StoreCopy));
+        bytes = readFileAt(root.fd.get(), StoreCopy, LargestRecordFile);
+        if (!bytes) {
+            throw backupError(QStringLiteral("バックアップを作れません"), root.pathOf(StoreCopy),
+                              readingReason());
+        }
+    } catch (const FileError&) {
+        removeAt(root.fd.get(), scratch.constData());
+        throw;
+    }
+    removeAt(root.fd.get(), scratch.constData());
+    return bytes;
+}
+
+// The record folder's three files as one state: read while the caller holds the folder's lock
+// for writing, under which every write of any of them is made.
+RecordBytes currentRecords(const QString& appDir) {
+    return {steadyBytes(customersIn(appDir)), steadyBytes(reservationsIn(appDir)),
+            storeCopy(appDir)};
+}
+
 // Deletes the expired backups, those of this rotation and those an earlier run left half deleted,
 // unless another thread is at it.
 void purgeExpired(const QString& appDir) {
@@ -408,6 +565,9 @@ QString makeBackup(const QString& appDir, const RecordBytes& files) {
     try {
         replaceRecordFile(customersIn(making), files.customers, access);
         replaceRecordFile(reservationsIn(making), files.reservations, access);
+        if (files.store) {
+            replaceRecordFile(storeIn(making), *files.store, access);
+        }
         replaceRecordFile(making + QLatin1Char('/') + SummaryFile, summaryText(files), access);
         const QString name = nameAfterNewest(root);
         if (!syncFolder(making) ||
@@ -424,9 +584,7 @@ QString makeBackup(const QString& appDir, const RecordBytes& files) {
 }
 
 bool holds(const Root& root, const QString& name, const RecordBytes& files) {
-    const Handle folder = openFolderAt(root.fd.get(), name);
-    if (regularFileSize(folder.get(), UserFileName) != files.customers.size() ||
-        regularFileSize(folder.get(), YoyakuFileName) != files.reservations.size()) {
+    if (sizesIn(openFolderAt(root.fd.get(), name).get()) != sizesOf(files)) {
         return false;
     }
     try {
@@ -483,9 +641,41 @@ QString journalPath(const QString& appDir) {
     return backupRoot(appDir) + QLatin1Char('/') + RestoreJournal;
 }
 
+void removeFromRecordFolder(const QString& path) {
+    if (::unlink(QFile::encodeName(path).constData()) != 0 && errno != ENOENT) {
+        throw backupError(QStringLiteral("復元できません"), path, systemReason());
+    }
+}
+
+// Puts the store `store` in place, or takes the folder's store away when there is none. What
+// connections to the old store left beside it goes first: a restore cut off in between leaves
+// the old store without them (the next start completes the restore), never the restored one
+// with them.
+void putStoreInPlace(const QString& appDir, const std::optional<QByteArray>& store) {
+    for (const QString& companion : StoreCompanions) {
+        removeFromRecordFolder(storeIn(appDir) + companion);
+    }
+    if (store) {
+        replaceRecordFile(storeIn(appDir), *store);
+    } else {
+        removeFromRecordFolder(storeIn(appDir));
+    }
+    syncFolder(appDir);
+}
+
+// The replacements that put `files` in place, in the order a restore makes them. One that fails
+// leaves its record file as it was; the store's may have deleted its companions already.
+constexpr std::size_t StoreReplacement = 2;
+std::array<std::function<void()>, 3> replacements(const QString& appDir, const RecordBytes& files) {
+    return {[&] { replaceRecordFile(customersIn(appDir), files.customers); },
+            [&] { replaceRecordFile(reservationsIn(appDir), files.reservations); },
+            [&] { putStoreInPlace(appDir, files.store); }};
+}
+
 void putInPlace(const QString& appDir, const RecordBytes& files) {
-    replaceRecordFile(customersIn(appDir), files.customers);
-    replaceRecordFile(reservationsIn(appDir), files.reservations);
+    for (const auto& replace : replacements(appDir, files)) {
+        replace();
+    }
 }
 
 // Replaces the note `name` of the folder open at `folder`, whose path is `path`. A link, a FIFO
@@ -602,17 +792,20 @@ void restoreBackup(const QString& appDir, const QString& name) {
               BeforeRestoreMark, {}, access);
     // From here on a restore cut off is completed at the next start.
     writeNote(root.fd.get(), root.path, RestoreJournal, name.toUtf8(), access);
-    bool customersReplaced = false;
+    const auto steps = replacements(appDir, wanted);
+    std::size_t made = 0;
     try {
-        replaceRecordFile(customersIn(appDir), wanted.customers);
-        customersReplaced = true;
-        replaceRecordFile(reservationsIn(appDir), wanted.reservations);
+        for (; made < steps.size(); ++made) {
+            steps[made]();
+        }
     } catch (const FileError&) {
         // The files go back to what they were; should that fail too, the journal stays and the
-        // next start completes the restore, so the two files still come from one state.
+        // next start completes the restore, so the three files still come from one state.
         try {
-            if (customersReplaced) {
-                replaceRecordFile(customersIn(appDir), current.customers);
+            const auto back = replacements(appDir, current);
+            const std::size_t touched = made == StoreReplacement ? made + 1 : made;
+            for (std::size_t step = 0; step < touched; ++step) {
+                back[step]();
             }
             removeJournal(appDir);
         } catch (const FileError&) {

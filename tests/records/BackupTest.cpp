@@ -1,3 +1,4 @@
+#include "records/AutoBackup.h"
 #include "records/Backup.h"
 #include "records/Clock.h"
 #include "records/uLib.h"
@@ -13,6 +14,7 @@
 #include <QTemporaryDir>
 
 #include <fcntl.h>
+#include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -74,6 +76,190 @@ protected:
 
     QTemporaryDir dir_;
 };
+
+// A connection of the test's own to a store, kept open as the program keeps its own: in WAL
+// mode, and nothing moved into the main file until the test checkpoints.
+class Sql {
+public:
+    explicit Sql(const QString& path) {
+        EXPECT_EQ(sqlite3_open(QFile::encodeName(path).constData(), &db_), SQLITE_OK);
+        run("PRAGMA journal_mode=WAL; PRAGMA wal_autocheckpoint=0;"
+            "CREATE TABLE IF NOT EXISTS details(line TEXT)");
+    }
+    ~Sql() { sqlite3_close(db_); }
+    void run(const QString& sql) const {
+        char* error = nullptr;
+        EXPECT_EQ(sqlite3_exec(db_, sql.toUtf8().constData(), nullptr, nullptr, &error), SQLITE_OK)
+            << (error ? error : "");
+        sqlite3_free(error);
+    }
+    // Replaces the lines the store holds.
+    void hold(const QStringList& lines) const {
+        run("DELETE FROM details");
+        for (const QString& line : lines) {
+            run(QString("INSERT INTO details VALUES('%1')").arg(line));
+        }
+    }
+    QStringList lines() const {
+        sqlite3_stmt* select = nullptr;
+        sqlite3_prepare_v2(db_, "SELECT line FROM details ORDER BY rowid", -1, &select, nullptr);
+        QStringList all;
+        while (sqlite3_step(select) == SQLITE_ROW) {
+            all.append(
+                QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(select, 0))));
+        }
+        sqlite3_finalize(select);
+        return all;
+    }
+
+private:
+    sqlite3* db_ = nullptr;
+};
+
+const QStringList Companions = {"-wal", "-shm", "-journal"};
+
+class StoreBackupTest : public BackupTest {
+public:
+    QString store() const { return appDir() + "/trimbook.db"; }
+    QStringList linesIn(const QString& path) const { return Sql(path).lines(); }
+    QStringList companionsThere() const {
+        QStringList there;
+        for (const QString& companion : Companions) {
+            if (QFileInfo::exists(store() + companion)) {
+                there.append(companion);
+            }
+        }
+        return there;
+    }
+    // What the program leaves when it is killed with its store open: the store's last writes
+    // in its -wal and -shm, and (from a run on a network folder) a journal.
+    void leaveCompanionsOf(const QStringList& lines) const {
+        QByteArray wal, shm;
+        {
+            const Sql live(store());
+            live.hold(lines);
+            wal = readBytes(store() + "-wal");
+            shm = readBytes(store() + "-shm");
+        }
+        writeBytes(store() + "-wal", wal);
+        writeBytes(store() + "-shm", shm);
+        writeBytes(store() + "-journal", "left by another run");
+    }
+};
+
+TEST_F(StoreBackupTest, ABackupHoldsWhatOnlyTheStoresWalHoldsAndCountsItsBytes) {
+    const Sql live(store());
+    live.hold({"first", "second"});
+    ASSERT_GT(QFileInfo(store() + "-wal").size(), 0);
+    const QString made = backup(*backUpIfChanged(appDir()));
+    EXPECT_EQ(linesIn(made + "/trimbook.db"), QStringList({"first", "second"}));
+    EXPECT_EQ(QFileInfo(made + "/trimbook.db").permissions() & QFileDevice::ReadOther, 0);
+    EXPECT_EQ(listBackups(appDir()).first().bytes,
+              Customers.size() + Reservations.size() + QFileInfo(made + "/trimbook.db").size());
+    EXPECT_EQ(everything(), QStringList{QFileInfo(made).fileName()}) << "a scratch copy stayed";
+
+    // A backup that lost the store it noted is incomplete.
+    ASSERT_TRUE(QFile::remove(made + "/trimbook.db"));
+    EXPECT_FALSE(listBackups(appDir()).first().complete);
+    EXPECT_THROW(restoreBackup(appDir(), QFileInfo(made).fileName()), FileError);
+}
+
+TEST_F(StoreBackupTest, AChangedStoreAloneIsBackedUpAndAStoreOnlyCheckpointedIsNot) {
+    {
+        const Sql live(store());
+        live.hold({"first"});
+        ASSERT_TRUE(backUpIfChanged(appDir()));
+        setNow(Monday.addSecs(60));
+        live.run("PRAGMA wal_checkpoint(TRUNCATE)");
+        EXPECT_FALSE(backUpIfChanged(appDir())) << "the same content after a checkpoint";
+    }
+    EXPECT_FALSE(backUpIfChanged(appDir())) << "the same content once the store is closed";
+    Sql(store()).hold({"first", "second"});
+    EXPECT_EQ(backUpIfChanged(appDir()), QString("2026-12-07_091630"));
+    EXPECT_EQ(linesIn(backup("2026-12-07_091630") + "/trimbook.db"),
+              QStringList({"first", "second"}));
+}
+
+TEST_F(StoreBackupTest, TheBackupAtCloseNoticesAWriteOfTheStoreAlone) {
+    const Sql live(store());
+    live.hold({"first"});
+    AutoBackup automatic(appDir(),
+                         [](const QString& text) { ADD_FAILURE() << text.toStdString(); });
+    automatic.start();
+    while (names().isEmpty()) {  // the start-up backup has copied the store
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    live.hold({"first", "second"});
+    automatic.atClose();
+    ASSERT_EQ(names().size(), 2);
+    EXPECT_EQ(linesIn(backup(names().first()) + "/trimbook.db"), QStringList({"first", "second"}));
+}
+
+TEST_F(StoreBackupTest, RestoringBringsBackTheStoreAndDeletesWhatTheOldOneLeftBesideIt) {
+    Sql(store()).hold({"then"});
+    const QString old = *backUpIfChanged(appDir());
+    setNow(Monday.addDays(1));
+    leaveCompanionsOf({"now", "and more"});
+    restoreBackup(appDir(), old);
+    EXPECT_EQ(companionsThere(), QStringList());
+    EXPECT_EQ(linesIn(store()), QStringList{"then"});
+    const Entry before = listBackups(appDir()).first();
+    EXPECT_TRUE(before.beforeRestore);
+    EXPECT_EQ(linesIn(backup(before.name) + "/trimbook.db"), QStringList({"now", "and more"}));
+}
+
+TEST_F(StoreBackupTest, RestoringABackupMadeBeforeTheStoreLeavesTheFolderWithoutOne) {
+    const QString old = *backUpIfChanged(appDir());
+    setNow(Monday.addDays(1));
+    leaveCompanionsOf({"now"});
+    restoreBackup(appDir(), old);
+    EXPECT_FALSE(QFileInfo::exists(store()));
+    EXPECT_EQ(companionsThere(), QStringList());
+    EXPECT_EQ(readBytes(customers()), Customers);
+    const Entry before = listBackups(appDir()).first();
+    EXPECT_TRUE(before.beforeRestore);
+    EXPECT_EQ(linesIn(backup(before.name) + "/trimbook.db"), QStringList{"now"});
+}
+
+// What a restore killed at each of its steps leaves, the journal naming the backup it restores.
+TEST_F(StoreBackupTest, ARestoreCutOffAtAnyStepIsCompletedAtTheNextStart) {
+    const std::tuple<const char*, bool, std::function<void(const StoreBackupTest&)>> cases[] = {
+        {"before the store's replacement", true,
+         [](const StoreBackupTest& t) { t.leaveCompanionsOf({"now"}); }},
+        {"after the companions went, before the store", true,
+         [](const StoreBackupTest& t) { Sql(t.store()).hold({"now"}); }},
+        {"after the store's replacement", true, [](const StoreBackupTest&) {}},
+        {"before a store a backup lacks is deleted", false,
+         [](const StoreBackupTest& t) { t.leaveCompanionsOf({"now"}); }},
+    };
+    for (const auto& [step, withStore, leave] : cases) {
+        QFile::remove(store());
+        if (withStore) {
+            Sql(store()).hold({"then"});
+        }
+        writeRecords(step, step);
+        const QString old = *backUpIfChanged(appDir());
+        setNow(records::clock_source::now().addDays(1));
+        writeRecords("new customers\r\n", "new reservations\r\n");
+        Sql(store()).hold({"new"});
+        ASSERT_TRUE(backUpIfChanged(appDir()));
+        writeBytes(backupRoot(appDir()) + "/.restoring", old.toUtf8());
+        writeRecords(step, step);
+        if (withStore) {
+            writeBytes(store(), readBytes(backup(old) + "/trimbook.db"));
+        }
+        leave(*this);
+
+        EXPECT_TRUE(finishInterruptedRestore(appDir())) << step;
+        EXPECT_EQ(readBytes(reservations()), step) << step;
+        EXPECT_EQ(companionsThere(), QStringList()) << step;
+        EXPECT_EQ(QFileInfo::exists(store()), withStore) << step;
+        if (withStore) {
+            EXPECT_EQ(linesIn(store()), QStringList{"then"}) << step;
+        }
+        EXPECT_FALSE(everything().contains(".restoring")) << step;
+    }
+}
 
 TEST_F(BackupTest, TheFirstBackupCopiesBothFilesByteForByteIntoAFolderNamedAfterItsMoment) {
     // Private record files: the backups are as private.

@@ -345,19 +345,23 @@ QString RecordLists::storePath() const {
 
 void RecordLists::openStoreIfPresent() {
     if (!store_.isOpen() && QFileInfo::exists(storePath())) {
+        const FolderLock lock(appDir_, FolderLock::Use::Writing, storePath());
         openStore();
     }
 }
 
 void RecordLists::openStore() {
-    if (!store_.open(appDir_)) {
+    // A damaged store is moved aside and a new one opened: that too is told.
+    const bool opened = store_.open(appDir_);
+    if (!store_.problem().isEmpty()) {
         storeProblem_ = store_.problem();
+    }
+    if (!opened) {
         return;
     }
     // A change cut off between the record file's write and the store's is settled before any
     // details are read; a list not read yet is settled by the first write of it.
     if (yoyakuListLoaded_) {
-        const FolderLock lock(appDir_, FolderLock::Use::Writing, storePath());
         settleStore();
     }
 }
@@ -372,10 +376,10 @@ void RecordLists::settleStore() {
 
 void RecordLists::followStore() {
     // Another desk may have made the store meanwhile; a store that failed here stays closed.
-    if (!store_.isOpen() && storeProblem_.isEmpty() && !storeRefused_) {
-        openStoreIfPresent();
-    }
-    if (store_.isOpen() && yoyakuListLoaded_) {
+    if (!store_.isOpen() && storeProblem_.isEmpty() && !storeRefused_ &&
+        QFileInfo::exists(storePath())) {
+        openStore();
+    } else if (store_.isOpen() && yoyakuListLoaded_) {
         settleStore();
     }
 }

@@ -188,7 +188,8 @@ private:
     void storeFailed(const StoreError& error);
     void noteWritten(RecordFile file);
     QString storePath() const;
-    // Opens the store, making it when there is none; a problem is kept for takeStoreProblem().
+    // For a caller holding the lock: opens the store, making it when there is none, and settles
+    // it; a problem is kept for takeStoreProblem().
     void openStore();
     // Opens the store when no problem keeps it shut; true when it is open.
     bool storeAvailable();

@@ -12,7 +12,9 @@
 #include "records/Backup.h"
 #include "records/Clock.h"
 #include "records/CsvExport.h"
+#include "records/DetailStore.h"
 #include "records/RecordFormat.h"
+#include "records/RecordLists.h"
 #include "records/ReservationRecord.h"
 #include "records/SheetBookings.h"
 #include "records/Sjis.h"
@@ -38,6 +40,7 @@
 #include <cstdio>
 #include <ctime>
 #include <functional>
+#include <numeric>
 #include <optional>
 
 namespace {
@@ -263,6 +266,15 @@ public:
         measureFind(repetitions);
     }
 
+    void measureUpdate(int repetitions) {
+        results_.updateMs = bench::medianOf(repetitions, [&] {
+            return runReservation({BusyColumn, BusyRow}, [](QWidget* dialog, QElapsedTimer& start) {
+                start.restart();
+                dialog->findChild<QAbstractButton*>("Button1")->click();
+            });
+        });
+    }
+
 private:
     QWidget* grid() { return window_.yoyakuGrid()->viewport(); }
 
@@ -298,8 +310,8 @@ private:
             }
             drive(dialog, start);
         });
+        // The table follows the change by itself, as the main window's command has it.
         reservation::runCutYoyaku(&window_, window_.recordLists(), cell);
-        window_.YoyakuhyouShow(window_.honjitu().WeekStart);
         grid()->repaint();
         return bench::elapsedMs(start);
     }
@@ -319,15 +331,6 @@ private:
             return total;
         });
         results_.dialogOpenMs = bench::median(opens);
-    }
-
-    void measureUpdate(int repetitions) {
-        results_.updateMs = bench::medianOf(repetitions, [&] {
-            return runReservation({BusyColumn, BusyRow}, [](QWidget* dialog, QElapsedTimer& start) {
-                start.restart();
-                dialog->findChild<QAbstractButton*>("Button1")->click();
-            });
-        });
     }
 
     void measureNewBooking(int repetitions) {
@@ -460,6 +463,65 @@ private:
     Results& results_;
 };
 
+// Details in the store for every booking of the records in `folder`, as a salon that uses them
+// all would have: a groomer, a duration and a status.
+bool writeDetailsForEveryBooking(const QString& folder) {
+    THonjitu honjitu;
+    records::RecordLists lists(honjitu, folder);
+    lists.UserListLoad();
+    lists.YoyakuFileLoad();
+    QList<qsizetype> positions(honjitu.YoyakuList.size());
+    std::iota(positions.begin(), positions.end(), 0);
+    const QHash<qsizetype, records::LineKey> keys =
+        lists.keysAt(records::RecordFile::Yoyaku, positions);
+    QList<std::pair<records::LineKey, records::LineDetails>> details;
+    for (const qsizetype position : positions) {
+        details.append({keys.value(position),
+                        {{"groomer", QStringLiteral("佐藤")},
+                         {"minutes", 30 + int(position % 10) * 10},
+                         {"status", QStringLiteral("完了")}}});
+    }
+    records::DetailStore store;
+    if (!store.open(folder)) {
+        return false;
+    }
+    store.setDetails(records::RecordFile::Yoyaku, details);
+    return true;
+}
+
+// The store beside the records: the start with a store holding details for every booking against
+// the same start without one, an update that carries details, and the store's size.
+struct StoreResults {
+    double startUpMs = 0;
+    double startUpWithoutStoreMs = 0;
+    double updateMs = 0;
+    double storeMiB = 0;
+};
+
+std::optional<StoreResults> measureStore(const QString& program, const DataSet& data,
+                                         int repetitions, int starts) {
+    QTemporaryDir withStore;
+    QTemporaryDir withoutStore;
+    writeRecords(withStore.path(), data);
+    writeRecords(withoutStore.path(), data);
+    if (!writeDetailsForEveryBooking(withStore.path())) {
+        return std::nullopt;
+    }
+    StoreResults store;
+    Results startUps;
+    if (!measureStartUp(program, withStore.path(), withoutStore.path(), starts, startUps)) {
+        return std::nullopt;
+    }
+    store.startUpMs = startUps.startUpMs;
+    store.startUpWithoutStoreMs = startUps.emptyStartUpMs;
+    Results updates;
+    InProcess(withStore.path(), updates).measureUpdate(repetitions);
+    store.updateMs = updates.updateMs;
+    const QString db = withStore.path() + "/" + records::DetailStore::FileName;
+    store.storeMiB = (QFileInfo(db).size() + QFileInfo(db + "-wal").size()) / 1048576.0;
+    return store;
+}
+
 QString mib(double value) {
     return QString::number(value, 'f', 1);
 }
@@ -488,7 +550,7 @@ void printTable(const QList<Results>& rows, QTextStream& out) {
 
 // Checks the targets with 100,000 reservations and 20,000 customers; false when one is missed.
 bool printTargets(const Results& empty, const Results& small, const Results& large,
-                  QTextStream& out) {
+                  const StoreResults& store, QTextStream& out) {
     bool allMet = true;
     auto check = [&](const QString& what, double value, double limit, const QString& unit) {
         const bool met = value <= limit;
@@ -512,6 +574,10 @@ bool printTargets(const Results& empty, const Results& small, const Results& lar
     check("week sheet (PDF)", large.weekSheetMs, 2000, " ms");
     check("reservations CSV", large.reservationsCsvMs, 2000, " ms");
     check("peak memory", large.peakMiB, empty.peakMiB + 3 * large.fileBytes / 1048576.0, " MiB");
+    check("start-up with details for every booking / without a store",
+          store.startUpMs / store.startUpWithoutStoreMs, 1.10, "×");
+    check("update with details", store.updateMs, 100, " ms");
+    check("store with details for every booking", store.storeMiB, 30, " MiB");
     return allMet;
 }
 
@@ -552,10 +618,20 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "measured %d reservations, %d customers\n", data.reservations,
                      data.customers);
     }
+    const std::optional<StoreResults> store =
+        measureStore(program, dataSets.last(), repetitions, quick ? 5 : 11);
+    if (!store) {
+        std::fprintf(stderr, "the store could not be measured\n");
+        return 1;
+    }
     QTextStream out(stdout);
     printTable(rows.mid(1), out);
     out << "\nOn empty record files: start-up " << ms(rows.first().startUpMs) << " ms, peak "
         << mib(rows.first().peakMiB) << " MiB.\n";
-    const bool met = printTargets(rows.first(), rows.at(4), rows.last(), out);
+    out << "With details for every booking (" << dataSets.last().reservations
+        << " reservations): start-up " << ms(store->startUpMs) << " ms ("
+        << ms(store->startUpWithoutStoreMs) << " ms without a store), update "
+        << ms(store->updateMs) << " ms, store " << mib(store->storeMiB) << " MiB.\n";
+    const bool met = printTargets(rows.first(), rows.at(4), rows.last(), *store, out);
     return met ? 0 : 1;
 }

@@ -404,8 +404,11 @@ void TfmMain::showEvent(QShowEvent* event) {
         // Reading every reservation line again takes a while on years of records: the count
         // comes once the window has been up a moment, so that it does not hold up the first
         // paint.
-        QTimer::singleShot(LinesToCheckDelayMs, this,
-                           [this] { widgets::runGuarded(this, [this] { showLinesToCheck(); }); });
+        QTimer::singleShot(LinesToCheckDelayMs, this, [this] {
+            widgets::runGuarded(this, [this] { showLinesToCheck(); });
+            widgets::runGuarded(this, [this] { recordLists_.purgeOldDetails(); });
+            reportStoreProblem();
+        });
     }
     if (keepBackups_ && !autoBackup_) {
         // Once the window has been up a moment, so that its first paint has the cores to itself.

@@ -712,13 +712,21 @@ void DetailStore::recover(const std::function<const QByteArrayList&(RecordFile)>
 }
 
 void DetailStore::setDetails(RecordFile file, const LineKey& key, const LineDetails& details) {
+    setDetails(file, {{key, details}});
+}
+
+void DetailStore::setDetails(RecordFile file,
+                             const QList<std::pair<LineKey, LineDetails>>& details) {
     inOneWrite([&] {
-        if (details.isEmpty()) {
-            Query(statements_->deleteRow, stored(file), stored(key.hash), key.occurrence).run();
-        } else {
-            Query(statements_->writeRow, stored(file), stored(key.hash), key.occurrence,
-                  Text{compact(details)}, clock_source::now().toSecsSinceEpoch())
-                .run();
+        const qint64 now = clock_source::now().toSecsSinceEpoch();
+        for (const auto& [key, values] : details) {
+            if (values.isEmpty()) {
+                Query(statements_->deleteRow, stored(file), stored(key.hash), key.occurrence).run();
+            } else {
+                Query(statements_->writeRow, stored(file), stored(key.hash), key.occurrence,
+                      Text{compact(values)}, now)
+                    .run();
+            }
         }
     });
 }

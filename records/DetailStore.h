@@ -121,6 +121,8 @@ public:
 
     // Sets the details of one line in place (a window that edits details only).
     void setDetails(RecordFile file, const LineKey& key, const LineDetails& details);
+    // The same for many lines in one transaction (details brought in at once).
+    void setDetails(RecordFile file, const QList<std::pair<LineKey, LineDetails>>& details);
 
     // Deletes the details that no line of the file has and that were last written before
     // `before`; `present` holds the keys of all lines the file has now. Returns how many went.

@@ -5,6 +5,7 @@
 #include "records/IntentPlan.h"
 #include "records/RecordFormat.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -393,7 +394,13 @@ bool RecordLists::storeAvailable() {
 
 void RecordLists::requireStore() {
     if (!storeAvailable()) {
-        throw StoreError(storeProblem_.isEmpty() ? store_.problem() : storeProblem_);
+        // The error tells the problem: it is not told a second time.
+        QString problem = takeStoreProblem();
+        if (problem.isEmpty()) {
+            problem = QStringLiteral("詳細ファイル \"%1\" が使えないため、詳細は保存できません。")
+                          .arg(QDir::toNativeSeparators(storePath()));
+        }
+        throw StoreError(problem);
     }
 }
 
@@ -443,7 +450,8 @@ QHash<qsizetype, LineKey> RecordLists::keysAt(RecordFile file,
             ++count;
         }
     };
-    if (file == RecordFile::User) {
+    // Customers, or most of the reservations at once: one pass over the whole list.
+    if (file == RecordFile::User || positions.size() * 8 > list.size()) {
         QList<qsizetype> all(list.size());
         std::iota(all.begin(), all.end(), 0);
         countAmong(all, positions);
@@ -495,14 +503,41 @@ void RecordLists::setDetails(RecordFile file, qsizetype position, const QByteArr
         requireStore();
         try {
             store_.setDetails(file, keyAt(file, at), details);
-        } catch (const StoreError& error) {
-            storeFailed(error);
+        } catch (const StoreError&) {
+            // Told by the error itself; the store stays shut for the rest of the run.
+            store_.close();
+            storeRefused_ = true;
             throw;
         }
         change.made.append(RecordIntent::replace(at, line, line));
         change.made.last().details = details;
         return change;
     });
+}
+
+void RecordLists::purgeOldDetails() {
+    const QDateTime before = clock_source::now().addYears(-DetailRetentionYears);
+    if (!store_.isOpen() || !store_.hasDetailsBefore(before)) {
+        return;
+    }
+    const FolderLock lock(appDir_, FolderLock::Use::Writing, storePath());
+    for (const RecordFile file : {RecordFile::Yoyaku, RecordFile::User}) {
+        // The keys present are those of the file as it is: a list that is not its working copy
+        // could make details of lines it lacks look gone.
+        const bool yoyaku = file == RecordFile::Yoyaku;
+        if ((yoyaku && !yoyakuListLoaded_) ||
+            FileIdentity::of(pathOf(file)) != (yoyaku ? yoyakuKnown_ : userKnown_)) {
+            continue;
+        }
+        QList<qsizetype> all(lines(file).size());
+        std::iota(all.begin(), all.end(), 0);
+        try {
+            store_.purgeUnseen(file, keysAt(file, all).values(), before);
+        } catch (const StoreError& error) {
+            storeFailed(error);
+            return;
+        }
+    }
 }
 
 std::optional<QByteArray> RecordLists::setting(const QString& name) const {
@@ -524,8 +559,10 @@ void RecordLists::setSetting(const QString& name, const QByteArray& value) {
         requireStore();
         try {
             store_.setSetting(name, value);
-        } catch (const StoreError& error) {
-            storeFailed(error);
+        } catch (const StoreError&) {
+            // Told by the error itself; the store stays shut for the rest of the run.
+            store_.close();
+            storeRefused_ = true;
             throw;
         }
     }

@@ -151,6 +151,11 @@ public:
     void setDetails(RecordFile file, qsizetype position, const QByteArray& line,
                     const LineDetails& details);
 
+    // Details that no line has any more are kept for as long as Japanese salons keep their
+    // records, then deleted by this (cheap while none is that old).
+    static constexpr int DetailRetentionYears = 5;
+    void purgeOldDetails();
+
     // The salon's settings in the store, by name; nothing when never set or there is no store.
     std::optional<QByteArray> setting(const QString& name) const;
     // Writes a setting, making the store when there is none, and announces it. Throws

@@ -1,8 +1,11 @@
 // Details in the store follow their record line through every change the owner of the lists
 // makes, through a file another program changed, and past lines that leave and come back.
+#include "records/Backup.h"
+#include "records/Clock.h"
 #include "records/RecordLists.h"
 #include "records/uLib.h"
 #include "tests/support/Files.h"
+#include "tests/support/FixedClock.h"
 
 #include <gtest/gtest.h>
 #include <QDir>
@@ -30,6 +33,7 @@ protected:
         lists_.UserListLoad();
         ASSERT_TRUE(lists_.YoyakuFileLoad());
     }
+    void TearDown() override { records::clock_source::set({}); }
     QString path(const QString& name) const { return dir_.filePath(name); }
 
     // Each line of the file with the tag of its details, "-" for none: "a:x b:- a:y".
@@ -98,12 +102,47 @@ TEST_F(DetailCarry, DetailsOfALineThatLeftAreKeptForWhenItComesBack) {
     EXPECT_EQ(tags(), "a:- z:- b:b a:x n:-");
 }
 
+TEST_F(DetailCarry, DetailsOfLinesGoneForFiveYearsArePurged) {
+    testing_support::standClockAt(QDateTime(QDate(2020, 4, 1), QTime(10, 0)));
+    tag(0, "x");
+    tag(1, "b");
+    lists_.change(RecordFile::Yoyaku, {RecordIntent::remove(0, "a")});
+    // A day short of five years they are kept, and show when the line comes back.
+    testing_support::standClockAt(QDateTime(QDate(2025, 3, 31), QTime(10, 0)));
+    lists_.purgeOldDetails();
+    writeBytes(path(YoyakuFileName), "b\r\na\r\na\r\n");
+    lists_.change(RecordFile::Yoyaku, {RecordIntent::add("n")});
+    EXPECT_EQ(tags(), "b:b a:- a:x n:-");
+    // Gone again, and five years old: purged. The line that stayed keeps its own however old.
+    lists_.change(RecordFile::Yoyaku, {RecordIntent::remove(2, "a")});
+    testing_support::standClockAt(QDateTime(QDate(2025, 4, 2), QTime(10, 0)));
+    lists_.purgeOldDetails();
+    writeBytes(path(YoyakuFileName), "b\r\na\r\na\r\nn\r\n");
+    lists_.change(RecordFile::Yoyaku, {RecordIntent::add("m")});
+    EXPECT_EQ(tags(), "b:b a:- a:- n:- m:-");
+}
+
 TEST_F(DetailCarry, AFileChangedElsewhereKeepsTheDetailsOnTheLinesThatStayed) {
     tag(1, "b");
     tag(2, "y");
     writeBytes(path(YoyakuFileName), "new\r\nb\r\na\r\na\r\n");
     lists_.change(RecordFile::Yoyaku, {RecordIntent::remove(0, "new")});
     EXPECT_EQ(tags(), "b:b a:- a:y");
+}
+
+TEST_F(DetailCarry, ARestoreBringsBackTheDetailsOfItsLines) {
+    tag(0, "x");
+    tag(1, "b");
+    const std::optional<QString> backup = records::backup::backUpIfChanged(dir_.path());
+    ASSERT_TRUE(backup.has_value());
+    lists_.change(RecordFile::Yoyaku, {RecordIntent::remove(1, "b")});
+    tag(0, "changed");
+    lists_.closeStore();
+    records::backup::restoreBackup(dir_.path(), *backup);
+    lists_.UserListLoad();
+    ASSERT_TRUE(lists_.YoyakuFileLoad());
+    lists_.openStoreIfPresent();
+    EXPECT_EQ(tags(), "a:x b:b a:-");
 }
 
 TEST_F(DetailCarry, AnnouncementsTellWhatWasMadeAndWhatTheLineHad) {

@@ -15,6 +15,7 @@
 #include "records/DetailStore.h"
 #include "records/RecordFormat.h"
 #include "records/RecordLists.h"
+#include "records/RecordViews.h"
 #include "records/ReservationRecord.h"
 #include "records/SheetBookings.h"
 #include "records/Sjis.h"
@@ -91,8 +92,7 @@ void writeRecords(const QString& folder, const DataSet& data) {
     const QDate weekStart = BenchDay.addDays(-(weekdayNumber(BenchDay) - 1));
     QByteArrayList reservations;
     for (const QByteArray& line : records.reservationLines) {
-        const QDate day =
-            records::reservation_record::bookedDate(records::splitFields(line), BenchDay);
+        const QDate day = records::Booking(line).bookedDate(BenchDay);
         if (day < weekStart || day > weekStart.addDays(6)) {
             reservations.append(line);
         }
@@ -377,7 +377,7 @@ private:
     }
 
     // The week before the bench week, which holds the generated bookings (thirty a day): its
-    // sheet from the whole list to the PDF's bytes; and the whole list as CSV.
+    // sheet from the reservation index to the PDF's bytes; and the whole list as CSV.
     void measureExports(int repetitions) {
         const QByteArrayList& lines = window_.honjitu().YoyakuList;
         const QDate weekStart = window_.honjitu().WeekStart.date().addDays(-7);
@@ -386,7 +386,8 @@ private:
             timer.start();
             const printing::WeekSheet sheet(
                 weekStart, BenchNow,
-                records::sheets::bookingsBetween(lines, weekStart, weekStart.addDays(6), BenchDay));
+                records::sheets::bookingsBetween(window_.recordLists().yoyakuIndex(), weekStart,
+                                                 weekStart.addDays(6), BenchDay));
             const QByteArray pdf = printing::pdfOf(sheet);
             return pdf.isEmpty() ? -1 : bench::elapsedMs(timer);
         });

@@ -1,6 +1,6 @@
 #include "customer/uKokyakuTouroku.h"
 
-#include "records/RecordFormat.h"
+#include "records/RecordViews.h"
 #include "records/Sjis.h"
 #include "widgets/Appearance.h"
 #include "widgets/MessageBox.h"
@@ -190,15 +190,14 @@ void TfmKokyakuTouroku::UserEdit(int index, const QByteArrayList& lines) {
                 .arg(lines.size())
                 .toStdString());
     }
-    const QByteArrayList fields = records::splitFields(lines.at(index));
+    const records::Customer customer(lines.at(index));
     for (TextField& text : textFields_) {
-        text.storedBytes = records::readBack(records::fieldAt(fields, text.field));
+        text.storedBytes = customer.readBack(text.field);
         text.shownText = records::sjis::toUnicode(text.storedBytes);
         text.edit->setText(text.shownText);
     }
 
-    const QByteArray kind =
-        records::readBack(records::fieldAt(fields, records::customer_record::Shu));
+    const QByteArray kind = customer.readBack(records::customer_record::Shu);
     QRadioButton* chosen = rdoSonota;
     for (QRadioButton* candidate : {rdoDog, rdoCat}) {
         if (captionBytes(candidate) == kind) {

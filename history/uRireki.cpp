@@ -1,8 +1,8 @@
 #include "history/uRireki.h"
 
 #include "records/Clock.h"
-#include "records/RecordFormat.h"
-#include "records/ReservationRecord.h"
+#include "records/RecordViews.h"
+#include "records/ReservationIndex.h"
 #include "records/Sjis.h"
 #include "widgets/Appearance.h"
 
@@ -14,7 +14,6 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-namespace rsv = records::reservation_record;
 namespace rireki = records::history;
 
 namespace {
@@ -26,13 +25,9 @@ const QString Title = QStringLiteral("来店履歴");
 const QString Planned = QStringLiteral("予定");
 const QString None = QStringLiteral("なし");
 
-QString shown(const QByteArray& field) {
-    return records::sjis::toUnicode(
-        records::EmptyMarkDelete(field).left(widgets::LongestShownLine));
-}
-
-QString shownField(const QByteArrayList& fields, int position) {
-    return shown(records::fieldAt(fields, position));
+// `text` holds no empty-field mark: it is a field as shown.
+QString shown(const QByteArray& text) {
+    return records::sjis::toUnicode(text.left(widgets::LongestShownLine));
 }
 
 // "2026/12/09(水)"
@@ -43,21 +38,20 @@ QString dateWithWeekday(const QDate& date) {
 }
 
 QStringList rowTexts(const rireki::Visit& visit) {
-    const QByteArrayList fields = records::splitFields(visit.line);
+    const records::Booking booking(visit.line);
     QStringList extras;
-    for (const int position : {rsv::SonotaHigeCut, rsv::SonotaTumekiri}) {
-        if (const QString extra = shownField(fields, position); !extra.isEmpty()) {
-            extras.append(extra);
+    for (const QByteArray& extra : {booking.higeCut(), booking.tumekiri()}) {
+        if (const QString text = shown(extra); !text.isEmpty()) {
+            extras.append(text);
         }
     }
     return {visit.planned ? Planned : QString(),
             dateWithWeekday(visit.date),
-            shownField(fields, rsv::YoyakuJikan) + QLatin1Char(':') +
-                shownField(fields, rsv::YoyakuHun),
-            shownField(fields, rsv::Shamp),
-            shownField(fields, rsv::Style),
+            shown(booking.jikan()) + QLatin1Char(':') + shown(booking.hun()),
+            shown(booking.shamp()),
+            shown(booking.style()),
             extras.join(QStringLiteral("・")),
-            shownField(fields, rsv::SonotaBikou)};
+            shown(booking.bikou())};
 }
 
 QString summaryText(const rireki::Summary& summary) {
@@ -82,10 +76,10 @@ QPushButton* plainButton(QWidget* parent, const char* objectName, const QString&
 }  // namespace
 
 TfmRireki::TfmRireki(QWidget* owner, const rireki::Subject& subject,
-                     const QByteArrayList& yoyakuList)
+                     const records::ReservationIndex& yoyakuIndex)
     : QDialog(owner),
       subject_(subject),
-      visits_(rireki::visitsOf(subject, yoyakuList, records::clock_source::now())) {
+      visits_(rireki::visitsOf(subject, yoyakuIndex, records::clock_source::now())) {
     setObjectName(QStringLiteral("fmRireki"));
     setWindowTitle(Title +
                    QStringLiteral(" - %1(%2)").arg(shown(subject.petName), shown(subject.shimei)));
@@ -152,8 +146,8 @@ void TfmRireki::btnJikaiYoyakuClick() {
 namespace history {
 
 std::optional<rireki::NextVisit> runRireki(QWidget* owner, const rireki::Subject& subject,
-                                           const QByteArrayList& yoyakuList) {
-    TfmRireki window(owner, subject, yoyakuList);
+                                           const records::ReservationIndex& yoyakuIndex) {
+    TfmRireki window(owner, subject, yoyakuIndex);
     if (window.exec() != QDialog::Accepted) {
         return std::nullopt;
     }

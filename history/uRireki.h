@@ -1,5 +1,6 @@
 #pragma once
 
+#include "records/ReservationIndex.h"
 #include "records/VisitHistory.h"
 
 #include <QDialog>
@@ -13,12 +14,12 @@ class QTreeWidget;
 
 // The visit history of one pet and its owner: every booking of theirs, newest first with the
 // planned ones on top, a summary line, and the way to book the next visit. It only reads the
-// reservation lines it is given.
+// reservation lines of the index it is given.
 class TfmRireki : public QDialog {
     Q_OBJECT
 public:
     TfmRireki(QWidget* owner, const records::history::Subject& subject,
-              const QByteArrayList& yoyakuList);
+              const records::ReservationIndex& yoyakuIndex);
 
     // Where and from what the next visit is to be booked, once 次回予約 closed the window.
     std::optional<records::history::NextVisit> chosenNextVisit() const { return chosen_; }
@@ -44,6 +45,6 @@ namespace history {
 // Shows the history modally over `owner`; the next visit to book when 次回予約 closed it.
 std::optional<records::history::NextVisit> runRireki(QWidget* owner,
                                                      const records::history::Subject& subject,
-                                                     const QByteArrayList& yoyakuList);
+                                                     const records::ReservationIndex& yoyakuIndex);
 
 }  // namespace history

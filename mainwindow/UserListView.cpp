@@ -1,7 +1,7 @@
 #include "mainwindow/UserListView.h"
 
-#include "records/CustomerRecord.h"
 #include "records/RecordFormat.h"
+#include "records/RecordViews.h"
 #include "records/Sjis.h"
 #include "widgets/Appearance.h"
 #include "widgets/ContextMenuKey.h"
@@ -55,8 +55,9 @@ constexpr int IconSpacing = 4;
 
 UserItem UserItemFrom(const QByteArray& line) {
     using namespace records::customer_record;
-    const QByteArrayList fields = records::splitFields(line);
-    const auto field = [&fields](Field position) { return records::fieldAt(fields, position); };
+    const records::Customer customer(line);
+    // As stored: a mark is removed only after the texts shown together are joined.
+    const auto field = [&customer](Field position) { return customer.stored(position); };
     UserItem item;
     item.petName = shown(field(PetName));
     item.image = imageOfKind(field(Shu));

@@ -707,17 +707,17 @@ mainwindow::OwnFiles TfmMain::ownFiles() const {
 
 namespace {
 
-printing::WeekSheet weekSheetOf(const QByteArrayList& lines, const QDate& weekStart) {
+printing::WeekSheet weekSheetOf(const records::ReservationIndex& index, const QDate& weekStart) {
     const QDateTime now = records::clock_source::now();
     return printing::WeekSheet(
         weekStart, now,
-        records::sheets::bookingsBetween(lines, weekStart, weekStart.addDays(6), now.date()));
+        records::sheets::bookingsBetween(index, weekStart, weekStart.addDays(6), now.date()));
 }
 
-printing::DaySheet daySheetOf(const QByteArrayList& lines, const QDate& day) {
+printing::DaySheet daySheetOf(const records::ReservationIndex& index, const QDate& day) {
     const QDateTime now = records::clock_source::now();
     return printing::DaySheet(day, now,
-                              records::sheets::bookingsBetween(lines, day, day, now.date()));
+                              records::sheets::bookingsBetween(index, day, day, now.date()));
 }
 
 const QString PdfFilter = QStringLiteral("PDF (*.pdf)");
@@ -731,13 +731,13 @@ QString datedName(const QString& stem, const QDate& date, const QString& extensi
 
 void TfmMain::actPrintWeekExecute() {
     ensureYoyakuListLoaded();
-    mainwindow::previewSheet(this, weekSheetOf(Honjitu->YoyakuList, shownWeekStart_));
+    mainwindow::previewSheet(this, weekSheetOf(recordLists_.yoyakuIndex(), shownWeekStart_));
 }
 
 void TfmMain::actPrintDayExecute() {
     ensureYoyakuListLoaded();
     if (const auto day = widgets::askForDay(this, actPrintDay->toolTip(), selectedDay())) {
-        mainwindow::previewSheet(this, daySheetOf(Honjitu->YoyakuList, *day));
+        mainwindow::previewSheet(this, daySheetOf(recordLists_.yoyakuIndex(), *day));
     }
 }
 
@@ -746,8 +746,9 @@ void TfmMain::actPdfWeekExecute() {
     mainwindow::saveExport(
         this, actPdfWeek->toolTip(),
         datedName(QStringLiteral("予約表"), shownWeekStart_, QStringLiteral(".pdf")), PdfFilter,
-        ownFiles(),
-        [this] { return printing::pdfOf(weekSheetOf(Honjitu->YoyakuList, shownWeekStart_)); });
+        ownFiles(), [this] {
+            return printing::pdfOf(weekSheetOf(recordLists_.yoyakuIndex(), shownWeekStart_));
+        });
 }
 
 void TfmMain::actPdfDayExecute() {
@@ -761,7 +762,7 @@ void TfmMain::actPdfDayExecute() {
     mainwindow::saveExport(
         this, actPdfDay->toolTip(),
         datedName(QStringLiteral("日の予約表"), day, QStringLiteral(".pdf")), PdfFilter, ownFiles(),
-        [this, day] { return printing::pdfOf(daySheetOf(Honjitu->YoyakuList, day)); });
+        [this, day] { return printing::pdfOf(daySheetOf(recordLists_.yoyakuIndex(), day)); });
 }
 
 void TfmMain::actExportCustomersExecute() {
@@ -799,7 +800,7 @@ void TfmMain::RirekiShow(const records::history::Subject& subject) {
     // reservation dialog left without a booking brings the history back.
     for (bool booked = false; !booked;) {
         const std::optional<records::history::NextVisit> next =
-            history::runRireki(this, subject, Honjitu->YoyakuList);
+            history::runRireki(this, subject, recordLists_.yoyakuIndex());
         if (!next || !actYoyakuDialogShow->isEnabled()) {
             return;
         }

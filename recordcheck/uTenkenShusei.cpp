@@ -1,6 +1,7 @@
 #include "recordcheck/uTenkenShusei.h"
 
 #include "records/RecordFormat.h"
+#include "records/RecordViews.h"
 #include "records/Sjis.h"
 #include "widgets/Appearance.h"
 
@@ -87,13 +88,11 @@ void TfmTenkenShusei::buildControls(const QString& shownLine) {
 }
 
 void TfmTenkenShusei::showSlotOf(const QByteArray& line, const QDate& today) {
-    const QByteArrayList fields = records::splitFields(line);
-    const auto field = [&fields](int position) { return records::fieldAt(fields, position); };
-    edtShuseiHiduke->setDate(rsv::bookedDate(field(rsv::YoyakuNen), field(rsv::YoyakuTuki),
-                                             field(rsv::YoyakuNiti), today));
-    const int hour = rsv::bookedHour(field(rsv::YoyakuJikan));
+    const records::Booking booking(line);
+    edtShuseiHiduke->setDate(booking.bookedDate(today));
+    const int hour = booking.hour();
     cbShuseiJikan->setCurrentIndex(rsv::hasTableRow(hour) ? hour - rsv::FirstTableHour : 0);
-    edtShuseiHun->setValue(rsv::acceptedMinute(field(rsv::YoyakuHun)).value_or(0));
+    edtShuseiHun->setValue(rsv::acceptedMinute(booking.stored(rsv::YoyakuHun)).value_or(0));
 }
 
 rsv::SlotTexts TfmTenkenShusei::chosenSlot() const {

@@ -1,7 +1,10 @@
 #include "records/ReservationIndex.h"
 
 #include "records/RecordFormat.h"
+#include "records/RecordViews.h"
 #include "records/ReservationRecord.h"
+
+#include <QHashFunctions>
 
 namespace records {
 namespace {
@@ -27,9 +30,29 @@ ReservationIndex::Day ReservationIndex::dayOf(const QByteArray& line) {
     return fixed ? static_cast<Day>(a.toJulianDay()) : DependsOnToday;
 }
 
+ReservationIndex::PetKey ReservationIndex::keyOfName(QByteArrayView name) {
+    const PetKey key = qHash(name, 0);
+    return key == NoPetName ? NoPetName + 1 : key;
+}
+
+ReservationIndex::PetKey ReservationIndex::petKeyOf(const QByteArray& line) {
+    PetKey key = NoPetName;
+    forEachField(line, [&key](int position, QByteArrayView field) {
+        if (position < reservation_record::PetName) {
+            return true;
+        }
+        key = field.contains(EmptyMark.front()) ? keyOfName(EmptyMarkDelete(field.toByteArray()))
+                                                : keyOfName(field);
+        return false;
+    });
+    return key;
+}
+
 void ReservationIndex::sync(const QByteArrayList& lines) {
     if (days_.size() != lines_.size()) {
         lines_ = lines;  // the lines appended while the list was filled are its lines now
+        petKeys_.clear();
+        petKeysRead_ = false;
         return;
     }
     if (lines.constData() == lines_.constData() && lines.size() == lines_.size()) {
@@ -55,6 +78,13 @@ void ReservationIndex::sync(const QByteArrayList& lines) {
     days_.insert(prefix, changed, DependsOnToday);
     for (qsizetype i = prefix; i < prefix + changed; ++i) {
         days_[i] = dayOf(lines[i]);
+    }
+    if (petKeysRead_) {
+        petKeys_.remove(prefix, oldSize - prefix - suffix);
+        petKeys_.insert(prefix, changed, NoPetName);
+        for (qsizetype i = prefix; i < prefix + changed; ++i) {
+            petKeys_[i] = petKeyOf(lines[i]);
+        }
     }
     lines_ = lines;
 }
@@ -92,7 +122,26 @@ int ReservationIndex::bookedHour(qsizetype position) const {
 }
 
 QByteArray ReservationIndex::tableEntry(qsizetype position) const {
-    return reservation_record::tableEntry(splitFields(lines_.at(position)));
+    return Booking(lines_.at(position)).tableEntry();
+}
+
+QList<qsizetype> ReservationIndex::bookedForPet(const QByteArray& petName) const {
+    if (!petKeysRead_) {
+        petKeys_.reserve(lines_.size());
+        for (const QByteArray& line : lines_) {
+            petKeys_.append(petKeyOf(line));
+        }
+        petKeysRead_ = true;
+    }
+    const PetKey wanted = keyOfName(petName);
+    QList<qsizetype> positions;
+    const PetKey* keys = petKeys_.constData();
+    for (qsizetype i = 0; i < petKeys_.size(); ++i) {
+        if (keys[i] == wanted) {
+            positions.append(i);
+        }
+    }
+    return positions;
 }
 
 }  // namespace records

@@ -29,6 +29,15 @@ public:
     QDate bookedDate(qsizetype position, const QDate& today) const;
     int bookedHour(qsizetype position) const;
     QByteArray tableEntry(qsizetype position) const;
+    // The line at `position`, as the list holds it.
+    const QByteArray& line(qsizetype position) const { return lines_.at(position); }
+
+    // Positions in the list, in list order, of every reservation whose pet name, with its
+    // empty-field marks removed, is `petName` (and of the rare other one whose name hashes
+    // alike): the only ones that can be visits of a pet of that name. The names are read from
+    // every line on the first call and kept in step by sync from then on, so that reading the
+    // list at start-up costs nothing for them.
+    QList<qsizetype> bookedForPet(const QByteArray& petName) const;
 
 private:
     // Julian day of each line, or DependsOnToday for an invalid date or a two-digit year (the
@@ -37,9 +46,18 @@ private:
     static constexpr Day DependsOnToday = std::numeric_limits<Day>::min();
 
     static Day dayOf(const QByteArray& line);
+    // A hash of the pet name with its marks removed, which is never NoPetName; NoPetName for a
+    // line too short to hold one. Names are not kept: a hash costs less memory on a long list.
+    using PetKey = size_t;
+    static constexpr PetKey NoPetName = 0;
+    static PetKey keyOfName(QByteArrayView name);
+    static PetKey petKeyOf(const QByteArray& line);
 
     QByteArrayList lines_;  // shares the list's lines: an untouched line keeps the same data
     QList<Day> days_;
+    // Each line's pet key once bookedForPet was asked; empty (and not kept) until then.
+    mutable QList<PetKey> petKeys_;
+    mutable bool petKeysRead_ = false;
 };
 
 }  // namespace records

@@ -1,8 +1,7 @@
 #include "records/SheetBookings.h"
 
-#include "records/RecordFormat.h"
-#include "records/ReservationRecord.h"
-#include "records/Sjis.h"
+#include "records/RecordViews.h"
+#include "records/ReservationIndex.h"
 
 #include <algorithm>
 #include <tuple>
@@ -10,18 +9,14 @@
 namespace records::sheets {
 namespace {
 
-QString shown(const QByteArrayList& fields, int position) {
-    return records::sjis::toUnicode(EmptyMarkDelete(fieldAt(fields, position)));
-}
-
 // A number of one digit gets its leading zero; any other text stays as stored.
 QString twoDigitText(const QString& text) {
     return text.size() == 1 && text.at(0).isDigit() ? QLatin1Char('0') + text : text;
 }
 
-int minuteOf(const QByteArrayList& fields) {
+int minuteOf(const records::Booking& line) {
     bool isNumber = false;
-    const int minute = fieldAt(fields, reservation_record::YoyakuHun).toInt(&isNumber);
+    const int minute = line.stored(reservation_record::YoyakuHun).toInt(&isNumber);
     return isNumber ? minute : 0;
 }
 
@@ -30,13 +25,13 @@ struct Sortable {
     int minute;
 };
 
-Booking bookingOf(const QByteArrayList& fields, const QDate& date) {
+Booking bookingOf(const records::Booking& line, const QDate& date) {
     using namespace reservation_record;
     Booking booking;
     booking.date = date;
-    booking.hour = bookedHour(fields);
+    booking.hour = line.hour();
     for (int position = 0; position < FieldCount; ++position) {
-        booking.texts[position] = shown(fields, position);
+        booking.texts[position] = line.shownText(static_cast<Field>(position));
     }
     booking.time = twoDigitText(booking.text(YoyakuJikan)) + QLatin1Char(':') +
                    twoDigitText(booking.text(YoyakuHun));
@@ -45,17 +40,12 @@ Booking bookingOf(const QByteArrayList& fields, const QDate& date) {
 
 }  // namespace
 
-QList<Booking> bookingsBetween(const QByteArrayList& reservationLines, const QDate& first,
-                               const QDate& last, const QDate& today) {
+QList<Booking> bookingsBetween(const ReservationIndex& index, const QDate& first, const QDate& last,
+                               const QDate& today) {
     QList<Sortable> found;
-    for (const QByteArray& line : reservationLines) {
-        // Only the few lines of the days asked for are split whole.
-        const QDate date = reservation_record::bookedDate(LeadingFields(line, 3), today);
-        if (date < first || date > last) {
-            continue;
-        }
-        const QByteArrayList fields = splitFields(line);
-        found.append({bookingOf(fields, date), minuteOf(fields)});
+    for (const qsizetype position : index.bookedBetween(first, last, today)) {
+        const records::Booking line(index.line(position));
+        found.append({bookingOf(line, index.bookedDate(position, today)), minuteOf(line)});
     }
     std::stable_sort(found.begin(), found.end(), [](const Sortable& a, const Sortable& b) {
         return std::tuple(a.booking.date, a.booking.hour, a.minute) <
@@ -67,6 +57,13 @@ QList<Booking> bookingsBetween(const QByteArrayList& reservationLines, const QDa
         bookings.append(std::move(entry.booking));
     }
     return bookings;
+}
+
+QList<Booking> bookingsBetween(const QByteArrayList& reservationLines, const QDate& first,
+                               const QDate& last, const QDate& today) {
+    ReservationIndex index;
+    index.sync(reservationLines);
+    return bookingsBetween(index, first, last, today);
 }
 
 }  // namespace records::sheets

@@ -2,6 +2,10 @@
 
 #include "records/ReservationRecord.h"
 
+namespace records {
+class ReservationIndex;
+}
+
 #include <QByteArrayList>
 #include <QDate>
 #include <QList>
@@ -32,7 +36,11 @@ struct Booking {
 
 // The reservations booked from `first` to `last`, ordered by day, hour and minute (numbers, a
 // minute that is not one counting as 0), equal times in list order. A reservation without a
-// valid date counts as booked on `today`, as in the week's table.
+// valid date counts as booked on `today`, as in the week's table. The index finds the days'
+// lines, so that only those are read.
+QList<Booking> bookingsBetween(const ReservationIndex& index, const QDate& first, const QDate& last,
+                               const QDate& today);
+// The same for lines that have no index yet.
 QList<Booking> bookingsBetween(const QByteArrayList& reservationLines, const QDate& first,
                                const QDate& last, const QDate& today);
 

@@ -2,6 +2,8 @@
 
 #include "records/CustomerRecord.h"
 #include "records/RecordFormat.h"
+#include "records/RecordViews.h"
+#include "records/ReservationIndex.h"
 #include "records/ReservationRecord.h"
 #include "records/Sjis.h"
 
@@ -16,10 +18,6 @@ namespace rsv = records::reservation_record;
 namespace cst = records::customer_record;
 
 constexpr int WeeksWithoutInterval = 4;
-
-QByteArray shownField(const QByteArrayList& fields, int position) {
-    return EmptyMarkDelete(fieldAt(fields, position));
-}
 
 // True when `field` with every character-aligned empty-field mark removed is `wanted`, which
 // holds no mark; compared in place, as this runs for every line of the reservation list.
@@ -68,22 +66,20 @@ struct Comparison {
     bool isSubjects() const { return complete && petName && (shimei || telephone); }
 };
 
-QDateTime momentOf(const QDate& date, int hour, const QByteArrayList& fields) {
+QDateTime momentOf(const QDate& date, int hour, const Booking& booking) {
     // The minute is read like the hour: a decimal number, 0 when it is not one.
-    const qint64 minute = rsv::bookedHour(EmptyMarkDelete(fieldAt(fields, rsv::YoyakuHun)));
+    const qint64 minute = rsv::bookedHour(booking.hun());
     return QDateTime(date, QTime(0, 0)).addSecs(qint64{hour} * 3600 + minute * 60);
 }
 
 std::optional<Visit> visitOf(const QByteArray& line, const QDateTime& now) {
-    const QByteArrayList fields = splitFields(line);
-    const std::optional<QDate> date =
-        rsv::validBookedDate(fieldAt(fields, rsv::YoyakuNen), fieldAt(fields, rsv::YoyakuTuki),
-                             fieldAt(fields, rsv::YoyakuNiti), now.date());
+    const Booking booking(line);
+    const std::optional<QDate> date = booking.validBookedDate(now.date());
     if (!date) {
         return std::nullopt;
     }
-    const int hour = rsv::bookedHour(fields);
-    Visit visit{line, *date, hour, momentOf(*date, hour, fields)};
+    const int hour = booking.hour();
+    Visit visit{line, *date, hour, momentOf(*date, hour, booking)};
     visit.planned = visit.at > now;
     return visit;
 }
@@ -97,14 +93,13 @@ double median(QList<double> values) {
 }  // namespace
 
 Subject subjectOfCustomer(const QByteArray& customerLine) {
-    const QByteArrayList fields = splitFields(customerLine);
-    return {shownField(fields, cst::PetName), shownField(fields, cst::Shimei),
-            shownField(fields, cst::TelephoneNo), shownField(fields, cst::MobilPhoneNo),
+    const Customer customer(customerLine);
+    return {customer.petName(), customer.shimei(), customer.telephoneNo(), customer.mobilPhoneNo(),
             customerLine};
 }
 
 Subject subjectOfReservation(const QByteArray& reservationLine) {
-    const QByteArrayList fields = splitFields(reservationLine);
+    const Booking booking(reservationLine);
     QByteArrayList customer(cst::FieldCount);
     const std::pair<cst::Field, rsv::Field> copied[] = {
         {cst::PetName, rsv::PetName},         {cst::Shu, rsv::Shu},
@@ -113,7 +108,7 @@ Subject subjectOfReservation(const QByteArray& reservationLine) {
         {cst::Jyusho, rsv::Jyusho},           {cst::JyushoTuzuki, rsv::JyushoTuzuki},
         {cst::TelephoneNo, rsv::TelephoneNo}, {cst::MobilPhoneNo, rsv::MobilPhoneNo}};
     for (const auto& [to, from] : copied) {
-        customer[to] = shownField(fields, from);
+        customer[to] = booking.shown(from);
     }
     return {customer.at(cst::PetName), customer.at(cst::Shimei), customer.at(cst::TelephoneNo),
             customer.at(cst::MobilPhoneNo), cst::buildLine(customer)};
@@ -281,6 +276,14 @@ QList<Visit> visitsOf(const Subject& subject, const QByteArrayList& lines, const
     std::stable_sort(visits.begin(), visits.end(),
                      [](const Visit& a, const Visit& b) { return a.at > b.at; });
     return visits;
+}
+
+QList<Visit> visitsOf(const Subject& subject, const ReservationIndex& index, const QDateTime& now) {
+    QByteArrayList candidates;
+    for (const qsizetype position : index.bookedForPet(subject.petName)) {
+        candidates.append(index.line(position));
+    }
+    return visitsOf(subject, candidates, now);
 }
 
 Summary summarize(const QList<Visit>& newestFirst) {

@@ -8,6 +8,10 @@
 
 #include <optional>
 
+namespace records {
+class ReservationIndex;
+}
+
 // The visits of one pet and its owner, gathered from the reservation lines on demand: which
 // bookings are theirs, newest first, what they add up to, and when the next visit would fall.
 namespace records::history {
@@ -45,6 +49,9 @@ struct Visit {
 // Every booking of the subject whose date is a real date, newest first, scanning `lines` once.
 // Bookings at the same moment keep the later line first.
 QList<Visit> visitsOf(const Subject& subject, const QByteArrayList& lines, const QDateTime& now);
+// The same over the lines of `index`, of which only the bookings of the subject's pet name are
+// looked at.
+QList<Visit> visitsOf(const Subject& subject, const ReservationIndex& index, const QDateTime& now);
 
 // A visit is a day: several bookings of the pet on one day are one visit.
 struct Summary {

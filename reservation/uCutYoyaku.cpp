@@ -3,6 +3,7 @@
 #include "records/Clock.h"
 #include "records/CustomerRecord.h"
 #include "records/RecordFormat.h"
+#include "records/RecordViews.h"
 #include "records/Sjis.h"
 #include "records/TelephoneDigits.h"
 #include "reservation/DialogSupport.h"
@@ -47,10 +48,6 @@ QByteArray blankReservationLine() {
         line += records::EmptyMark + records::FieldSeparator;
     }
     return line;
-}
-
-QString shownField(const QByteArrayList& fields, int position) {
-    return records::sjis::toUnicode(records::EmptyMarkDelete(records::fieldAt(fields, position)));
 }
 
 template <typename Widget>
@@ -414,8 +411,8 @@ void TfmCutYoyaku::YoyakuEditNextVisit(const records::history::NextVisit& next,
         showPage(static_cast<int>(PageList.size()));
         setSlotTexts(next.date, next.hour);
     }
-    const QByteArrayList lastVisit = records::splitFields(next.lastVisitLine);
-    edtYoyakuHun->setText(shownField(lastVisit, reservation_record::YoyakuHun));
+    const records::Booking lastVisit(next.lastVisitLine);
+    edtYoyakuHun->setText(lastVisit.shownText(reservation_record::YoyakuHun));
     showChoices(lastVisit);
     // After the services, so that the kind is the customer's, as a lookup leaves it.
     SetUserKoumoku(next.customerLine);
@@ -500,19 +497,19 @@ void TfmCutYoyaku::showPage(int index) {
 }
 
 void TfmCutYoyaku::SetYoyakuKoumoku(const QByteArray& line) {
-    const QByteArrayList fields = records::splitFields(line);
+    const records::Booking booking(line);
     for (const TextField& text : textFields_) {
-        setTextOf(text.control, shownField(fields, text.field));
+        setTextOf(text.control, booking.shownText(text.field));
     }
-    showChoices(fields);
+    showChoices(booking);
 }
 
-void TfmCutYoyaku::showChoices(const QByteArrayList& fields) {
+void TfmCutYoyaku::showChoices(const records::Booking& booking) {
     for (const ChoiceGroup& choice : choiceGroups_) {
-        checkMatchingCaption(choice.buttons, choice.fallback, shownField(fields, choice.field));
+        checkMatchingCaption(choice.buttons, choice.fallback, booking.shownText(choice.field));
     }
     for (const CheckField& check : checkFields_) {
-        check.box->setChecked(shownField(fields, check.field) == check.box->text());
+        check.box->setChecked(booking.shownText(check.field) == check.box->text());
     }
 }
 
@@ -712,7 +709,7 @@ void TfmCutYoyaku::UserSearch(const QString& text, LookupFallback fallback) {
 }
 
 void TfmCutYoyaku::SetUserKoumoku(const QByteArray& line) {
-    const QByteArrayList fields = records::splitFields(line);
+    const records::Customer customer(line);
     const QList<std::pair<customer_record::Field, QLineEdit*>> copied = {
         {customer_record::PetName, edtPetName},
         {customer_record::ShuNado, edtShuNado},
@@ -724,8 +721,8 @@ void TfmCutYoyaku::SetUserKoumoku(const QByteArray& line) {
         {customer_record::TelephoneNo, edtTelephoneNo},
         {customer_record::MobilPhoneNo, edtMobilPhoneNo}};
     for (const auto& [position, edit] : copied) {
-        edit->setText(shownField(fields, position));
+        edit->setText(customer.shownText(position));
     }
     const ChoiceGroup& kind = choiceGroups_.first();
-    checkMatchingCaption(kind.buttons, kind.fallback, shownField(fields, customer_record::Shu));
+    checkMatchingCaption(kind.buttons, kind.fallback, customer.shownText(customer_record::Shu));
 }

@@ -11,6 +11,10 @@
 #include <QList>
 #include <QString>
 
+namespace records {
+class Booking;
+}
+
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -75,7 +79,7 @@ private:
     void setSlotTexts(const QDate& date, int hour);
     void MakePageList(const QByteArrayList& list);
     void SetYoyakuKoumoku(const QByteArray& line);
-    void showChoices(const QByteArrayList& fields);
+    void showChoices(const records::Booking& booking);
     void DeleteZenyoyakuLine(const QByteArray& line);
     void showPage(int index);
     records::reservation_record::TimeSlot shownSlot() const;

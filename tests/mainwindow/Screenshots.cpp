@@ -6,6 +6,7 @@
 #include "mainwindow/UserListView.h"
 #include "mainwindow/uMain.h"
 #include "records/Clock.h"
+#include "records/ReservationIndex.h"
 #include "tools/RecordGenerator.h"
 #include "widgets/Appearance.h"
 
@@ -60,8 +61,10 @@ int main(int argc, char* argv[]) {
     options.reservations = 5400;
     options.lastDay = QDate(2027, 1, 31);
     const generator::Records longer = generator::generate(options);
+    records::ReservationIndex longerIndex;
+    longerIndex.sync(longer.reservationLines);
     TfmRireki history(&window, records::history::subjectOfCustomer(longer.customerLines.at(0)),
-                      longer.reservationLines);
+                      longerIndex);
     history.show();
     QApplication::processEvents();
     saved = history.grab().save(out.filePath("rireki.png")) && saved;

@@ -1,4 +1,5 @@
 #include "records/Backup.h"
+#include "records/SqliteReason.h"
 
 #include "records/Clock.h"
 #include "records/DetailStore.h"
@@ -231,24 +232,6 @@ bool isThere(int folder, const QString& name) {
     return ::fstatat(folder, QFile::encodeName(name).constData(), &info, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
-// Why SQLite refused: the file system's reason when it tells one.
-QString storeReason(sqlite3* db, int code) {
-    const int error = db ? sqlite3_system_errno(db) : 0;
-    if (error != 0) {
-        return records::japaneseReason(error, true);
-    }
-    switch (code & 0xff) {
-        case SQLITE_CORRUPT:
-        case SQLITE_NOTADB:
-            return QStringLiteral("ファイルが壊れています");
-        case SQLITE_BUSY:
-        case SQLITE_LOCKED:
-            return QStringLiteral("ほかのプログラムが使っています");
-        default:
-            return QString::fromUtf8(sqlite3_errstr(code));
-    }
-}
-
 // Copies the store at `path` into the empty file `into` through a connection of its own opened
 // with `openFlags`: SQLite writes what is committed, what only the -wal holds too, as one
 // consistent state, and the same content always as the same bytes, so that copies can be
@@ -269,7 +252,8 @@ int vacuumInto(const QString& path, const QString& into, int openFlags, QString&
     if (code == SQLITE_OK) {
         code = sqlite3_step(vacuum);
     }
-    reason = code == SQLITE_DONE ? QString() : storeReason(db, code);
+    reason =
+        code == SQLITE_DONE ? QString() : sqliteReason(code, db ? sqlite3_system_errno(db) : 0);
     sqlite3_finalize(vacuum);
     sqlite3_close(db);
     return code;

@@ -1,4 +1,5 @@
 #include "records/DetailStore.h"
+#include "records/SqliteReason.h"
 
 #include "records/Clock.h"
 #include "records/FileChecks.h"
@@ -125,26 +126,6 @@ bool isDamage(int code) {
 
 QString notWritable(const QString& why) {
     return QStringLiteral("書き込めません（%1）").arg(why);
-}
-
-QString reasonOf(int code) {
-    switch (code & 0xff) {
-        case SQLITE_CORRUPT:
-        case SQLITE_NOTADB:
-            return QStringLiteral("ファイルが壊れています");
-        case SQLITE_BUSY:
-        case SQLITE_LOCKED:
-            return QStringLiteral("ほかのプログラムが使用中です");
-        case SQLITE_READONLY:
-        case SQLITE_PERM:
-        case SQLITE_CANTOPEN:
-            return notWritable(japaneseReason(EACCES, true));
-        case SQLITE_FULL:
-            return japaneseReason(ENOSPC, true);
-        default:
-            return QStringLiteral("SQLite のエラーです（%1）")
-                .arg(QString::fromUtf8(sqlite3_errstr(code)));
-    }
 }
 
 QString newerFile(int version) {
@@ -545,7 +526,7 @@ std::optional<DetailStore::Failure> DetailStore::connect(const QString& appDir) 
         refuseUnlessRegularOrMissing(path_);
         const std::optional<int> header = headerVersion(path_);
         if (!header) {
-            return Failure{reasonOf(SQLITE_NOTADB), true};
+            return Failure{sqliteReason(SQLITE_NOTADB), true};
         }
         if (*header > SchemaVersion) {
             return Failure{newerFile(*header)};
@@ -588,7 +569,7 @@ std::optional<DetailStore::Failure> DetailStore::connect(const QString& appDir) 
         }
         return std::nullopt;
     } catch (const SqliteFailure& failure) {
-        return Failure{reasonOf(failure.code), isDamage(failure.code)};
+        return Failure{sqliteReason(failure.code), isDamage(failure.code)};
     } catch (const FileError& error) {
         return Failure{error.message()};
     } catch (const std::exception& error) {
@@ -606,7 +587,7 @@ void DetailStore::inOneWrite(const std::function<void()>& work) {
         write.commit();
     } catch (const SqliteFailure& failure) {
         throw StoreError(QStringLiteral("詳細ファイルに書き込めません: \"%1\"\n%2")
-                             .arg(namedFile(path_), reasonOf(failure.code)));
+                             .arg(namedFile(path_), sqliteReason(failure.code)));
     }
 }
 

@@ -34,7 +34,7 @@ TfmSalonSettei::TfmSalonSettei(QWidget* owner, const booking::SalonSettings& set
     setWindowTitle(salon::SalonSetteiCaption);
     widgets::applyFormLook(*this);
     buildControls();
-    show(settings);
+    fill(settings);
     showButtonStates();
 }
 
@@ -95,7 +95,7 @@ void TfmSalonSettei::buildControls() {
     resize(560, 300);
 }
 
-void TfmSalonSettei::show(const booking::SalonSettings& settings) {
+void TfmSalonSettei::fill(const booking::SalonSettings& settings) {
     ListBoxTantousha->addItems(settings.groomers);
     for (std::size_t style = 0; style < booking::AllStyles.size(); ++style) {
         for (std::size_t kind = 0; kind < booking::AllKinds.size(); ++kind) {

@@ -24,7 +24,7 @@ public:
 
 private:
     void buildControls();
-    void show(const records::booking::SalonSettings& settings);
+    void fill(const records::booking::SalonSettings& settings);
     void btnTantoushaAddClick();
     void btnTantoushaDeleteClick();
     void showButtonStates();

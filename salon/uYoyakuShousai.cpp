@@ -27,7 +27,7 @@ TfmYoyakuShousai::TfmYoyakuShousai(QWidget* owner, const QString& booking,
     widgets::applyFormLook(*this);
     buildControls();
     lbShousaiYoyaku->setText(booking);
-    show(settings);
+    fill(settings);
 }
 
 void TfmYoyakuShousai::buildControls() {
@@ -65,7 +65,7 @@ void TfmYoyakuShousai::buildControls() {
     layout->addLayout(bar);
 }
 
-void TfmYoyakuShousai::show(const booking::SalonSettings& settings) {
+void TfmYoyakuShousai::fill(const booking::SalonSettings& settings) {
     cbTantousha->addItem(booking::UndecidedGroomer);
     cbTantousha->addItems(settings.groomers);
     // A groomer taken off the salon's list since stays the booking's groomer by name.

@@ -26,7 +26,7 @@ public:
 
 private:
     void buildControls();
-    void show(const records::booking::SalonSettings& settings);
+    void fill(const records::booking::SalonSettings& settings);
 
     records::booking::BookingDetails shown_;
     int usualMinutes_;

@@ -10,9 +10,11 @@
 #include "mainwindow/uMain.h"
 #include "printing/WeekSheet.h"
 #include "records/Backup.h"
+#include "records/BookingDetails.h"
 #include "records/Clock.h"
 #include "records/CsvExport.h"
 #include "records/DetailStore.h"
+#include "records/OverlapCheck.h"
 #include "records/RecordFormat.h"
 #include "records/RecordLists.h"
 #include "records/RecordViews.h"
@@ -77,6 +79,7 @@ struct Results {
     double backupMs = 0;  // a backup of both files, done off the window's thread
     double historyOpenMs = 0;
     double findKeyMs = 0;  // the slowest keystroke in the customer find window
+    double overlapMs = 0;  // the overlap check of a booking on the busy day, details in the store
 };
 
 QByteArray sjis(const char* utf8) {
@@ -264,6 +267,8 @@ public:
         measureBackup(repetitions);
         measureHistory(repetitions);
         measureFind(repetitions);
+        // Last: it makes the store beside the record files.
+        measureOverlap(repetitions);
     }
 
     void measureUpdate(int repetitions) {
@@ -460,6 +465,34 @@ private:
         });
     }
 
+    // What OK in the reservation dialog checks before a booking at the busy hour is written: the
+    // salon's settings read, the day's bookings, their details from the store and their times.
+    void measureOverlap(int repetitions) {
+        using namespace records::booking;
+        records::RecordLists& lists = window_.recordLists();
+        SalonSettings salon;
+        salon.groomers = {QStringLiteral("佐藤"), QStringLiteral("鈴木")};
+        lists.setSetting(SalonSettings::SettingName, salon.toBytes());
+        const QByteArrayList& lines = window_.honjitu().YoyakuList;
+        const QList<qsizetype> day =
+            lists.yoyakuIndex().bookedBetween(BenchDay, BenchDay, BenchDay);
+        for (const qsizetype position : day) {
+            lists.setDetails(
+                records::RecordFile::Yoyaku, position, lines.at(position),
+                BookingDetails{salon.groomers.first(), 45, Status::Kakuninzumi}.into({}));
+        }
+        const QByteArray booking = lines.at(day.first());
+        results_.overlapMs = bench::medianOf(repetitions, [&] {
+            QElapsedTimer timer;
+            timer.start();
+            const SalonSettings settings =
+                SalonSettings::fromBytes(lists.setting(SalonSettings::SettingName));
+            const QList<OverlappingBooking> found = overlapsToWarnOf(
+                lists, settings, bookedTimeOf(booking, {}, settings, BenchDay), {}, BenchDay);
+            return settings.groomers.isEmpty() ? -1 : bench::elapsedMs(timer);
+        });
+    }
+
     TfmMain window_;
     Results& results_;
 };
@@ -535,8 +568,8 @@ void printTable(const QList<Results>& rows, QTextStream& out) {
            "week step ms | "
            "今週 ms | dialog open ms | cancel ms | update ms | new booking ms | lookup ms | "
            "list refill ms | week sheet ms | reservations CSV ms | backup ms | history ms | find "
-           "ms |\n"
-           "|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|\n";
+           "ms | overlap ms |\n"
+           "|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|\n";
     for (const Results& r : rows) {
         out << "| " << r.data.reservations << " | " << r.data.customers << " | "
             << mib(r.fileBytes / 1048576.0) << " | " << ms(r.startUpMs) << " | "
@@ -545,7 +578,7 @@ void printTable(const QList<Results>& rows, QTextStream& out) {
             << " | " << ms(r.updateMs) << " | " << ms(r.newBookingMs) << " | " << ms(r.lookupMs)
             << " | " << ms(r.listRefillMs) << " | " << ms(r.weekSheetMs) << " | "
             << ms(r.reservationsCsvMs) << " | " << ms(r.backupMs) << " | " << ms(r.historyOpenMs)
-            << " | " << ms(r.findKeyMs) << " |\n";
+            << " | " << ms(r.findKeyMs) << " | " << ms(r.overlapMs) << " |\n";
     }
 }
 
@@ -571,6 +604,7 @@ bool printTargets(const Results& empty, const Results& small, const Results& lar
     check("customer list refill", large.listRefillMs, 50, " ms");
     check("visit history opening", large.historyOpenMs, 50, " ms");
     check("customer find, one keystroke", large.findKeyMs, 30, " ms");
+    check("overlap check", large.overlapMs, 5, " ms");
     check("update", large.updateMs, 100, " ms");
     check("week sheet (PDF)", large.weekSheetMs, 2000, " ms");
     check("reservations CSV", large.reservationsCsvMs, 2000, " ms");

@@ -24,6 +24,7 @@ namespace {
 const QString LineBreak = QStringLiteral("\r\n");
 const QColor FixedText(Qt::white);
 const QColor CellText(Qt::black);
+const QColor StruckText(Qt::gray);
 
 struct ColumnColors {
     QColor fixed;
@@ -52,9 +53,9 @@ ColumnColors colorsOfColumn(int column, int today) {
 }
 
 // Draws the lines of a cell text from the inset corner; a line too wide for the cell ends in an
-// ellipsis at the cell's right edge.
+// ellipsis at the cell's right edge. The lines at `struckLines` are grey and struck through.
 void drawCellText(QPainter& painter, const QRect& cell, const QString& text, const QColor& color,
-                  int lineHeight) {
+                  int lineHeight, const QList<int>& struckLines = {}) {
     if (text.isEmpty()) {
         return;
     }
@@ -66,11 +67,18 @@ void drawCellText(QPainter& painter, const QRect& cell, const QString& text, con
     painter.setClipRect(area);
     painter.setPen(color);
     const QFontMetrics metrics = painter.fontMetrics();
+    QFont struckFont = painter.font();
+    struckFont.setStrikeOut(true);
+    const QFont plainFont = painter.font();
     int top = area.top();
+    int number = 0;
     for (const QString& line : text.split(LineBreak)) {
         if (top > area.bottom()) {
             break;
         }
+        const bool struck = struckLines.contains(number++);
+        painter.setPen(struck ? StruckText : color);
+        painter.setFont(struck ? struckFont : plainFont);
         const QRect lineRect(area.left(), top, area.width(), lineHeight);
         painter.drawText(
             lineRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
@@ -209,10 +217,14 @@ public:
         }
     }
 
+    const QList<int>& struckLines(int column, int row) const { return struck_[column][row]; }
+    void strikeLine(int column, int row, int line) { struck_[column][row].append(line); }
+
     void clearDayCells() {
         for (int column = 1; column < ColumnCount; ++column) {
             for (int row = 1; row < RowCount; ++row) {
                 cells_[column][row].clear();
+                struck_[column][row].clear();
             }
         }
         emit dataChanged(index(0, 0), index(RowCount - 2, ColumnCount - 2), {Qt::DisplayRole});
@@ -220,6 +232,8 @@ public:
 
 private:
     std::array<std::array<QString, RowCount>, ColumnCount> cells_;
+    // The lines of each cell, by number from 0, drawn struck through.
+    std::array<std::array<QList<int>, RowCount>, ColumnCount> struck_;
 };
 
 // The fixed row (horizontal) or the fixed column (vertical), painted like the fixed cells.
@@ -327,9 +341,20 @@ void TYoyakuGrid::setCellText(int column, int row, const QString& text) {
     }
 }
 
-void TYoyakuGrid::appendCellLine(int column, int row, const QString& line) {
+void TYoyakuGrid::appendCellLine(int column, int row, const QString& line, bool struck) {
     const QString current = cellText(column, row);
+    if (struck && column > 0 && column < ColumnCount && row > 0 && row < RowCount) {
+        model_->strikeLine(column, row,
+                           current.isEmpty() ? 0 : static_cast<int>(current.count(LineBreak)) + 1);
+    }
     setCellText(column, row, current.isEmpty() ? line : current + LineBreak + line);
+}
+
+bool TYoyakuGrid::isCellLineStruck(int column, int row, int line) const {
+    if (column < 1 || column >= ColumnCount || row < 1 || row >= RowCount) {
+        return false;
+    }
+    return model_->struckLines(column, row).contains(line);
 }
 
 void TYoyakuGrid::clearCells() {
@@ -423,7 +448,8 @@ void TYoyakuGrid::StringGridYoyakuDrawCell(QPainter& painter, const QWidget* on,
     } else {
         const bool selected = option.state.testFlag(QStyle::State_Selected);
         painter.fillRect(option.rect, yoyakuCellColor(column, row, selected, todayColumn_));
-        drawCellText(painter, option.rect, cellText(column, row), CellText, lineHeight());
+        drawCellText(painter, option.rect, cellText(column, row), CellText, lineHeight(),
+                     model_->struckLines(column, row));
         if (option.state.testFlag(QStyle::State_HasFocus)) {
             QStyleOptionFocusRect focus;
             focus.QStyleOption::operator=(option);

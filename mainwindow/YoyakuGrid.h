@@ -48,8 +48,11 @@ public:
 
     QString cellText(int column, int row) const;
     void setCellText(int column, int row, const QString& text);
-    // Adds a line to a cell, below the lines already there.
-    void appendCellLine(int column, int row, const QString& line);
+    // Adds a line to a cell, below the lines already there; a struck line (a cancelled booking)
+    // is drawn grey and struck through.
+    void appendCellLine(int column, int row, const QString& line, bool struck = false);
+    // Whether the line at `line` (from 0) of the cell is drawn struck through.
+    bool isCellLineStruck(int column, int row, int line) const;
     void clearCells();
 
     // The current cell in grid coordinates (days 1-7, hours 1-17), -1 when there is none.

@@ -5,8 +5,10 @@
 #include "customer/uUserKensaku.h"
 #include "history/uRireki.h"
 #include "mainwindow/AboutBox.h"
+#include "mainwindow/CellBookingsEntry.h"
 #include "mainwindow/ExportCommands.h"
 #include "mainwindow/FormPlacement.h"
+#include "mainwindow/SalonCommands.h"
 #include "mainwindow/UserListView.h"
 #include "mainwindow/YoyakuGrid.h"
 #include "printing/DaySheet.h"
@@ -14,6 +16,7 @@
 #include "recordcheck/uKirokuTenken.h"
 #include "records/AutoBackup.h"
 #include "records/Backup.h"
+#include "records/BookingDetails.h"
 #include "records/Clock.h"
 #include "records/CsvExport.h"
 #include "records/FileChecks.h"
@@ -21,6 +24,7 @@
 #include "records/SheetBookings.h"
 #include "records/Sjis.h"
 #include "reservation/CutYoyakuCommand.h"
+#include "salon/uYoyakuShousai.h"
 #include "widgets/Appearance.h"
 #include "widgets/ErrorGuard.h"
 #include "widgets/HizukeSentaku.h"
@@ -128,6 +132,10 @@ TfmMain::TfmMain(const MainWindowOptions& options, QWidget* parent)
     // window loads itself it shows itself.
     connect(&recordLists_, &records::RecordLists::changed, this,
             [this](const records::RecordChange& change) {
+                if (change.cause == records::RecordChange::Cause::Details &&
+                    change.file == records::RecordFile::Yoyaku) {
+                    YoyakuhyouShow(Honjitu->WeekStart);
+                }
                 if (change.cause != records::RecordChange::Cause::Written) {
                     return;
                 }
@@ -279,9 +287,10 @@ void TfmMain::createBars() {
     listView->addActions({actUserIcon, actUserReport});
     view->addSeparator();
     view->addAction(actUserKensaku);
+    QMenu* salon = mainwindow::addSalonMenu(*ActionMainMenuBar1, *this, recordLists_);
     QMenu* help = ActionMainMenuBar1->addMenu(QStringLiteral("ヘルプ(&W)"));
     help->addActions({actAbout, actKanvoHomepageLink, actKanvoBBSLink});
-    for (QMenu* menu : {file, yoyaku, view, listView, help}) {
+    for (QMenu* menu : {file, yoyaku, view, listView, salon, help}) {
         menu->setFont(widgets::menuFont());
     }
 
@@ -335,21 +344,21 @@ void TfmMain::createContextMenus() {
     PopupMenuYoyaku->setObjectName(QStringLiteral("PopupMenuYoyaku"));
     PopupMenuYoyaku->addActions({actYoyakuWeekBack, actYoyakuWeekNext, actYoyakuWeekNow});
     PopupMenuYoyaku->addSeparator();
-    PopupMenuYoyakuRireki = PopupMenuYoyaku->addAction(QStringLiteral("来店履歴"));
-    PopupMenuYoyakuRireki->setObjectName(QStringLiteral("PopupMenuYoyakuRireki"));
-    PopupMenuYoyakuRirekiList = new QMenu(this);
-    PopupMenuYoyakuRirekiList->setObjectName(QStringLiteral("PopupMenuYoyakuRirekiList"));
-    connect(PopupMenuYoyakuRireki, &QAction::triggered, this, [this] {
-        // With several bookings in the cell, the entry only opens its submenu.
-        if (rirekiCellLines_.size() == 1) {
-            widgets::runGuarded(this, [this] {
-                RirekiShow(records::history::subjectOfReservation(rirekiCellLines_.first()));
-            });
-        }
-    });
+    PopupMenuYoyakuRireki = new mainwindow::CellBookingsEntry(
+        this, *PopupMenuYoyaku, QStringLiteral("来店履歴"), QStringLiteral("PopupMenuYoyakuRireki"),
+        QStringLiteral("PopupMenuYoyakuRirekiList"), [this](qsizetype, const QByteArray& line) {
+            RirekiShow(records::history::subjectOfReservation(line));
+        });
+    PopupMenuYoyaku->addSeparator();
+    PopupMenuYoyakuShousai = new mainwindow::CellBookingsEntry(
+        this, *PopupMenuYoyaku, QStringLiteral("予約の詳細..."), QStringLiteral("actYoyakuShousai"),
+        QStringLiteral("PopupMenuYoyakuShousaiList"),
+        [this](qsizetype position, const QByteArray&) {
+            salon::runYoyakuShousai(this, recordLists_, position);
+        });
     StringGridYoyaku->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(StringGridYoyaku, &QWidget::customContextMenuRequested, this, [this](QPoint at) {
-        PopupMenuYoyakuRirekiFill();
+        PopupMenuYoyakuFill();
         PopupMenuYoyaku->popup(StringGridYoyaku->viewport()->mapToGlobal(at));
     });
 
@@ -483,12 +492,19 @@ void TfmMain::YoyakuhyouFill() {
     const QDate today = records::clock_source::now().date();
     const QList<qsizetype> booked = recordLists_.yoyakuIndex().bookedBetween(
         shownWeekStart_, shownWeekStart_.addDays(6), today);
+    // The week's details in one look into the store; without a store there are none.
+    const QHash<qsizetype, records::LineDetails> details =
+        recordLists_.detailsAt(records::RecordFile::Yoyaku, booked);
     for (const qsizetype position : booked) {
-        YoyakuCellSet(position, today);
+        const auto found = details.constFind(position);
+        YoyakuCellSet(
+            position, today,
+            found != details.cend() &&
+                records::booking::isCancelled(records::booking::BookingDetails::of(*found).status));
     }
 }
 
-void TfmMain::YoyakuCellSet(qsizetype position, const QDate& today) {
+void TfmMain::YoyakuCellSet(qsizetype position, const QDate& today, bool cancelled) {
     const records::ReservationIndex& index = recordLists_.yoyakuIndex();
     // Hours without a row (before 8, after 24, not a number) are left out of the table.
     const int hour = index.bookedHour(position);
@@ -498,8 +514,8 @@ void TfmMain::YoyakuCellSet(qsizetype position, const QDate& today) {
     const int row = hour - HourOfFirstRow;
     const int column =
         static_cast<int>(shownWeekStart_.daysTo(index.bookedDate(position, today))) + 1;
-    StringGridYoyaku->appendCellLine(column, row,
-                                     records::sjis::toUnicode(index.tableEntry(position)));
+    StringGridYoyaku->appendCellLine(
+        column, row, records::sjis::toUnicode(index.tableEntry(position)), cancelled);
 }
 
 void TfmMain::actYoyakuDialogShowExecute() {
@@ -856,23 +872,9 @@ QList<qsizetype> TfmMain::bookingsInCell(int column, int row) const {
     return positions;
 }
 
-void TfmMain::PopupMenuYoyakuRirekiFill() {
-    PopupMenuYoyakuRirekiList->clear();
-    rirekiCellLines_.clear();
+void TfmMain::PopupMenuYoyakuFill() {
     const QList<qsizetype> booked =
         bookingsInCell(StringGridYoyaku->currentColumn(), StringGridYoyaku->currentRow());
-    for (const qsizetype position : booked) {
-        const QByteArray line = Honjitu->YoyakuList.at(position);
-        rirekiCellLines_.append(line);
-        const QString entry =
-            records::sjis::toUnicode(recordLists_.yoyakuIndex().tableEntry(position));
-        QAction* action = PopupMenuYoyakuRirekiList->addAction(
-            QString(entry).replace(QLatin1Char('&'), QStringLiteral("&&")));
-        connect(action, &QAction::triggered, this, [this, line] {
-            widgets::runGuarded(
-                this, [this, &line] { RirekiShow(records::history::subjectOfReservation(line)); });
-        });
-    }
-    PopupMenuYoyakuRireki->setEnabled(!booked.isEmpty());
-    PopupMenuYoyakuRireki->setMenu(booked.size() > 1 ? PopupMenuYoyakuRirekiList : nullptr);
+    PopupMenuYoyakuRireki->offer(booked, recordLists_);
+    PopupMenuYoyakuShousai->offer(booked, recordLists_);
 }

@@ -26,6 +26,7 @@ class AutoBackup;
 }
 
 namespace mainwindow {
+class CellBookingsEntry;
 class TYoyakuGrid;
 class TUserListView;
 struct OwnFiles;
@@ -129,10 +130,12 @@ private:
     void YoyakuFileLoad();
     void ensureYoyakuListLoaded();
     void YoyakuhyouFill();
-    void YoyakuCellSet(qsizetype position, const QDate& today);
+    // A cancelled booking is drawn struck through.
+    void YoyakuCellSet(qsizetype position, const QDate& today, bool cancelled);
     void ListView1KeyDown();
     QList<qsizetype> bookingsInCell(int column, int row) const;
-    void PopupMenuYoyakuRirekiFill();
+    // The context menu's entries for the bookings of the selected cell.
+    void PopupMenuYoyakuFill();
     void setCustomerCommandsEnabled(bool enabled);
 
     void actCloseExecute();
@@ -198,9 +201,8 @@ private:
     QLabel* lbHyoujiShuu;
     QMenu* PopupMenuYoyaku;
     QMenu* PopupMenuUserItiran;
-    // The table's context menu entry for the history of a booking in the selected cell, with a
-    // submenu of the cell's bookings when it holds several.
-    QAction* PopupMenuYoyakuRireki;
-    QMenu* PopupMenuYoyakuRirekiList;
-    QByteArrayList rirekiCellLines_;
+    // The table's context menu entries for the history and the details of a booking in the
+    // selected cell.
+    mainwindow::CellBookingsEntry* PopupMenuYoyakuRireki;
+    mainwindow::CellBookingsEntry* PopupMenuYoyakuShousai;
 };

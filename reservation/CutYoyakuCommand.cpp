@@ -1,6 +1,7 @@
 #include "reservation/CutYoyakuCommand.h"
 
 #include "records/Clock.h"
+#include "reservation/OverlapWarning.h"
 #include "reservation/uCutYoyaku.h"
 #include "widgets/ErrorGuard.h"
 
@@ -42,9 +43,9 @@ QList<RecordIntent> acceptedIntents(const TfmCutYoyaku& dialog, const QByteArray
 }
 
 // Shows the dialog, whose slot is chosen, and writes what the user did. When the booking or the
-// update cannot be written, the error is shown and the dialog opens again as it was, so that
-// nothing typed is lost: the user tries again or cancels. True when a booking or an update was
-// written.
+// update cannot be written, or the user would rather not keep it over others at the same time,
+// the dialog opens again as it was, so that nothing typed is lost: the user tries again or
+// cancels. True when a booking or an update was written.
 bool showAndSave(QWidget* owner, TfmCutYoyaku& dialog, records::RecordLists& lists) {
     for (;;) {
         // The lines as they are now: OK takes the shown page out of this copy.
@@ -58,9 +59,12 @@ bool showAndSave(QWidget* owner, TfmCutYoyaku& dialog, records::RecordLists& lis
             lists.change(records::RecordFile::Yoyaku, removalsBetween(before, kept));
             return false;
         }
-        const bool saved = widgets::runGuarded(owner, [&] {
-            lists.change(records::RecordFile::Yoyaku, acceptedIntents(dialog, before));
-        });
+        const QList<RecordIntent> intents = acceptedIntents(dialog, before);
+        if (!overlapAccepted(owner, lists, intents)) {
+            continue;
+        }
+        const bool saved =
+            widgets::runGuarded(owner, [&] { lists.change(records::RecordFile::Yoyaku, intents); });
         if (saved) {
             return true;
         }

@@ -1,12 +1,16 @@
-// Renders one picture of each page of the main window and one of a customer's visit history,
-// filled with generated records, into the folder given on the command line.
+// Renders one picture of each page of the main window, one of a customer's visit history and
+// one each of the salon's settings and a booking's details, filled with generated records, into
+// the folder given on the command line.
 
 #include "history/uRireki.h"
 #include "mainwindow/StartUp.h"
 #include "mainwindow/UserListView.h"
 #include "mainwindow/uMain.h"
+#include "records/BookingDetails.h"
 #include "records/Clock.h"
 #include "records/ReservationIndex.h"
+#include "salon/uSalonSettei.h"
+#include "salon/uYoyakuShousai.h"
 #include "tools/RecordGenerator.h"
 #include "widgets/Appearance.h"
 
@@ -68,5 +72,48 @@ int main(int argc, char* argv[]) {
     history.show();
     QApplication::processEvents();
     saved = history.grab().save(out.filePath("rireki.png")) && saved;
+    history.hide();
+
+    // A salon of three groomers whose grooms take longer than an hour for the bigger styles.
+    using namespace records::booking;
+    SalonSettings salon;
+    salon.groomers = {QStringLiteral("佐藤"), QStringLiteral("鈴木"), QStringLiteral("高橋")};
+    const auto usual = [&salon](Style style, Kind kind, int minutes) {
+        salon.usualMinutes[static_cast<std::size_t>(style)][static_cast<std::size_t>(kind)] =
+            minutes;
+    };
+    usual(Style::Barikan, Kind::Dog, 90);
+    usual(Style::Poodle, Kind::Dog, 120);
+    usual(Style::Monpe, Kind::Dog, 75);
+    usual(Style::Barikan, Kind::Cat, 45);
+    TfmSalonSettei settei(&window, salon);
+    settei.show();
+    QApplication::processEvents();
+    saved = settei.grab().save(out.filePath("salon-settei.png")) && saved;
+    settei.hide();
+
+    TfmYoyakuShousai shousai(
+        &window, QStringLiteral("2026/12/09 10:00  山田　花子/モモ  (プードル・犬)"),
+        BookingDetails{salon.groomers.at(1), std::nullopt, Status::Kakuninzumi}, salon,
+        salon.usualMinutesOf(Style::Poodle, Kind::Dog));
+    shousai.show();
+    QApplication::processEvents();
+    saved = shousai.grab().save(out.filePath("yoyaku-shousai.png")) && saved;
+    shousai.hide();
+
+    // Two of today's bookings called off: the week table keeps them, struck through.
+    records::RecordLists& lists = window.recordLists();
+    const QList<qsizetype> today =
+        lists.yoyakuIndex().bookedBetween(now.date(), now.date(), now.date());
+    for (const auto& [at, status] :
+         {std::pair{0, Status::TouzitsuCancel}, std::pair{2, Status::MudanCancel}}) {
+        const qsizetype position = today.at(at);
+        lists.setDetails(records::RecordFile::Yoyaku, position,
+                         lists.lines(records::RecordFile::Yoyaku).at(position),
+                         BookingDetails{{}, std::nullopt, status}.into({}));
+    }
+    window.actYoteihyouHyouji->trigger();
+    QApplication::processEvents();
+    saved = window.grab().save(out.filePath("yoyakuhyou-cancel.png")) && saved;
     return saved ? 0 : 1;
 }

@@ -1,0 +1,193 @@
+#include "salon/uSalonSettei.h"
+
+#include "widgets/Appearance.h"
+#include "widgets/ErrorGuard.h"
+#include "widgets/MessageBox.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace booking = records::booking;
+
+namespace {
+
+QPushButton* newButton(QWidget* owner, const char* name, const QString& caption) {
+    auto* button = new QPushButton(caption, owner);
+    button->setObjectName(QString::fromLatin1(name));
+    // Enter in the groomer's name adds it rather than closing the dialog.
+    button->setAutoDefault(false);
+    return button;
+}
+
+}  // namespace
+
+TfmSalonSettei::TfmSalonSettei(QWidget* owner, const booking::SalonSettings& settings)
+    : QDialog(owner) {
+    setObjectName(QStringLiteral("fmSalonSettei"));
+    setWindowTitle(salon::SalonSetteiCaption);
+    widgets::applyFormLook(*this);
+    buildControls();
+    fill(settings);
+    showButtonStates();
+}
+
+void TfmSalonSettei::buildControls() {
+    ListBoxTantousha = new QListWidget(this);
+    ListBoxTantousha->setObjectName(QStringLiteral("ListBoxTantousha"));
+    edtTantousha = new QLineEdit(this);
+    edtTantousha->setObjectName(QStringLiteral("edtTantousha"));
+    btnTantoushaAdd = newButton(this, "btnTantoushaAdd", QStringLiteral("追加"));
+    btnTantoushaDelete = newButton(this, "btnTantoushaDelete", QStringLiteral("削除"));
+    connect(btnTantoushaAdd, &QPushButton::clicked, this, &TfmSalonSettei::btnTantoushaAddClick);
+    connect(edtTantousha, &QLineEdit::returnPressed, this, &TfmSalonSettei::btnTantoushaAddClick);
+    connect(btnTantoushaDelete, &QPushButton::clicked, this,
+            &TfmSalonSettei::btnTantoushaDeleteClick);
+    connect(edtTantousha, &QLineEdit::textChanged, this, &TfmSalonSettei::showButtonStates);
+    connect(ListBoxTantousha, &QListWidget::currentRowChanged, this,
+            &TfmSalonSettei::showButtonStates);
+
+    StringGridShoyouJikan = new QTableWidget(static_cast<int>(booking::AllStyles.size()),
+                                             static_cast<int>(booking::AllKinds.size()), this);
+    StringGridShoyouJikan->setObjectName(QStringLiteral("StringGridShoyouJikan"));
+    QStringList styles;
+    for (const booking::Style style : booking::AllStyles) {
+        styles.append(booking::styleCaption(style));
+    }
+    QStringList kinds;
+    for (const booking::Kind kind : booking::AllKinds) {
+        kinds.append(booking::kindCaption(kind));
+    }
+    StringGridShoyouJikan->setVerticalHeaderLabels(styles);
+    StringGridShoyouJikan->setHorizontalHeaderLabels(kinds);
+    StringGridShoyouJikan->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+
+    btnSetteiOK = newButton(this, "btnSetteiOK", QStringLiteral("OK"));
+    btnSetteiCancel = newButton(this, "btnSetteiCancel", QStringLiteral("キャンセル"));
+    connect(btnSetteiOK, &QPushButton::clicked, this, &TfmSalonSettei::accept);
+    connect(btnSetteiCancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto* groomers = new QGridLayout;
+    groomers->addWidget(new QLabel(QStringLiteral("担当者"), this), 0, 0, 1, 2);
+    groomers->addWidget(ListBoxTantousha, 1, 0, 1, 2);
+    groomers->addWidget(edtTantousha, 2, 0);
+    groomers->addWidget(btnTantoushaAdd, 2, 1);
+    groomers->addWidget(btnTantoushaDelete, 3, 1);
+    auto* minutes = new QVBoxLayout;
+    minutes->addWidget(new QLabel(QStringLiteral("いつもの所要時間 (分)"), this));
+    minutes->addWidget(StringGridShoyouJikan);
+    auto* panes = new QHBoxLayout;
+    panes->addLayout(groomers);
+    panes->addLayout(minutes, 1);
+    auto* bar = new QHBoxLayout;
+    bar->addStretch();
+    bar->addWidget(btnSetteiOK);
+    bar->addWidget(btnSetteiCancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(panes);
+    layout->addLayout(bar);
+    resize(560, 300);
+}
+
+void TfmSalonSettei::fill(const booking::SalonSettings& settings) {
+    ListBoxTantousha->addItems(settings.groomers);
+    for (std::size_t style = 0; style < booking::AllStyles.size(); ++style) {
+        for (std::size_t kind = 0; kind < booking::AllKinds.size(); ++kind) {
+            auto* cell = new QTableWidgetItem(QString::number(settings.usualMinutes[style][kind]));
+            cell->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            StringGridShoyouJikan->setItem(static_cast<int>(style), static_cast<int>(kind), cell);
+        }
+    }
+}
+
+booking::SalonSettings TfmSalonSettei::settings() const {
+    booking::SalonSettings settings;
+    for (int row = 0; row < ListBoxTantousha->count(); ++row) {
+        settings.groomers.append(ListBoxTantousha->item(row)->text());
+    }
+    for (std::size_t style = 0; style < booking::AllStyles.size(); ++style) {
+        for (std::size_t kind = 0; kind < booking::AllKinds.size(); ++kind) {
+            settings.usualMinutes[style][kind] =
+                minutesAt(static_cast<int>(style), static_cast<int>(kind))
+                    .value_or(booking::SalonSettings::DefaultMinutes);
+        }
+    }
+    return settings;
+}
+
+std::optional<int> TfmSalonSettei::minutesAt(int row, int column) const {
+    const QTableWidgetItem* cell = StringGridShoyouJikan->item(row, column);
+    bool isNumber = false;
+    const int minutes = cell != nullptr ? cell->text().trimmed().toInt(&isNumber) : 0;
+    if (!isNumber || minutes < booking::LeastMinutes || minutes > booking::MostMinutes) {
+        return std::nullopt;
+    }
+    return minutes;
+}
+
+void TfmSalonSettei::accept() {
+    for (int row = 0; row < StringGridShoyouJikan->rowCount(); ++row) {
+        for (int column = 0; column < StringGridShoyouJikan->columnCount(); ++column) {
+            if (minutesAt(row, column)) {
+                continue;
+            }
+            widgets::showMessage(
+                this, QMessageBox::Warning, salon::SalonSetteiCaption,
+                QStringLiteral("%1・%2 の所要時間は %3 から %4 までの分の数で入れてください。")
+                    .arg(booking::styleCaption(booking::AllStyles.at(row)),
+                         booking::kindCaption(booking::AllKinds.at(column)))
+                    .arg(booking::LeastMinutes)
+                    .arg(booking::MostMinutes));
+            StringGridShoyouJikan->setCurrentCell(row, column);
+            StringGridShoyouJikan->setFocus();
+            return;
+        }
+    }
+    QDialog::accept();
+}
+
+void TfmSalonSettei::btnTantoushaAddClick() {
+    const QString name = edtTantousha->text().trimmed();
+    if (name.isEmpty()) {
+        return;
+    }
+    // A name already on the list is only shown selected, so no groomer is there twice.
+    const QList<QListWidgetItem*> same = ListBoxTantousha->findItems(name, Qt::MatchExactly);
+    if (same.isEmpty()) {
+        ListBoxTantousha->addItem(name);
+    }
+    ListBoxTantousha->setCurrentRow(same.isEmpty() ? ListBoxTantousha->count() - 1
+                                                   : ListBoxTantousha->row(same.first()));
+    edtTantousha->clear();
+}
+
+void TfmSalonSettei::btnTantoushaDeleteClick() {
+    delete ListBoxTantousha->takeItem(ListBoxTantousha->currentRow());
+}
+
+void TfmSalonSettei::showButtonStates() {
+    btnTantoushaAdd->setEnabled(!edtTantousha->text().trimmed().isEmpty());
+    btnTantoushaDelete->setEnabled(ListBoxTantousha->currentRow() >= 0);
+}
+
+namespace salon {
+
+void runSalonSettei(QWidget* owner, records::RecordLists& lists) {
+    TfmSalonSettei dialog(owner, booking::SalonSettings::fromBytes(
+                                     lists.setting(booking::SalonSettings::SettingName)));
+    while (dialog.exec() == QDialog::Accepted) {
+        if (widgets::runGuarded(owner, [&] {
+                lists.setSetting(booking::SalonSettings::SettingName, dialog.settings().toBytes());
+            })) {
+            return;
+        }
+    }
+}
+
+}  // namespace salon

@@ -3,6 +3,7 @@
 #include "backup/uFukugen.h"
 #include "customer/KokyakuTourokuCommand.h"
 #include "customer/uUserKensaku.h"
+#include "dayboard/uHibetuYotei.h"
 #include "history/uRireki.h"
 #include "mainwindow/AboutBox.h"
 #include "mainwindow/ExportCommands.h"
@@ -200,6 +201,8 @@ void TfmMain::createActions() {
          &TfmMain::actKirokuTenkenExecute},
         {actUserKensaku, "actUserKensaku", QStringLiteral("お客様を探す...(&S)"),
          &TfmMain::actUserKensakuExecute},
+        {actHibetuYotei, "actHibetuYotei", QStringLiteral("日別予定(&D)"),
+         &TfmMain::actHibetuYoteiExecute},
     });
     actUserKensaku->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
 }
@@ -279,9 +282,12 @@ void TfmMain::createBars() {
     listView->addActions({actUserIcon, actUserReport});
     view->addSeparator();
     view->addAction(actUserKensaku);
+    QMenu* salon = ActionMainMenuBar1->addMenu(QStringLiteral("サロン(&S)"));
+    salon->setObjectName(QStringLiteral("MenuSalon"));
+    salon->addAction(actHibetuYotei);
     QMenu* help = ActionMainMenuBar1->addMenu(QStringLiteral("ヘルプ(&W)"));
     help->addActions({actAbout, actKanvoHomepageLink, actKanvoBBSLink});
-    for (QMenu* menu : {file, yoyaku, view, listView, help}) {
+    for (QMenu* menu : {file, yoyaku, view, listView, salon, help}) {
         menu->setFont(widgets::menuFont());
     }
 
@@ -347,6 +353,8 @@ void TfmMain::createContextMenus() {
             });
         }
     });
+    PopupMenuYoyaku->addSeparator();
+    addEntry(PopupMenuYoyaku, actHibetuYotei, QStringLiteral("日別予定"));
     StringGridYoyaku->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(StringGridYoyaku, &QWidget::customContextMenuRequested, this, [this](QPoint at) {
         PopupMenuYoyakuRirekiFill();
@@ -871,4 +879,9 @@ void TfmMain::PopupMenuYoyakuRirekiFill() {
     }
     PopupMenuYoyakuRireki->setEnabled(!booked.isEmpty());
     PopupMenuYoyakuRireki->setMenu(booked.size() > 1 ? PopupMenuYoyakuRirekiList : nullptr);
+}
+
+void TfmMain::actHibetuYoteiExecute() {
+    ensureYoyakuListLoaded();
+    dayboard::showHibetuYotei(this, recordLists_, selectedDay());
 }

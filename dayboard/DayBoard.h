@@ -26,7 +26,7 @@ public:
     static constexpr int TimeColumnWidth = 48;
     static constexpr int ColumnWidth = 150;
     static constexpr int HeaderHeight = 22;
-    static constexpr int RowHeight = 22;
+    static constexpr int RowHeight = 16;
 
     explicit TDayBoard(QWidget* parent = nullptr);
 

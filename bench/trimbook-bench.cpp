@@ -1,10 +1,12 @@
 // Measures how the program feels with a salon's years of records: start-up, week steps, the
 // reservation dialog, a customer lookup, the customer list refill, the week sheet, the CSV export,
-// a backup, a customer's visit history and the customer find window, and peak memory, each with
-// growing record files, and checks the results against the speed targets. Prints one table.
+// a backup, a customer's visit history, the customer find window and the day board, and peak
+// memory, each with growing record files, and checks the results against the speed targets.
+// Prints one table.
 //   trimbook-bench PROGRAM [--quick]
 
 #include "bench/Measure.h"
+#include "dayboard/uHibetuYotei.h"
 #include "mainwindow/UserListView.h"
 #include "mainwindow/YoyakuGrid.h"
 #include "mainwindow/uMain.h"
@@ -80,6 +82,8 @@ struct Results {
     double historyOpenMs = 0;
     double findKeyMs = 0;  // the slowest keystroke in the customer find window
     double overlapMs = 0;  // the overlap check of a booking on the busy day, details in the store
+    double dayBoardOpenMs = 0;
+    double dayStepMs = 0;
 };
 
 QByteArray sjis(const char* utf8) {
@@ -267,6 +271,7 @@ public:
         measureBackup(repetitions);
         measureHistory(repetitions);
         measureFind(repetitions);
+        measureDayBoard(repetitions);
         // Last: it makes the store beside the record files.
         measureOverlap(repetitions);
     }
@@ -491,6 +496,36 @@ private:
                 lists, settings, bookedTimeOf(booking, {}, settings, BenchDay), {}, BenchDay);
             return settings.groomers.isEmpty() ? -1 : bench::elapsedMs(timer);
         });
+    // From the command to the board made and painted for the bench day; then steps between two
+    // days of the week before, which holds the generated bookings.
+    void measureDayBoard(int repetitions) {
+        results_.dayBoardOpenMs = bench::medianOf(repetitions, [&] {
+            delete window_.findChild<TfmHibetuYotei*>();
+            double openMs = 0;
+            QElapsedTimer start;
+            OnFirstPaint probe(QStringLiteral("fmHibetuYotei"),
+                               [&](QWidget*) { openMs = bench::elapsedMs(start); });
+            start.start();
+            window_.actHibetuYotei->trigger();
+            if (!QTest::qWaitFor([&] { return openMs > 0; })) {
+                std::fprintf(stderr, "the day board was not painted\n");
+            }
+            return openMs;
+        });
+        auto* board = window_.findChild<TfmHibetuYotei*>();
+        board->showDay(BenchDay.addDays(-8));
+        auto* next = board->findChild<QAbstractButton*>("btnYokujitu");
+        auto* back = board->findChild<QAbstractButton*>("btnZenjitu");
+        results_.dayStepMs = bench::medianOf(repetitions * 3, [&] {
+            QElapsedTimer timer;
+            timer.start();
+            next->click();
+            board->repaint();
+            const double stepMs = bench::elapsedMs(timer);
+            back->click();
+            return stepMs;
+        });
+        board->close();
     }
 
     TfmMain window_;
@@ -568,8 +603,9 @@ void printTable(const QList<Results>& rows, QTextStream& out) {
            "week step ms | "
            "今週 ms | dialog open ms | cancel ms | update ms | new booking ms | lookup ms | "
            "list refill ms | week sheet ms | reservations CSV ms | backup ms | history ms | find "
-           "ms | overlap ms |\n"
-           "|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|\n";
+           "ms | overlap ms | day board ms | day step ms |\n"
+           "|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|"
+           "\n";
     for (const Results& r : rows) {
         out << "| " << r.data.reservations << " | " << r.data.customers << " | "
             << mib(r.fileBytes / 1048576.0) << " | " << ms(r.startUpMs) << " | "
@@ -578,7 +614,8 @@ void printTable(const QList<Results>& rows, QTextStream& out) {
             << " | " << ms(r.updateMs) << " | " << ms(r.newBookingMs) << " | " << ms(r.lookupMs)
             << " | " << ms(r.listRefillMs) << " | " << ms(r.weekSheetMs) << " | "
             << ms(r.reservationsCsvMs) << " | " << ms(r.backupMs) << " | " << ms(r.historyOpenMs)
-            << " | " << ms(r.findKeyMs) << " | " << ms(r.overlapMs) << " |\n";
+            << " | " << ms(r.findKeyMs) << " | " << ms(r.overlapMs) << " | " << ms(r.dayBoardOpenMs)
+            << " | " << ms(r.dayStepMs) << " |\n";
     }
 }
 
@@ -605,6 +642,8 @@ bool printTargets(const Results& empty, const Results& small, const Results& lar
     check("visit history opening", large.historyOpenMs, 50, " ms");
     check("customer find, one keystroke", large.findKeyMs, 30, " ms");
     check("overlap check", large.overlapMs, 5, " ms");
+    check("day board opening", large.dayBoardOpenMs, 50, " ms");
+    check("day step on the day board", large.dayStepMs, 16, " ms");
     check("update", large.updateMs, 100, " ms");
     check("week sheet (PDF)", large.weekSheetMs, 2000, " ms");
     check("reservations CSV", large.reservationsCsvMs, 2000, " ms");

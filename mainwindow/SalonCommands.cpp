@@ -11,7 +11,7 @@ namespace mainwindow {
 QMenu* addSalonMenu(QMenuBar& bar, QWidget& window, records::RecordLists& lists) {
     QMenu* menu = bar.addMenu(QStringLiteral("サロン(&S)"));
     menu->setObjectName(QStringLiteral("MenuSalon"));
-    auto* settei = new QAction(QStringLiteral("サロンの設定..."), &window);
+    auto* settei = new QAction(QStringLiteral("サロンの設定...(&S)"), &window);
     settei->setObjectName(QStringLiteral("actSalonSettei"));
     settei->setToolTip(salon::SalonSetteiCaption);
     settei->setStatusTip(salon::SalonSetteiCaption);

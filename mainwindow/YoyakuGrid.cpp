@@ -104,19 +104,12 @@ void paintFixedCell(QPainter& painter, const QWidget* widget, const QRect& rect,
     painter.drawLine(rect.bottomLeft(), rect.bottomRight());
 }
 
-QString weekdayName(const QDate& date) {
-    static const QString Weekdays[] = {
-        QStringLiteral("月"), QStringLiteral("火"), QStringLiteral("水"), QStringLiteral("木"),
-        QStringLiteral("金"), QStringLiteral("土"), QStringLiteral("日")};
-    return Weekdays[date.dayOfWeek() - 1];
-}
-
 QString dayWithYear(const QDate& date) {
     return QStringLiteral("%1年%2月%3日(%4)")
         .arg(date.year())
         .arg(date.month())
         .arg(date.day())
-        .arg(weekdayName(date));
+        .arg(records::weekdayName(date));
 }
 
 }  // namespace
@@ -131,7 +124,7 @@ QColor yoyakuCellColor(int column, int row, bool selected, int today) {
 }
 
 QString dayHeader(const QDate& date) {
-    return records::twoDigits(date.day()) + QStringLiteral("日(") + weekdayName(date) +
+    return records::twoDigits(date.day()) + QStringLiteral("日(") + records::weekdayName(date) +
            QLatin1Char(')');
 }
 

@@ -3,6 +3,7 @@
 #include "backup/uFukugen.h"
 #include "customer/KokyakuTourokuCommand.h"
 #include "customer/uUserKensaku.h"
+#include "dayboard/uHibetuYotei.h"
 #include "history/uRireki.h"
 #include "mainwindow/AboutBox.h"
 #include "mainwindow/CellBookingsEntry.h"
@@ -208,6 +209,8 @@ void TfmMain::createActions() {
          &TfmMain::actKirokuTenkenExecute},
         {actUserKensaku, "actUserKensaku", QStringLiteral("お客様を探す...(&S)"),
          &TfmMain::actUserKensakuExecute},
+        {actHibetuYotei, "actHibetuYotei", QStringLiteral("日別予定(&D)"),
+         &TfmMain::actHibetuYoteiExecute},
     });
     actUserKensaku->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
 }
@@ -288,6 +291,7 @@ void TfmMain::createBars() {
     view->addSeparator();
     view->addAction(actUserKensaku);
     QMenu* salon = mainwindow::addSalonMenu(*ActionMainMenuBar1, *this, recordLists_);
+    salon->addAction(actHibetuYotei);
     QMenu* help = ActionMainMenuBar1->addMenu(QStringLiteral("ヘルプ(&W)"));
     help->addActions({actAbout, actKanvoHomepageLink, actKanvoBBSLink});
     for (QMenu* menu : {file, yoyaku, view, listView, salon, help}) {
@@ -356,6 +360,8 @@ void TfmMain::createContextMenus() {
         [this](qsizetype position, const QByteArray&) {
             salon::runYoyakuShousai(this, recordLists_, position);
         });
+    PopupMenuYoyaku->addSeparator();
+    addEntry(PopupMenuYoyaku, actHibetuYotei, QStringLiteral("日別予定"));
     StringGridYoyaku->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(StringGridYoyaku, &QWidget::customContextMenuRequested, this, [this](QPoint at) {
         PopupMenuYoyakuFill();
@@ -877,4 +883,12 @@ void TfmMain::PopupMenuYoyakuFill() {
         bookingsInCell(StringGridYoyaku->currentColumn(), StringGridYoyaku->currentRow());
     PopupMenuYoyakuRireki->offer(booked, recordLists_);
     PopupMenuYoyakuShousai->offer(booked, recordLists_);
+}
+
+void TfmMain::actHibetuYoteiExecute() {
+    ensureYoyakuListLoaded();
+    TfmHibetuYotei* board = dayboard::showHibetuYotei(this, recordLists_, selectedDay());
+    board->setOpenDetails([this, board](qsizetype position) {
+        widgets::runGuarded(board, [&] { salon::runYoyakuShousai(board, recordLists_, position); });
+    });
 }

@@ -104,6 +104,8 @@ public:
     QAction* actKirokuTenken;
     // Ctrl+F: finds a customer and shows it selected in the customer list.
     QAction* actUserKensaku;
+    // The day board of the selected column's day, beside the table.
+    QAction* actHibetuYotei;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -174,6 +176,7 @@ private:
     void showLinesToCheck();
     void RirekiShow(const records::history::Subject& subject);
     void actUserKensakuExecute();
+    void actHibetuYoteiExecute();
 
     QString appDir_;
     QString iniPath_;

@@ -1,5 +1,7 @@
 #include "printing/SheetText.h"
 
+#include "records/RecordFormat.h"
+
 #include <QFontMetricsF>
 #include <QPaintDevice>
 #include <QPainter>
@@ -10,13 +12,6 @@ namespace {
 
 constexpr double HeaderPoints = 11;
 constexpr double SmallPoints = 7;
-
-QString weekdayName(const QDate& date) {
-    static const QString Names[] = {
-        QStringLiteral("月"), QStringLiteral("火"), QStringLiteral("水"), QStringLiteral("木"),
-        QStringLiteral("金"), QStringLiteral("土"), QStringLiteral("日")};
-    return Names[date.dayOfWeek() - 1];
-}
 
 }  // namespace
 
@@ -84,11 +79,12 @@ void drawLines(QPainter& painter, const QRectF& area, const QStringList& lines) 
 }
 
 QString longDate(const QDate& date) {
-    return date.toString(QStringLiteral("yyyy年MM月dd日(")) + weekdayName(date) + QLatin1Char(')');
+    return date.toString(QStringLiteral("yyyy年MM月dd日(")) + records::weekdayName(date) +
+           QLatin1Char(')');
 }
 
 QString shortDate(const QDate& date) {
-    return date.toString(QStringLiteral("MM/dd(")) + weekdayName(date) + QLatin1Char(')');
+    return date.toString(QStringLiteral("MM/dd(")) + records::weekdayName(date) + QLatin1Char(')');
 }
 
 double drawPageHeader(QPainter& painter, const QPaintDevice& device, const QString& title,

@@ -203,4 +203,11 @@ QString twoDigits(int number) {
     return QStringLiteral("%1").arg(number, 2, 10, QLatin1Char('0'));
 }
 
+QString weekdayName(const QDate& date) {
+    static const QString Names[] = {
+        QStringLiteral("月"), QStringLiteral("火"), QStringLiteral("水"), QStringLiteral("木"),
+        QStringLiteral("金"), QStringLiteral("土"), QStringLiteral("日")};
+    return Names[date.dayOfWeek() - 1];
+}
+
 }  // namespace records

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QByteArrayList>
 #include <QByteArrayView>
+#include <QDate>
 #include <QString>
 
 #include <array>
@@ -94,6 +95,8 @@ inline QByteArray fieldAt(const QByteArrayList& fields, int position) {
 
 // A month, day, hour or minute as the records and the windows write it: at least two digits.
 QString twoDigits(int number);
+// The weekday as one character: 月 火 水 木 金 土 日.
+QString weekdayName(const QDate& date);
 
 // Removes the first line equal to `line`; false when there is none.
 bool removeFirstEqual(QByteArrayList& lines, const QByteArray& line);

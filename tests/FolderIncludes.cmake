@@ -1,5 +1,5 @@
 # The folders import one way: records <- printing; records <- widgets <- reservation, customer,
-# history, recordcheck, backup, salon <- mainwindow. Linking catches a call against that
+# history, recordcheck, backup, salon, dayboard <- mainwindow. Linking catches a call against that
 # direction; this catches an include of a header alone (an inline function, a constant) before it
 # can tie two folders together.
 #   cmake -DSOURCE_DIR=<repository> -P FolderIncludes.cmake
@@ -15,12 +15,13 @@ set(allowed_backup records widgets backup)
 set(allowed_history records widgets history)
 set(allowed_recordcheck records widgets recordcheck)
 set(allowed_salon records widgets salon)
+set(allowed_dayboard records widgets dayboard)
 set(allowed_mainwindow records widgets reservation customer history recordcheck printing backup
-    salon mainwindow generated)
+    salon dayboard mainwindow generated)
 
 set(failures "")
 foreach(folder records widgets reservation customer history recordcheck printing backup salon
-        mainwindow)
+        dayboard mainwindow)
     file(GLOB sources "${SOURCE_DIR}/${folder}/*.cpp" "${SOURCE_DIR}/${folder}/*.h")
     foreach(source IN LISTS sources)
         file(STRINGS "${source}" includes REGEX "^#include \"")

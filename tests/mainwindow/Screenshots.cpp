@@ -1,7 +1,8 @@
-// Renders one picture of each page of the main window, one of a customer's visit history and
-// one each of the salon's settings and a booking's details, filled with generated records, into
-// the folder given on the command line.
+// Renders one picture of each page of the main window, one of the day board, one of a customer's
+// visit history and one each of the salon's settings and a booking's details, filled with
+// generated records, into the folder given on the command line.
 
+#include "dayboard/uHibetuYotei.h"
 #include "history/uRireki.h"
 #include "mainwindow/StartUp.h"
 #include "mainwindow/UserListView.h"
@@ -53,6 +54,30 @@ int main(int argc, char* argv[]) {
     QApplication::processEvents();
     const QDir out(QString::fromLocal8Bit(argv[1]));
     bool saved = window.grab().save(out.filePath("yoyakuhyou.png"));
+
+    // Today on the day board, with two groomers, confirmed calls and one cancellation.
+    namespace booking = records::booking;
+    records::RecordLists& lists = window.recordLists();
+    booking::SalonSettings salon;
+    salon.groomers = {QStringLiteral("佐藤"), QStringLiteral("鈴木")};
+    lists.setSetting(booking::SalonSettings::SettingName, salon.toBytes());
+    const QList<qsizetype> today =
+        lists.yoyakuIndex().bookedBetween(now.date(), now.date(), now.date());
+    for (qsizetype i = 0; i < today.size(); ++i) {
+        booking::BookingDetails details;
+        details.groomer = i % 3 == 2 ? QString() : salon.groomers.at(i % 3);
+        details.status = i == 3  ? booking::Status::Cancel
+                         : i < 2 ? booking::Status::Kakuninzumi
+                                 : booking::Status::Yoyaku;
+        lists.setDetails(records::RecordFile::Yoyaku, today.at(i),
+                         lists.lines(records::RecordFile::Yoyaku).at(today.at(i)),
+                         details.into({}));
+    }
+    TfmHibetuYotei* board = dayboard::showHibetuYotei(&window, lists, now.date());
+    board->resize(560, 740);
+    QApplication::processEvents();
+    saved = board->grab().save(out.filePath("hibetu-yotei.png")) && saved;
+    board->close();
 
     window.actUserItiran->trigger();
     window.actUserReport->trigger();

@@ -457,7 +457,8 @@ TEST_F(StartUpTest, MenusToolbarAndActionsCarryTheirCaptionsHintsAndPictures) {
     EXPECT_EQ(captionsOf(view[2]->menu()->actions()),
               QStringList({"アイコン表示(&Z)", "詳細表示(&Y)"}));
     EXPECT_EQ(top[3]->menu()->objectName(), QStringLiteral("MenuSalon"));
-    EXPECT_EQ(captionsOf(top[3]->menu()->actions()), QStringList({"サロンの設定..."}));
+    EXPECT_EQ(captionsOf(top[3]->menu()->actions()),
+              QStringList({"サロンの設定...(&S)", "日別予定(&D)"}));
     EXPECT_EQ(captionsOf(top[4]->menu()->actions()),
               QStringList({"バージョン情報(&X)", "ホームページへ(&Y)", "トリモラ掲示板へ(&Z)"}));
 
@@ -489,6 +490,7 @@ TEST_F(StartUpTest, MenusToolbarAndActionsCarryTheirCaptionsHintsAndPictures) {
         {window->actYoyakuWeekNow, "actYoyakuWeekNow", "今週", false},
         {window->actRirekiHyouji, "actRirekiHyouji", "来店履歴", false},
         {window->actUserKensaku, "actUserKensaku", "お客様を探す", false},
+        {window->actHibetuYotei, "actHibetuYotei", "日別予定", false},
         // The hint drops an ellipsis as well as the access key.
         {window->actFukugen, "actFukugen", "バックアップから復元", false},
         {window->actPrintWeek, "actPrintWeek", "週の予約表を印刷", false},

@@ -33,7 +33,8 @@ const QStringList ReservationHeader = {
     QStringLiteral("住所"),       QStringLiteral("住所2"),      QStringLiteral("電話番号"),
     QStringLiteral("携帯電話"),   QStringLiteral("ペット名"),   QStringLiteral("種類"),
     QStringLiteral("種 等"),      QStringLiteral("シャンプー"), QStringLiteral("スタイル"),
-    QStringLiteral("ヒゲカット"), QStringLiteral("爪切り"),     QStringLiteral("備考")};
+    QStringLiteral("ヒゲカット"), QStringLiteral("爪切り"),     QStringLiteral("備考"),
+    QStringLiteral("担当"),       QStringLiteral("所要時間"),   QStringLiteral("状態")};
 
 void appendQuoted(QByteArray& row, const QByteArray& utf8) {
     row.append('"');
@@ -54,9 +55,11 @@ QByteArray textCell(const QByteArray& utf8) {
 }
 
 // A row of the first `count` fields of a line, marks removed, missing ones empty, after
-// `leading` (already UTF-8). Bytes all the way: a long list is exported in a few seconds.
+// `leading` (already UTF-8) and before `trailing`. Bytes all the way: a long list is exported in a
+// few seconds.
 void appendRow(QByteArray& csv, const QByteArrayList& fields, int count,
-               const QByteArray& leading = {}, bool hasLeading = false) {
+               const QByteArray& leading = {}, bool hasLeading = false,
+               const QStringList& trailing = {}) {
     if (hasLeading) {
         appendQuoted(csv, leading);
     }
@@ -66,6 +69,10 @@ void appendRow(QByteArray& csv, const QByteArrayList& fields, int count,
         }
         appendQuoted(csv,
                      textCell(records::sjis::toUtf8(EmptyMarkDelete(fieldAt(fields, position)))));
+    }
+    for (const QString& cell : trailing) {
+        csv.append(',');
+        appendQuoted(csv, textCell(cell.toUtf8()));
     }
     csv.append("\r\n");
 }
@@ -99,11 +106,14 @@ QByteArray customersCsv(const QByteArrayList& customerLines) {
     return csv;
 }
 
-QByteArray reservationsCsv(const QByteArrayList& reservationLines, const QDate& today) {
+QByteArray reservationsCsv(const QByteArrayList& reservationLines, const QDate& today,
+                           const booking::BookingFacts& facts) {
     QByteArray csv = ByteOrderMark + csvRow(ReservationHeader);
-    for (const QByteArray& line : reservationLines) {
+    for (qsizetype position = 0; position < reservationLines.size(); ++position) {
+        const QByteArray& line = reservationLines.at(position);
         const QByteArrayList fields = splitFields(line);
-        appendRow(csv, fields, reservation_record::FieldCount, isoDate(fields, today), true);
+        appendRow(csv, fields, reservation_record::FieldCount, isoDate(fields, today), true,
+                  facts.shownAt(position, line));
     }
     return csv;
 }

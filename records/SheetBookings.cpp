@@ -46,9 +46,11 @@ Booking bookingOf(const QByteArrayList& fields, const QDate& date) {
 }  // namespace
 
 QList<Booking> bookingsBetween(const QByteArrayList& reservationLines, const QDate& first,
-                               const QDate& last, const QDate& today) {
+                               const QDate& last, const QDate& today,
+                               const booking::BookingFacts* facts) {
     QList<Sortable> found;
-    for (const QByteArray& line : reservationLines) {
+    for (qsizetype position = 0; position < reservationLines.size(); ++position) {
+        const QByteArray& line = reservationLines.at(position);
         // Only the few lines of the days asked for are split whole.
         const QDate date = reservation_record::bookedDate(LeadingFields(line, 3), today);
         if (date < first || date > last) {
@@ -56,6 +58,10 @@ QList<Booking> bookingsBetween(const QByteArrayList& reservationLines, const QDa
         }
         const QByteArrayList fields = splitFields(line);
         found.append({bookingOf(fields, date), minuteOf(fields)});
+        found.last().booking.position = position;
+        if (facts) {
+            found.last().booking.salonFacts = facts->shownAt(position, line);
+        }
     }
     std::stable_sort(found.begin(), found.end(), [](const Sortable& a, const Sortable& b) {
         return std::tuple(a.booking.date, a.booking.hour, a.minute) <

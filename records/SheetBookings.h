@@ -1,11 +1,13 @@
 #pragma once
 
+#include "records/BookingFacts.h"
 #include "records/ReservationRecord.h"
 
 #include <QByteArrayList>
 #include <QDate>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 
@@ -23,6 +25,9 @@ struct Booking {
     QString time;  // "hh:mm": hour and minute, two digits each when they are numbers
     // Every field as stored with the empty-field mark removed, by its place in the line.
     std::array<QString, reservation_record::FieldCount> texts;
+    qsizetype position = -1;  // in the reservation list
+    // 担当, 所要時間, 状態 when the sheet was asked for them, else nothing.
+    QStringList salonFacts;
 
     const QString& text(reservation_record::Field field) const { return texts.at(field); }
 
@@ -32,8 +37,10 @@ struct Booking {
 
 // The reservations booked from `first` to `last`, ordered by day, hour and minute (numbers, a
 // minute that is not one counting as 0), equal times in list order. A reservation without a
-// valid date counts as booked on `today`, as in the week's table.
+// valid date counts as booked on `today`, as in the week's table. With `facts`, each booking
+// carries what the salon keeps of it.
 QList<Booking> bookingsBetween(const QByteArrayList& reservationLines, const QDate& first,
-                               const QDate& last, const QDate& today);
+                               const QDate& last, const QDate& today,
+                               const booking::BookingFacts* facts = nullptr);
 
 }  // namespace records::sheets

@@ -1,6 +1,7 @@
 #include "mainwindow/UserListView.h"
 #include "mainwindow/YoyakuGrid.h"
 #include "mainwindow/uMain.h"
+#include "records/BookingDetails.h"
 #include "records/ReservationRecord.h"
 #include "tests/mainwindow/MainWindowFixture.h"
 #include "tests/support/Files.h"
@@ -212,6 +213,38 @@ TEST_F(HistoryTest, TheMenuCommandShowsTheSelectedCustomersVisitsNewestFirst) {
     // Only read: neither record file was written, not even with the same bytes.
     EXPECT_TRUE(stateOf(userFile()) == users);
     EXPECT_TRUE(stateOf(yoyakuFile()) == reservations);
+}
+
+// Once the salon keeps details, each visit shows its status, and the summary counts the no-shows
+// and the cancellations of the day; those of another pet of the household are not hers.
+TEST_F(HistoryTest, WithDetailsEachVisitShowsItsStatusAndTheNoShowsAreCounted) {
+    using records::booking::Status;
+    records::RecordLists& lists = window->recordLists();
+    for (const auto& [position, status] :
+         {std::pair{2, Status::MudanCancel}, std::pair{6, Status::MudanCancel},
+          std::pair{0, Status::TouzitsuCancel}, std::pair{7, Status::MudanCancel}}) {
+        lists.setDetails(records::RecordFile::Yoyaku, position,
+                         lists.lines(records::RecordFile::Yoyaku).at(position),
+                         records::booking::BookingDetails{{}, {}, status}.into({}));
+    }
+    window->userListView()->selectIndex(0);
+    HistorySeen seen;
+    auto visit = onNextModal([&](QWidget* history) {
+        seen = seenIn(history);
+        closeHistory(history);
+    });
+    window->actRirekiHyouji->trigger();
+    ASSERT_TRUE(visit->appeared);
+    ASSERT_EQ(seen.rows.size(), 5);
+    QStringList statuses;
+    for (const QStringList& row : seen.rows) {
+        statuses.append(row.value(7));
+    }
+    EXPECT_EQ(statuses,
+              QStringList({"予約", "予約", "無断キャンセル", "無断キャンセル", "当日キャンセル"}));
+    EXPECT_EQ(seen.rows[2][6], QStringLiteral("顔周り短め"));
+    EXPECT_TRUE(seen.summary.endsWith(QStringLiteral("　無断キャンセル 2回　当日キャンセル 1回")))
+        << seen.summary.toStdString();
 }
 
 TEST_F(HistoryTest, WithoutPastVisitsTheSummarySaysSoAndNothingCanBeBookedFromIt) {

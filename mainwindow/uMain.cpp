@@ -14,6 +14,7 @@
 #include "recordcheck/uKirokuTenken.h"
 #include "records/AutoBackup.h"
 #include "records/Backup.h"
+#include "records/BookingFacts.h"
 #include "records/Clock.h"
 #include "records/CsvExport.h"
 #include "records/FileChecks.h"
@@ -200,6 +201,8 @@ void TfmMain::createActions() {
          &TfmMain::actKirokuTenkenExecute},
         {actUserKensaku, "actUserKensaku", QStringLiteral("お客様を探す...(&S)"),
          &TfmMain::actUserKensakuExecute},
+        {actKakuninDenwa, "actKakuninDenwa", QStringLiteral("確認の電話(&K)"),
+         &TfmMain::actKakuninDenwaExecute},
     });
     actUserKensaku->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
 }
@@ -279,9 +282,12 @@ void TfmMain::createBars() {
     listView->addActions({actUserIcon, actUserReport});
     view->addSeparator();
     view->addAction(actUserKensaku);
+    QMenu* salon = ActionMainMenuBar1->addMenu(QStringLiteral("サロン(&S)"));
+    salon->setObjectName(QStringLiteral("MenuSalon"));
+    salon->addAction(actKakuninDenwa);
     QMenu* help = ActionMainMenuBar1->addMenu(QStringLiteral("ヘルプ(&W)"));
     help->addActions({actAbout, actKanvoHomepageLink, actKanvoBBSLink});
-    for (QMenu* menu : {file, yoyaku, view, listView, help}) {
+    for (QMenu* menu : {file, yoyaku, view, listView, salon, help}) {
         menu->setFont(widgets::menuFont());
     }
 
@@ -711,10 +717,14 @@ printing::WeekSheet weekSheetOf(const QByteArrayList& lines, const QDate& weekSt
         records::sheets::bookingsBetween(lines, weekStart, weekStart.addDays(6), now.date()));
 }
 
-printing::DaySheet daySheetOf(const QByteArrayList& lines, const QDate& day) {
+printing::DaySheet daySheetOf(const records::RecordLists& lists, const QDate& day) {
     const QDateTime now = records::clock_source::now();
-    return printing::DaySheet(day, now,
-                              records::sheets::bookingsBetween(lines, day, day, now.date()));
+    const std::optional<records::booking::BookingFacts> facts = records::booking::keptFactsOf(
+        lists, lists.yoyakuIndex().bookedBetween(day, day, now.date()));
+    return printing::DaySheet(
+        day, now,
+        records::sheets::bookingsBetween(lists.lines(records::RecordFile::Yoyaku), day, day,
+                                         now.date(), facts ? &*facts : nullptr));
 }
 
 const QString PdfFilter = QStringLiteral("PDF (*.pdf)");
@@ -734,7 +744,7 @@ void TfmMain::actPrintWeekExecute() {
 void TfmMain::actPrintDayExecute() {
     ensureYoyakuListLoaded();
     if (const auto day = widgets::askForDay(this, actPrintDay->toolTip(), selectedDay())) {
-        mainwindow::previewSheet(this, daySheetOf(Honjitu->YoyakuList, *day));
+        mainwindow::previewSheet(this, daySheetOf(recordLists_, *day));
     }
 }
 
@@ -755,10 +765,10 @@ void TfmMain::actPdfDayExecute() {
         return;
     }
     const QDate day = *asked;
-    mainwindow::saveExport(
-        this, actPdfDay->toolTip(),
-        datedName(QStringLiteral("日の予約表"), day, QStringLiteral(".pdf")), PdfFilter, ownFiles(),
-        [this, day] { return printing::pdfOf(daySheetOf(Honjitu->YoyakuList, day)); });
+    mainwindow::saveExport(this, actPdfDay->toolTip(),
+                           datedName(QStringLiteral("日の予約表"), day, QStringLiteral(".pdf")),
+                           PdfFilter, ownFiles(),
+                           [this, day] { return printing::pdfOf(daySheetOf(recordLists_, day)); });
 }
 
 void TfmMain::actExportCustomersExecute() {
@@ -775,10 +785,13 @@ void TfmMain::actExportCustomersExecute() {
 void TfmMain::actExportReservationsExecute() {
     ensureYoyakuListLoaded();
     const QDate today = records::clock_source::now().date();
-    mainwindow::saveExport(
-        this, actExportReservations->toolTip(),
-        datedName(QStringLiteral("予約"), today, QStringLiteral(".csv")), CsvFilter, ownFiles(),
-        [this, today] { return records::csv::reservationsCsv(Honjitu->YoyakuList, today); });
+    mainwindow::saveExport(this, actExportReservations->toolTip(),
+                           datedName(QStringLiteral("予約"), today, QStringLiteral(".csv")),
+                           CsvFilter, ownFiles(), [this, today] {
+                               return records::csv::reservationsCsv(
+                                   Honjitu->YoyakuList, today,
+                                   records::booking::factsOfAll(recordLists_));
+                           });
 }
 
 void TfmMain::actRirekiHyoujiExecute() {
@@ -795,8 +808,8 @@ void TfmMain::RirekiShow(const records::history::Subject& subject) {
     // The history window is gone before the reservation command starts, as from the menu; a
     // reservation dialog left without a booking brings the history back.
     for (bool booked = false; !booked;) {
-        const std::optional<records::history::NextVisit> next =
-            history::runRireki(this, subject, Honjitu->YoyakuList);
+        const std::optional<records::history::NextVisit> next = history::runRireki(
+            this, subject, Honjitu->YoyakuList, records::booking::detailsLookupOf(recordLists_));
         if (!next || !actYoyakuDialogShow->isEnabled()) {
             return;
         }
@@ -804,6 +817,11 @@ void TfmMain::RirekiShow(const records::history::Subject& subject) {
             booked = reservation::runCutYoyaku(this, recordLists_, *next);
         });
     }
+}
+
+void TfmMain::actKakuninDenwaExecute() {
+    ensureYoyakuListLoaded();
+    calls::showKakuninDenwa(this, recordLists_, mainwindow::previewSheet, fmKakuninDenwa_);
 }
 
 void TfmMain::actKirokuTenkenExecute() {

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "calls/uKakuninDenwa.h"
 #include "records/RecordLists.h"
 #include "records/VisitHistory.h"
 #include "records/uLib.h"
 
 #include <QDateTime>
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 
 #include <functional>
@@ -103,6 +105,8 @@ public:
     QAction* actKirokuTenken;
     // Ctrl+F: finds a customer and shows it selected in the customer list.
     QAction* actUserKensaku;
+    // The confirmation calls of tomorrow's bookings, in a window beside the table.
+    QAction* actKakuninDenwa;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -171,6 +175,7 @@ private:
     void showLinesToCheck();
     void RirekiShow(const records::history::Subject& subject);
     void actUserKensakuExecute();
+    void actKakuninDenwaExecute();
 
     QString appDir_;
     QString iniPath_;
@@ -184,6 +189,7 @@ private:
     bool linesToCheckShown_ = false;
     bool keepBackups_;
     std::unique_ptr<records::backup::AutoBackup> autoBackup_;
+    QPointer<TfmKakuninDenwa> fmKakuninDenwa_;
 
     QMenuBar* ActionMainMenuBar1;
     QToolBar* ActionToolBar1;

@@ -441,8 +441,9 @@ TEST_F(StartUpTest, MenusToolbarAndActionsCarryTheirCaptionsHintsAndPictures) {
     }
     EXPECT_EQ(window->menuBar()->objectName(), QStringLiteral("ActionMainMenuBar1"));
     const QList<QAction*> top = window->menuBar()->actions();
-    EXPECT_EQ(captionsOf(top), QStringList({"ファイル(&Z)", "予約(&Y)", "表示(&X)", "ヘルプ(&W)"}));
-    ASSERT_EQ(top.size(), 4);
+    EXPECT_EQ(captionsOf(top),
+              QStringList({"ファイル(&Z)", "予約(&Y)", "表示(&X)", "サロン(&S)", "ヘルプ(&W)"}));
+    ASSERT_EQ(top.size(), 5);
     // Commands added later stand after a separator below 閉じる.
     const QList<QAction*> file = top[0]->menu()->actions();
     ASSERT_GE(file.size(), 2);
@@ -455,7 +456,9 @@ TEST_F(StartUpTest, MenusToolbarAndActionsCarryTheirCaptionsHintsAndPictures) {
                                              "", "お客様を探す...(&S)"}));
     EXPECT_EQ(captionsOf(view[2]->menu()->actions()),
               QStringList({"アイコン表示(&Z)", "詳細表示(&Y)"}));
-    EXPECT_EQ(captionsOf(top[3]->menu()->actions()),
+    EXPECT_EQ(top[3]->menu()->objectName(), QStringLiteral("MenuSalon"));
+    EXPECT_EQ(captionsOf(top[3]->menu()->actions()), QStringList({"確認の電話(&K)"}));
+    EXPECT_EQ(captionsOf(top[4]->menu()->actions()),
               QStringList({"バージョン情報(&X)", "ホームページへ(&Y)", "トリモラ掲示板へ(&Z)"}));
 
     const auto* toolBar = window->findChild<QToolBar*>(QStringLiteral("ActionToolBar1"));
@@ -486,6 +489,7 @@ TEST_F(StartUpTest, MenusToolbarAndActionsCarryTheirCaptionsHintsAndPictures) {
         {window->actYoyakuWeekNow, "actYoyakuWeekNow", "今週", false},
         {window->actRirekiHyouji, "actRirekiHyouji", "来店履歴", false},
         {window->actUserKensaku, "actUserKensaku", "お客様を探す", false},
+        {window->actKakuninDenwa, "actKakuninDenwa", "確認の電話", false},
         // The hint drops an ellipsis as well as the access key.
         {window->actFukugen, "actFukugen", "バックアップから復元", false},
         {window->actPrintWeek, "actPrintWeek", "週の予約表を印刷", false},

@@ -3,7 +3,7 @@
 #include "records/BookingDetails.h"
 #include "records/DetailStore.h"
 
-#include <QByteArray>
+#include <QByteArrayList>
 #include <QHash>
 #include <QList>
 #include <QString>
@@ -27,8 +27,9 @@ struct BookingFacts {
     QHash<qsizetype, LineDetails> details;
 
     BookingDetails detailsAt(qsizetype position) const;
-    // 担当, 所要時間, 状態 as shown: the groomer or 未定, the minutes as a number, the status.
-    QStringList shownAt(qsizetype position, const QByteArray& line) const;
+    // 担当, 所要時間, 状態 as shown for the line at `position`, split into `fields`: the groomer
+    // or 未定, the minutes as a number, the status.
+    QStringList shownAt(qsizetype position, const QByteArrayList& fields) const;
 };
 
 // Reads the details of the reservation lines at `positions`, all in one query.

@@ -110,10 +110,9 @@ QByteArray reservationsCsv(const QByteArrayList& reservationLines, const QDate& 
                            const booking::BookingFacts& facts) {
     QByteArray csv = ByteOrderMark + csvRow(ReservationHeader);
     for (qsizetype position = 0; position < reservationLines.size(); ++position) {
-        const QByteArray& line = reservationLines.at(position);
-        const QByteArrayList fields = splitFields(line);
+        const QByteArrayList fields = splitFields(reservationLines.at(position));
         appendRow(csv, fields, reservation_record::FieldCount, isoDate(fields, today), true,
-                  facts.shownAt(position, line));
+                  facts.shownAt(position, fields));
     }
     return csv;
 }

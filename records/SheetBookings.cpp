@@ -60,7 +60,7 @@ QList<Booking> bookingsBetween(const QByteArrayList& reservationLines, const QDa
         found.append({bookingOf(fields, date), minuteOf(fields)});
         found.last().booking.position = position;
         if (facts) {
-            found.last().booking.salonFacts = facts->shownAt(position, line);
+            found.last().booking.salonFacts = facts->shownAt(position, fields);
         }
     }
     std::stable_sort(found.begin(), found.end(), [](const Sortable& a, const Sortable& b) {

@@ -68,14 +68,17 @@ TfmKakuninDenwa::TfmKakuninDenwa(QWidget* owner, records::RecordLists& lists, Sh
     setWindowTitle(QStringLiteral("確認の電話"));
     widgets::applyFormLook(*this);
     buildControls();
-    fillList();
-    connect(&lists_, &records::RecordLists::changed, this,
-            [this](const records::RecordChange& change) {
-                if (change.file == records::RecordFile::Yoyaku) {
-                    fillListSoon();
-                }
-            });
     resize(760, 420);
+    fillList();
+    // A booking command, a restore, a file read again, another window's details: all of them
+    // reach the list.
+    connect(&lists_, &records::RecordLists::changed, this, &TfmKakuninDenwa::followChange);
+}
+
+void TfmKakuninDenwa::followChange(const records::RecordChange& change) {
+    if (change.file == records::RecordFile::Yoyaku) {
+        fillListSoon();
+    }
 }
 
 void TfmKakuninDenwa::buildControls() {

@@ -38,6 +38,7 @@ private:
     // Many announcements in a row (a restore, a tick) fill the list once, after the handler that
     // caused them has returned: a tick's own item is not deleted under it.
     void fillListSoon();
+    void followChange(const records::RecordChange& change);
     void rowTicked(QTreeWidgetItem* item, int column);
     void btnKakuninPrintClick();
 

@@ -159,6 +159,18 @@ protected:
         return popup->actions().last();
     }
 
+    // What the history of the customer at `index` shows, closed again; `visit` tells of the window.
+    HistorySeen historyOf(int index, std::shared_ptr<ModalVisit>& visit) {
+        window->userListView()->selectIndex(index);
+        HistorySeen seen;
+        visit = onNextModal([&seen](QWidget* history) {
+            seen = seenIn(history);
+            closeHistory(history);
+        });
+        window->actRirekiHyouji->trigger();
+        return seen;
+    }
+
     // Opens the selected customer's history and presses 次回予約; `driveDialog` meets the
     // reservation dialog that follows.
     void bookNextVisit(std::function<void(QWidget*)> driveDialog) {
@@ -182,15 +194,10 @@ protected:
 }  // namespace
 
 TEST_F(HistoryTest, TheMenuCommandShowsTheSelectedCustomersVisitsNewestFirst) {
-    window->userListView()->selectIndex(0);
     const FileState users = stateOf(userFile());
     const FileState reservations = stateOf(yoyakuFile());
-    HistorySeen seen;
-    auto visit = onNextModal([&](QWidget* history) {
-        seen = seenIn(history);
-        closeHistory(history);
-    });
-    window->actRirekiHyouji->trigger();
+    std::shared_ptr<ModalVisit> visit;
+    const HistorySeen seen = historyOf(0, visit);
 
     ASSERT_TRUE(visit->appeared);
     EXPECT_FALSE(visit->closedByWatchdog);
@@ -227,13 +234,8 @@ TEST_F(HistoryTest, WithDetailsEachVisitShowsItsStatusAndTheNoShowsAreCounted) {
                          lists.lines(records::RecordFile::Yoyaku).at(position),
                          records::booking::BookingDetails{{}, {}, status}.into({}));
     }
-    window->userListView()->selectIndex(0);
-    HistorySeen seen;
-    auto visit = onNextModal([&](QWidget* history) {
-        seen = seenIn(history);
-        closeHistory(history);
-    });
-    window->actRirekiHyouji->trigger();
+    std::shared_ptr<ModalVisit> visit;
+    const HistorySeen seen = historyOf(0, visit);
     ASSERT_TRUE(visit->appeared);
     ASSERT_EQ(seen.rows.size(), 5);
     QStringList statuses;

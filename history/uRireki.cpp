@@ -18,8 +18,17 @@ namespace rireki = records::history;
 
 namespace {
 
-// The remarks, last, take the width that is left.
-enum Column { PlannedColumn, DateColumn, TimeColumn, ShampColumn, StyleColumn, SonotaColumn };
+// The remarks take the width that is left.
+enum Column {
+    PlannedColumn,
+    DateColumn,
+    TimeColumn,
+    ShampColumn,
+    StyleColumn,
+    SonotaColumn,
+    BikouColumn,
+    StatusColumn
+};
 
 const QString Title = QStringLiteral("来店履歴");
 const QString Planned = QStringLiteral("予定");
@@ -37,7 +46,7 @@ QString dateWithWeekday(const QDate& date) {
            Japanese.dayName(date.dayOfWeek(), QLocale::NarrowFormat) + QLatin1Char(')');
 }
 
-QStringList rowTexts(const rireki::Visit& visit) {
+QStringList rowTexts(const rireki::Visit& visit, bool withStatus) {
     const records::Booking booking(visit.line);
     QStringList extras;
     for (const QByteArray& extra : {booking.higeCut(), booking.tumekiri()}) {
@@ -45,13 +54,17 @@ QStringList rowTexts(const rireki::Visit& visit) {
             extras.append(text);
         }
     }
-    return {visit.planned ? Planned : QString(),
-            dateWithWeekday(visit.date),
-            shown(booking.jikan()) + QLatin1Char(':') + shown(booking.hun()),
-            shown(booking.shamp()),
-            shown(booking.style()),
-            extras.join(QStringLiteral("・")),
-            shown(booking.bikou())};
+    QStringList texts = {visit.planned ? Planned : QString(),
+                         dateWithWeekday(visit.date),
+                         shown(booking.jikan()) + QLatin1Char(':') + shown(booking.hun()),
+                         shown(booking.shamp()),
+                         shown(booking.style()),
+                         extras.join(QStringLiteral("・")),
+                         shown(booking.bikou())};
+    if (withStatus) {
+        texts.append(records::booking::statusCaption(visit.status));
+    }
+    return texts;
 }
 
 QString summaryText(const rireki::Summary& summary) {
@@ -61,6 +74,13 @@ QString summaryText(const rireki::Summary& summary) {
                             summary.nextBooked ? dateWithWeekday(*summary.nextBooked) : None);
     if (summary.usualIntervalWeeks) {
         text += QStringLiteral("　来店間隔 %1週").arg(*summary.usualIntervalWeeks, 0, 'f', 1);
+    }
+    // Only a pet that failed to come has these counts.
+    if (summary.mudanCancels > 0) {
+        text += QStringLiteral("　無断キャンセル %1回").arg(summary.mudanCancels);
+    }
+    if (summary.touzitsuCancels > 0) {
+        text += QStringLiteral("　当日キャンセル %1回").arg(summary.touzitsuCancels);
     }
     return text;
 }
@@ -73,13 +93,28 @@ QPushButton* plainButton(QWidget* parent, const char* objectName, const QString&
     return button;
 }
 
+// The positions of the visits' lines, for the one query of their details.
+QList<qsizetype> positionsOf(const QList<rireki::Visit>& visits) {
+    QList<qsizetype> positions;
+    positions.reserve(visits.size());
+    for (const rireki::Visit& visit : visits) {
+        positions.append(visit.position);
+    }
+    return positions;
+}
+
 }  // namespace
 
 TfmRireki::TfmRireki(QWidget* owner, const rireki::Subject& subject,
-                     const records::ReservationIndex& yoyakuIndex)
+                     const records::ReservationIndex& yoyakuIndex,
+                     const records::booking::DetailsLookup& details)
     : QDialog(owner),
       subject_(subject),
-      visits_(rireki::visitsOf(subject, yoyakuIndex, records::clock_source::now())) {
+      visits_(rireki::visitsOf(subject, yoyakuIndex, records::clock_source::now())),
+      showsStatus_(static_cast<bool>(details)) {
+    if (showsStatus_ && !visits_.isEmpty()) {
+        rireki::noteStatuses(visits_, details(positionsOf(visits_)));
+    }
     setObjectName(QStringLiteral("fmRireki"));
     setWindowTitle(Title +
                    QStringLiteral(" - %1(%2)").arg(shown(subject.petName), shown(subject.shimei)));
@@ -100,10 +135,22 @@ void TfmRireki::buildControls() {
     ListViewRireki->setItemsExpandable(false);
     ListViewRireki->setWordWrap(true);
     ListViewRireki->setSelectionBehavior(QAbstractItemView::SelectRows);
-    ListViewRireki->setHeaderLabels({QString(), QStringLiteral("日付"), QStringLiteral("時間"),
-                                     QStringLiteral("シャンプー"), QStringLiteral("スタイル"),
-                                     QStringLiteral("ヒゲカット・爪切り"), QStringLiteral("備考")});
-    ListViewRireki->header()->setStretchLastSection(true);
+    QStringList captions = {QString(),
+                            QStringLiteral("日付"),
+                            QStringLiteral("時間"),
+                            QStringLiteral("シャンプー"),
+                            QStringLiteral("スタイル"),
+                            QStringLiteral("ヒゲカット・爪切り"),
+                            QStringLiteral("備考")};
+    if (showsStatus_) {
+        captions.append(QStringLiteral("状態"));
+    }
+    ListViewRireki->setHeaderLabels(captions);
+    // The remarks take the width that is left, also before the status.
+    ListViewRireki->header()->setStretchLastSection(!showsStatus_);
+    if (showsStatus_) {
+        ListViewRireki->header()->setSectionResizeMode(BikouColumn, QHeaderView::Stretch);
+    }
 
     btnJikaiYoyaku = plainButton(this, "btnJikaiYoyaku", QStringLiteral("次回予約"));
     btnRirekiClose = plainButton(this, "btnRirekiClose", QStringLiteral("閉じる"));
@@ -124,7 +171,7 @@ void TfmRireki::fillList() {
     QList<QTreeWidgetItem*> items;
     items.reserve(visits_.size());
     for (const rireki::Visit& visit : visits_) {
-        items.append(new QTreeWidgetItem(rowTexts(visit)));
+        items.append(new QTreeWidgetItem(rowTexts(visit, showsStatus_)));
     }
     ListViewRireki->addTopLevelItems(items);
     for (const int column :
@@ -146,8 +193,9 @@ void TfmRireki::btnJikaiYoyakuClick() {
 namespace history {
 
 std::optional<rireki::NextVisit> runRireki(QWidget* owner, const rireki::Subject& subject,
-                                           const records::ReservationIndex& yoyakuIndex) {
-    TfmRireki window(owner, subject, yoyakuIndex);
+                                           const records::ReservationIndex& yoyakuIndex,
+                                           const records::booking::DetailsLookup& details) {
+    TfmRireki window(owner, subject, yoyakuIndex, details);
     if (window.exec() != QDialog::Accepted) {
         return std::nullopt;
     }

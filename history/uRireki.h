@@ -1,6 +1,7 @@
 #pragma once
 
 #include "records/ReservationIndex.h"
+#include "records/BookingFacts.h"
 #include "records/VisitHistory.h"
 
 #include <QDialog>
@@ -14,12 +15,14 @@ class QTreeWidget;
 
 // The visit history of one pet and its owner: every booking of theirs, newest first with the
 // planned ones on top, a summary line, and the way to book the next visit. It only reads the
-// reservation lines of the index it is given.
+// reservation lines of the index it is given. Given the salon's details (`details`), it shows
+// each visit's status and counts the cancellations of the day and the no-shows.
 class TfmRireki : public QDialog {
     Q_OBJECT
 public:
     TfmRireki(QWidget* owner, const records::history::Subject& subject,
-              const records::ReservationIndex& yoyakuIndex);
+              const records::ReservationIndex& yoyakuIndex,
+              const records::booking::DetailsLookup& details = {});
 
     // Where and from what the next visit is to be booked, once 次回予約 closed the window.
     std::optional<records::history::NextVisit> chosenNextVisit() const { return chosen_; }
@@ -32,6 +35,7 @@ private:
 
     records::history::Subject subject_;
     QList<records::history::Visit> visits_;
+    bool showsStatus_;
     std::optional<records::history::NextVisit> chosen_;
 
     QLabel* lbRirekiSummary;
@@ -43,8 +47,9 @@ private:
 namespace history {
 
 // Shows the history modally over `owner`; the next visit to book when 次回予約 closed it.
-std::optional<records::history::NextVisit> runRireki(QWidget* owner,
-                                                     const records::history::Subject& subject,
-                                                     const records::ReservationIndex& yoyakuIndex);
+std::optional<records::history::NextVisit> runRireki(
+    QWidget* owner, const records::history::Subject& subject,
+    const records::ReservationIndex& yoyakuIndex,
+    const records::booking::DetailsLookup& details = {});
 
 }  // namespace history

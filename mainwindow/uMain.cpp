@@ -18,6 +18,7 @@
 #include "records/AutoBackup.h"
 #include "records/Backup.h"
 #include "records/BookingDetails.h"
+#include "records/BookingFacts.h"
 #include "records/Clock.h"
 #include "records/CsvExport.h"
 #include "records/FileChecks.h"
@@ -211,6 +212,8 @@ void TfmMain::createActions() {
          &TfmMain::actUserKensakuExecute},
         {actHibetuYotei, "actHibetuYotei", QStringLiteral("日別予定(&D)"),
          &TfmMain::actHibetuYoteiExecute},
+        {actKakuninDenwa, "actKakuninDenwa", QStringLiteral("確認の電話(&K)"),
+         &TfmMain::actKakuninDenwaExecute},
     });
     actUserKensaku->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
 }
@@ -292,6 +295,7 @@ void TfmMain::createBars() {
     view->addAction(actUserKensaku);
     QMenu* salon = mainwindow::addSalonMenu(*ActionMainMenuBar1, *this, recordLists_);
     salon->addAction(actHibetuYotei);
+    salon->addAction(actKakuninDenwa);
     QMenu* help = ActionMainMenuBar1->addMenu(QStringLiteral("ヘルプ(&W)"));
     help->addActions({actAbout, actKanvoHomepageLink, actKanvoBBSLink});
     for (QMenu* menu : {file, yoyaku, view, listView, salon, help}) {
@@ -736,10 +740,13 @@ printing::WeekSheet weekSheetOf(const records::ReservationIndex& index, const QD
         records::sheets::bookingsBetween(index, weekStart, weekStart.addDays(6), now.date()));
 }
 
-printing::DaySheet daySheetOf(const records::ReservationIndex& index, const QDate& day) {
+printing::DaySheet daySheetOf(const records::RecordLists& lists, const QDate& day) {
     const QDateTime now = records::clock_source::now();
+    const std::optional<records::booking::BookingFacts> facts = records::booking::keptFactsOf(
+        lists, lists.yoyakuIndex().bookedBetween(day, day, now.date()));
     return printing::DaySheet(day, now,
-                              records::sheets::bookingsBetween(index, day, day, now.date()));
+                              records::sheets::bookingsBetween(lists.yoyakuIndex(), day, day,
+                                                               now.date(), facts ? &*facts : nullptr));
 }
 
 const QString PdfFilter = QStringLiteral("PDF (*.pdf)");
@@ -759,7 +766,7 @@ void TfmMain::actPrintWeekExecute() {
 void TfmMain::actPrintDayExecute() {
     ensureYoyakuListLoaded();
     if (const auto day = widgets::askForDay(this, actPrintDay->toolTip(), selectedDay())) {
-        mainwindow::previewSheet(this, daySheetOf(recordLists_.yoyakuIndex(), *day));
+        mainwindow::previewSheet(this, daySheetOf(recordLists_, *day));
     }
 }
 
@@ -781,10 +788,10 @@ void TfmMain::actPdfDayExecute() {
         return;
     }
     const QDate day = *asked;
-    mainwindow::saveExport(
-        this, actPdfDay->toolTip(),
-        datedName(QStringLiteral("日の予約表"), day, QStringLiteral(".pdf")), PdfFilter, ownFiles(),
-        [this, day] { return printing::pdfOf(daySheetOf(recordLists_.yoyakuIndex(), day)); });
+    mainwindow::saveExport(this, actPdfDay->toolTip(),
+                           datedName(QStringLiteral("日の予約表"), day, QStringLiteral(".pdf")),
+                           PdfFilter, ownFiles(),
+                           [this, day] { return printing::pdfOf(daySheetOf(recordLists_, day)); });
 }
 
 void TfmMain::actExportCustomersExecute() {
@@ -801,10 +808,13 @@ void TfmMain::actExportCustomersExecute() {
 void TfmMain::actExportReservationsExecute() {
     ensureYoyakuListLoaded();
     const QDate today = records::clock_source::now().date();
-    mainwindow::saveExport(
-        this, actExportReservations->toolTip(),
-        datedName(QStringLiteral("予約"), today, QStringLiteral(".csv")), CsvFilter, ownFiles(),
-        [this, today] { return records::csv::reservationsCsv(Honjitu->YoyakuList, today); });
+    mainwindow::saveExport(this, actExportReservations->toolTip(),
+                           datedName(QStringLiteral("予約"), today, QStringLiteral(".csv")),
+                           CsvFilter, ownFiles(), [this, today] {
+                               return records::csv::reservationsCsv(
+                                   Honjitu->YoyakuList, today,
+                                   records::booking::factsOfAll(recordLists_));
+                           });
 }
 
 void TfmMain::actRirekiHyoujiExecute() {
@@ -822,7 +832,8 @@ void TfmMain::RirekiShow(const records::history::Subject& subject) {
     // reservation dialog left without a booking brings the history back.
     for (bool booked = false; !booked;) {
         const std::optional<records::history::NextVisit> next =
-            history::runRireki(this, subject, recordLists_.yoyakuIndex());
+            history::runRireki(this, subject, recordLists_.yoyakuIndex(),
+                               records::booking::detailsLookupOf(recordLists_));
         if (!next || !actYoyakuDialogShow->isEnabled()) {
             return;
         }
@@ -830,6 +841,11 @@ void TfmMain::RirekiShow(const records::history::Subject& subject) {
             booked = reservation::runCutYoyaku(this, recordLists_, *next);
         });
     }
+}
+
+void TfmMain::actKakuninDenwaExecute() {
+    ensureYoyakuListLoaded();
+    calls::showKakuninDenwa(this, recordLists_, mainwindow::previewSheet, fmKakuninDenwa_);
 }
 
 void TfmMain::actKirokuTenkenExecute() {

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "calls/uKakuninDenwa.h"
 #include "records/RecordLists.h"
 #include "records/VisitHistory.h"
 #include "records/uLib.h"
 
 #include <QDateTime>
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 
 #include <functional>
@@ -106,6 +108,8 @@ public:
     QAction* actUserKensaku;
     // The day board of the selected column's day, beside the table.
     QAction* actHibetuYotei;
+    // The confirmation calls of tomorrow's bookings, in a window beside the table.
+    QAction* actKakuninDenwa;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -177,6 +181,7 @@ private:
     void RirekiShow(const records::history::Subject& subject);
     void actUserKensakuExecute();
     void actHibetuYoteiExecute();
+    void actKakuninDenwaExecute();
 
     QString appDir_;
     QString iniPath_;
@@ -190,6 +195,7 @@ private:
     bool linesToCheckShown_ = false;
     bool keepBackups_;
     std::unique_ptr<records::backup::AutoBackup> autoBackup_;
+    QPointer<TfmKakuninDenwa> fmKakuninDenwa_;
 
     QMenuBar* ActionMainMenuBar1;
     QToolBar* ActionToolBar1;

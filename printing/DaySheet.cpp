@@ -7,7 +7,7 @@
 #include <QPainter>
 
 #include <algorithm>
-#include <array>
+#include <utility>
 
 namespace printing {
 namespace {
@@ -41,22 +41,50 @@ QStringList fieldTexts(const Booking& b) {
     return {b.text(upper), b.text(lower)};
 }
 
-const std::array<Column, 8> Columns = {{
-    {QStringLiteral("時刻"), 13, [](const Booking& b) { return QStringList{b.time}; }},
-    {QStringLiteral("お名前\nふりがな"), 30, fieldTexts<Shimei, Furigana>},
-    {QStringLiteral("電話番号\n携帯電話"), 27, fieldTexts<TelephoneNo, MobilPhoneNo>},
-    {QStringLiteral("ペット名\n種類・種 等"), 28,
-     [](const Booking& b) {
-         return QStringList{b.text(PetName), joined(b.text(Shu), b.text(ShuNado))};
-     }},
-    {QStringLiteral("シャンプー\nスタイル"), 20, fieldTexts<Shamp, Style>},
-    {QStringLiteral("ヒゲカット\n爪切り"), 16, fieldTexts<SonotaHigeCut, SonotaTumekiri>},
-    {QStringLiteral("備考"), 32, fieldText<SonotaBikou>},
-    {QStringLiteral("メモ"), 24, [](const Booking&) { return QStringList{}; }},
-}};
+// The facts the salon keeps, when the sheet was given them: groomer, and minutes with status.
+QStringList salonTexts(const Booking& b) {
+    if (b.salonFacts.size() < 3) {
+        return {};
+    }
+    return {b.salonFacts.at(0), b.salonFacts.at(1) + QStringLiteral("分・") + b.salonFacts.at(2)};
+}
+
+const Column Time{QStringLiteral("時刻"), 13, [](const Booking& b) { return QStringList{b.time}; }};
+const Column Owner{QStringLiteral("お名前\nふりがな"), 30, fieldTexts<Shimei, Furigana>};
+const Column Telephones{QStringLiteral("電話番号\n携帯電話"), 27,
+                        fieldTexts<TelephoneNo, MobilPhoneNo>};
+const Column Pet{QStringLiteral("ペット名\n種類・種 等"), 28, [](const Booking& b) {
+                     return QStringList{b.text(PetName), joined(b.text(Shu), b.text(ShuNado))};
+                 }};
+const Column Services{QStringLiteral("シャンプー\nスタイル"), 20, fieldTexts<Shamp, Style>};
+const Column Extras{QStringLiteral("ヒゲカット\n爪切り"), 16,
+                    fieldTexts<SonotaHigeCut, SonotaTumekiri>};
+const Column Salon{QStringLiteral("担当\n時間・状態"), 20, salonTexts};
+const Column Remarks{QStringLiteral("備考"), 32, fieldText<SonotaBikou>};
+const Column Notes{QStringLiteral("メモ"), 24, [](const Booking&) { return QStringList{}; }};
+// A booking already confirmed shows its status; the others leave room for a tick.
+const Column Called{QStringLiteral("確認"), 12, [](const Booking& b) {
+                        const QString booked =
+                            records::booking::statusCaption(records::booking::Status::Yoyaku);
+                        return b.salonFacts.size() < 3 || b.salonFacts.at(2) == booked
+                                   ? QStringList{}
+                                   : QStringList{b.salonFacts.at(2)};
+                    }};
+
+using Columns = QList<const Column*>;
+
+Columns columnsOf(DaySheet::Purpose purpose, bool withSalon) {
+    if (purpose == DaySheet::Purpose::Calls) {
+        return {&Called, &Time, &Owner, &Telephones, &Pet, &Services, &Extras, &Notes};
+    }
+    if (withSalon) {
+        return {&Time, &Owner, &Telephones, &Pet, &Services, &Extras, &Salon, &Remarks, &Notes};
+    }
+    return {&Time, &Owner, &Telephones, &Pet, &Services, &Extras, &Remarks, &Notes};
+}
 
 // A row's lines, column by column.
-using RowLines = std::array<QStringList, Columns.size()>;
+using RowLines = QList<QStringList>;
 
 // A stretch of one row on one page: lines `from` to `from + count` of every column.
 struct Slice {
@@ -67,30 +95,32 @@ struct Slice {
 
 class DayLayout {
 public:
-    explicit DayLayout(const QPaintDevice& device)
+    DayLayout(const QPaintDevice& device, Columns columns)
         : device_(device),
+          columns_(std::move(columns)),
           font_(sheetFont(TextPoints)),
           lineHeight_(QFontMetricsF(font_, &device).lineSpacing()),
           padding_(mm(device, CellPaddingMm)) {
         double totalMm = 0;
-        for (const Column& column : Columns) {
-            totalMm += column.widthMm;
+        for (const Column* column : columns_) {
+            totalMm += column->widthMm;
         }
         // The columns share the page's width in their proportions.
-        for (const Column& column : Columns) {
-            widths_.append(device.width() * column.widthMm / totalMm);
+        for (const Column* column : columns_) {
+            widths_.append(device.width() * column->widthMm / totalMm);
         }
     }
 
     QFont font() const { return font_; }
-    double width(std::size_t column) const { return widths_.at(column); }
+    const Columns& columns() const { return columns_; }
+    double width(qsizetype column) const { return widths_.at(column); }
     double height(qsizetype lines) const { return lines * lineHeight_ + 2 * padding_; }
     double padding() const { return padding_; }
 
-    RowLines wrap(const std::array<QStringList, Columns.size()>& texts) const {
-        RowLines lines;
-        for (std::size_t column = 0; column < Columns.size(); ++column) {
-            for (const QString& text : texts[column]) {
+    RowLines wrap(const Booking& booking) const {
+        RowLines lines(columns_.size());
+        for (qsizetype column = 0; column < columns_.size(); ++column) {
+            for (const QString& text : columns_.at(column)->texts(booking)) {
                 lines[column] += wrapText(text, font_, device_, widths_.at(column) - 2 * padding_);
             }
         }
@@ -133,6 +163,7 @@ public:
 
 private:
     const QPaintDevice& device_;
+    Columns columns_;
     QFont font_;
     double lineHeight_;
     double padding_;
@@ -141,14 +172,15 @@ private:
 
 // The column captions on a grey band; returns its bottom.
 double paintColumnHeader(QPainter& painter, const DayLayout& layout, double top) {
+    const Columns& columns = layout.columns();
     RowLines captions;
-    for (std::size_t column = 0; column < Columns.size(); ++column) {
-        captions[column] = Columns[column].caption.split(QLatin1Char('\n'));
+    for (const Column* column : columns) {
+        captions.append(column->caption.split(QLatin1Char('\n')));
     }
     const double height = layout.height(LeastRowLines);
     painter.setFont(sheetFont(TextPoints, true));
     double left = 0;
-    for (std::size_t column = 0; column < Columns.size(); ++column) {
+    for (qsizetype column = 0; column < columns.size(); ++column) {
         const QRectF cell(left, top, layout.width(column), height);
         painter.fillRect(cell, QColor(230, 230, 230));
         painter.drawRect(cell);
@@ -164,7 +196,7 @@ double paintSlice(QPainter& painter, const DayLayout& layout, const RowLines& ro
     const double height = layout.height(slice.count);
     painter.setFont(layout.font());
     double left = 0;
-    for (std::size_t column = 0; column < Columns.size(); ++column) {
+    for (qsizetype column = 0; column < row.size(); ++column) {
         const QRectF cell(left, top, layout.width(column), height);
         painter.drawRect(cell);
         drawLines(painter, cell.adjusted(layout.padding(), layout.padding(), 0, 0),
@@ -177,21 +209,21 @@ double paintSlice(QPainter& painter, const DayLayout& layout, const RowLines& ro
 }  // namespace
 
 DaySheet::DaySheet(const QDate& day, const QDateTime& printedAt,
-                   QList<records::sheets::Booking> bookings)
-    : BookingSheet(QPageLayout::Portrait, day, printedAt, std::move(bookings)) {}
+                   QList<records::sheets::Booking> bookings, Purpose purpose)
+    : BookingSheet(QPageLayout::Portrait, day, printedAt, std::move(bookings)), purpose_(purpose) {}
 
 void DaySheet::paint(QPainter& painter, QPagedPaintDevice& device) const {
-    const QString title = QStringLiteral("日の予約表　") + longDate(firstDay()) +
-                          QStringLiteral("　%1 件").arg(bookings().size());
-    const DayLayout layout(device);
+    const QString heading = purpose_ == Purpose::Calls ? QStringLiteral("確認の電話　")
+                                                       : QStringLiteral("日の予約表　");
+    const QString title =
+        heading + longDate(firstDay()) + QStringLiteral("　%1 件").arg(bookings().size());
+    const bool withSalon = std::any_of(bookings().cbegin(), bookings().cend(),
+                                       [](const Booking& b) { return !b.salonFacts.isEmpty(); });
+    const DayLayout layout(device, columnsOf(purpose_, withSalon));
     QList<RowLines> rows;
     rows.reserve(bookings().size());
     for (const Booking& booking : bookings()) {
-        std::array<QStringList, Columns.size()> texts;
-        for (std::size_t column = 0; column < Columns.size(); ++column) {
-            texts[column] = Columns[column].texts(booking);
-        }
-        rows.append(layout.wrap(texts));
+        rows.append(layout.wrap(booking));
     }
     const double tableTop = drawPageHeader(painter, device, title, printedAt());
     const double rowsTop = tableTop + layout.height(LeastRowLines);

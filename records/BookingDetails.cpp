@@ -132,10 +132,13 @@ int SalonSettings::usualMinutesOf(Style style, Kind kind) const {
 }
 
 int SalonSettings::minutesOf(const QByteArray& line, const BookingDetails& details) const {
+    return details.minutes ? *details.minutes : minutesOf(splitFields(line), details);
+}
+
+int SalonSettings::minutesOf(const QByteArrayList& fields, const BookingDetails& details) const {
     if (details.minutes) {
         return *details.minutes;
     }
-    const QByteArrayList fields = splitFields(line);
     const auto field = [&fields](int position) {
         return position < fields.size() ? QByteArrayView(fields.at(position)) : QByteArrayView();
     };

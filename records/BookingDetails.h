@@ -2,6 +2,7 @@
 
 #include "records/DetailStore.h"
 
+#include <QByteArrayList>
 #include <QByteArrayView>
 #include <QList>
 #include <QString>
@@ -71,6 +72,8 @@ struct SalonSettings {
     int usualMinutesOf(Style style, Kind kind) const;
     // How long the booking of `line` takes: its own time, else the usual one of its style and kind.
     int minutesOf(const QByteArray& line, const BookingDetails& details) const;
+    // The same for a line already split into its fields.
+    int minutesOf(const QByteArrayList& fields, const BookingDetails& details) const;
 
     // As the store keeps them (JSON); settings never written read as the defaults.
     static SalonSettings fromBytes(const std::optional<QByteArray>& bytes);

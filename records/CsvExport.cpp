@@ -31,7 +31,8 @@ const QStringList ReservationHeader = {
     QStringLiteral("住所"),       QStringLiteral("住所2"),      QStringLiteral("電話番号"),
     QStringLiteral("携帯電話"),   QStringLiteral("ペット名"),   QStringLiteral("種類"),
     QStringLiteral("種 等"),      QStringLiteral("シャンプー"), QStringLiteral("スタイル"),
-    QStringLiteral("ヒゲカット"), QStringLiteral("爪切り"),     QStringLiteral("備考")};
+    QStringLiteral("ヒゲカット"), QStringLiteral("爪切り"),     QStringLiteral("備考"),
+    QStringLiteral("担当"),       QStringLiteral("所要時間"),   QStringLiteral("状態")};
 
 void appendQuoted(QByteArray& row, const QByteArray& utf8) {
     row.append('"');
@@ -52,10 +53,11 @@ QByteArray textCell(const QByteArray& utf8) {
 }
 
 // A row of every field of a record's line, marks removed, missing ones empty, after `leading`
-// (already UTF-8). Bytes all the way: a long list is exported in a few seconds.
+// (already UTF-8) and before `trailing`. Bytes all the way: a long list is exported in a few
+// seconds.
 template <typename View>
 void appendRow(QByteArray& csv, const View& view, const QByteArray& leading = {},
-               bool hasLeading = false) {
+               bool hasLeading = false, const QStringList& trailing = {}) {
     using Field = typename View::Field;
     if (hasLeading) {
         appendQuoted(csv, leading);
@@ -66,6 +68,10 @@ void appendRow(QByteArray& csv, const View& view, const QByteArray& leading = {}
         }
         appendQuoted(csv,
                      textCell(records::sjis::toUtf8(view.shown(static_cast<Field>(position)))));
+    }
+    for (const QString& cell : trailing) {
+        csv.append(',');
+        appendQuoted(csv, textCell(cell.toUtf8()));
     }
     csv.append("\r\n");
 }
@@ -97,11 +103,13 @@ QByteArray customersCsv(const QByteArrayList& customerLines) {
     return csv;
 }
 
-QByteArray reservationsCsv(const QByteArrayList& reservationLines, const QDate& today) {
+QByteArray reservationsCsv(const QByteArrayList& reservationLines, const QDate& today,
+                           const booking::BookingFacts& facts) {
     QByteArray csv = ByteOrderMark + csvRow(ReservationHeader);
-    for (const QByteArray& line : reservationLines) {
-        const Booking booking(line);
-        appendRow(csv, booking, isoDate(booking, today), true);
+    for (qsizetype position = 0; position < reservationLines.size(); ++position) {
+        const Booking booking(reservationLines.at(position));
+        appendRow(csv, booking, isoDate(booking, today), true,
+                  facts.shownAt(position, booking.fields()));
     }
     return csv;
 }

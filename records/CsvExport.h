@@ -1,5 +1,7 @@
 #pragma once
 
+#include "records/BookingFacts.h"
+
 #include <QByteArray>
 #include <QByteArrayList>
 #include <QDate>
@@ -17,7 +19,10 @@ QByteArray customersCsv(const QByteArrayList& customerLines);
 
 // One column more comes first: 日付, the booked date as yyyy-mm-dd when the date fields form a
 // valid date (two-digit years in the century of `today`), so that a spreadsheet can sort by it.
-QByteArray reservationsCsv(const QByteArrayList& reservationLines, const QDate& today);
+// Three more follow the fields: 担当, 所要時間 and 状態 of the booking by `facts` (found by the
+// line's position), as a booking without details reads when the salon keeps none.
+QByteArray reservationsCsv(const QByteArrayList& reservationLines, const QDate& today,
+                           const booking::BookingFacts& facts = {});
 
 // One row: each field in double quotes, quotes inside doubled, the fields joined by commas,
 // ended by CR LF.

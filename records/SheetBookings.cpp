@@ -41,11 +41,15 @@ Booking bookingOf(const records::Booking& line, const QDate& date) {
 }  // namespace
 
 QList<Booking> bookingsBetween(const ReservationIndex& index, const QDate& first, const QDate& last,
-                               const QDate& today) {
+                               const QDate& today, const booking::BookingFacts* facts) {
     QList<Sortable> found;
     for (const qsizetype position : index.bookedBetween(first, last, today)) {
         const records::Booking line(index.line(position));
         found.append({bookingOf(line, index.bookedDate(position, today)), minuteOf(line)});
+        found.last().booking.position = position;
+        if (facts) {
+            found.last().booking.salonFacts = facts->shownAt(position, line.fields());
+        }
     }
     std::stable_sort(found.begin(), found.end(), [](const Sortable& a, const Sortable& b) {
         return std::tuple(a.booking.date, a.booking.hour, a.minute) <
@@ -60,10 +64,11 @@ QList<Booking> bookingsBetween(const ReservationIndex& index, const QDate& first
 }
 
 QList<Booking> bookingsBetween(const QByteArrayList& reservationLines, const QDate& first,
-                               const QDate& last, const QDate& today) {
+                               const QDate& last, const QDate& today,
+                               const booking::BookingFacts* facts) {
     ReservationIndex index;
     index.sync(reservationLines);
-    return bookingsBetween(index, first, last, today);
+    return bookingsBetween(index, first, last, today, facts);
 }
 
 }  // namespace records::sheets

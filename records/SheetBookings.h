@@ -1,5 +1,6 @@
 #pragma once
 
+#include "records/BookingFacts.h"
 #include "records/ReservationRecord.h"
 
 namespace records {
@@ -10,6 +11,7 @@ class ReservationIndex;
 #include <QDate>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 
@@ -27,6 +29,9 @@ struct Booking {
     QString time;  // "hh:mm": hour and minute, two digits each when they are numbers
     // Every field as stored with the empty-field mark removed, by its place in the line.
     std::array<QString, reservation_record::FieldCount> texts;
+    qsizetype position = -1;  // in the reservation list
+    // 担当, 所要時間, 状態 when the sheet was asked for them, else nothing.
+    QStringList salonFacts;
 
     const QString& text(reservation_record::Field field) const { return texts.at(field); }
 
@@ -37,11 +42,13 @@ struct Booking {
 // The reservations booked from `first` to `last`, ordered by day, hour and minute (numbers, a
 // minute that is not one counting as 0), equal times in list order. A reservation without a
 // valid date counts as booked on `today`, as in the week's table. The index finds the days'
-// lines, so that only those are read.
+// lines, so that only those are read. With `facts`, each booking carries what the salon keeps of
+// it.
 QList<Booking> bookingsBetween(const ReservationIndex& index, const QDate& first, const QDate& last,
-                               const QDate& today);
+                               const QDate& today, const booking::BookingFacts* facts = nullptr);
 // The same for lines that have no index yet.
 QList<Booking> bookingsBetween(const QByteArrayList& reservationLines, const QDate& first,
-                               const QDate& last, const QDate& today);
+                               const QDate& last, const QDate& today,
+                               const booking::BookingFacts* facts = nullptr);
 
 }  // namespace records::sheets

@@ -265,11 +265,13 @@ QList<Visit> visitsOf(const Subject& subject, const QByteArrayList& lines, const
     QList<Visit> visits;
     // Last line first, so that the stable sort keeps the later of two equal moments first.
     const VisitFilter filter(subject, byteCountsOf(lines));
-    for (auto line = lines.crbegin(); line != lines.crend(); ++line) {
-        if (!filter.isVisit(*line)) {
+    for (qsizetype position = lines.size() - 1; position >= 0; --position) {
+        const QByteArray& line = lines.at(position);
+        if (!filter.isVisit(line)) {
             continue;
         }
-        if (std::optional<Visit> visit = visitOf(*line, now)) {
+        if (std::optional<Visit> visit = visitOf(line, now)) {
+            visit->position = position;
             visits.append(std::move(*visit));
         }
     }
@@ -279,17 +281,31 @@ QList<Visit> visitsOf(const Subject& subject, const QByteArrayList& lines, const
 }
 
 QList<Visit> visitsOf(const Subject& subject, const ReservationIndex& index, const QDateTime& now) {
+    const QList<qsizetype> positions = index.bookedForPet(subject.petName);
     QByteArrayList candidates;
-    for (const qsizetype position : index.bookedForPet(subject.petName)) {
+    for (const qsizetype position : positions) {
         candidates.append(index.line(position));
     }
-    return visitsOf(subject, candidates, now);
+    QList<Visit> visits = visitsOf(subject, candidates, now);
+    // Positions among the candidates become positions in the reservation list.
+    for (Visit& visit : visits) {
+        visit.position = positions.at(visit.position);
+    }
+    return visits;
+}
+
+void noteStatuses(QList<Visit>& visits, const QHash<qsizetype, LineDetails>& details) {
+    for (Visit& visit : visits) {
+        visit.status = booking::BookingDetails::of(details.value(visit.position)).status;
+    }
 }
 
 Summary summarize(const QList<Visit>& newestFirst) {
     Summary summary;
     QList<QDate> pastDays;
     for (const Visit& visit : newestFirst) {
+        summary.mudanCancels += visit.status == booking::Status::MudanCancel;
+        summary.touzitsuCancels += visit.status == booking::Status::TouzitsuCancel;
         if (visit.planned) {
             summary.nextBooked = visit.date;  // the last planned one is the soonest
         } else {

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "records/BookingDetails.h"
+
 #include <QByteArray>
 #include <QByteArrayList>
 #include <QDate>
 #include <QDateTime>
+#include <QHash>
 #include <QList>
 
 #include <optional>
@@ -41,9 +44,11 @@ bool isVisitOf(const Subject& subject, QByteArrayView reservationLine);
 struct Visit {
     QByteArray line;
     QDate date;
-    int hour = 0;          // the booked hour as a number
-    QDateTime at;          // date, hour and minute as numbers, for the order and for "after now"
-    bool planned = false;  // after now
+    int hour = 0;             // the booked hour as a number
+    QDateTime at;             // date, hour and minute as numbers, for the order and for "after now"
+    bool planned = false;     // after now
+    qsizetype position = -1;  // in the reservation list
+    booking::Status status = booking::Status::Yoyaku;
 };
 
 // Every booking of the subject whose date is a real date, newest first, scanning `lines` once.
@@ -53,6 +58,9 @@ QList<Visit> visitsOf(const Subject& subject, const QByteArrayList& lines, const
 // looked at.
 QList<Visit> visitsOf(const Subject& subject, const ReservationIndex& index, const QDateTime& now);
 
+// Each visit's status, from the details of the reservation lines by position.
+void noteStatuses(QList<Visit>& visits, const QHash<qsizetype, LineDetails>& details);
+
 // A visit is a day: several bookings of the pet on one day are one visit.
 struct Summary {
     int pastVisits = 0;  // days with a booking before now
@@ -60,6 +68,9 @@ struct Summary {
     std::optional<QDate> nextBooked;  // the soonest booking after now
     // Median of the gaps between consecutive past visit days, in weeks; from two days on.
     std::optional<double> usualIntervalWeeks;
+    // Bookings, not days, whose status says the pet did not come.
+    int mudanCancels = 0;
+    int touzitsuCancels = 0;
 };
 
 Summary summarize(const QList<Visit>& newestFirst);

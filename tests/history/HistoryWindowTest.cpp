@@ -1,6 +1,7 @@
 #include "mainwindow/UserListView.h"
 #include "mainwindow/YoyakuGrid.h"
 #include "mainwindow/uMain.h"
+#include "records/BookingDetails.h"
 #include "records/ReservationRecord.h"
 #include "tests/mainwindow/MainWindowFixture.h"
 #include "tests/support/Files.h"
@@ -158,6 +159,18 @@ protected:
         return popup->findChild<QAction*>(QStringLiteral("PopupMenuYoyakuRireki"));
     }
 
+    // What the history of the customer at `index` shows, closed again; `visit` tells of the window.
+    HistorySeen historyOf(int index, std::shared_ptr<ModalVisit>& visit) {
+        window->userListView()->selectIndex(index);
+        HistorySeen seen;
+        visit = onNextModal([&seen](QWidget* history) {
+            seen = seenIn(history);
+            closeHistory(history);
+        });
+        window->actRirekiHyouji->trigger();
+        return seen;
+    }
+
     // Opens the selected customer's history and presses 次回予約; `driveDialog` meets the
     // reservation dialog that follows.
     void bookNextVisit(std::function<void(QWidget*)> driveDialog) {
@@ -181,15 +194,10 @@ protected:
 }  // namespace
 
 TEST_F(HistoryTest, TheMenuCommandShowsTheSelectedCustomersVisitsNewestFirst) {
-    window->userListView()->selectIndex(0);
     const FileState users = stateOf(userFile());
     const FileState reservations = stateOf(yoyakuFile());
-    HistorySeen seen;
-    auto visit = onNextModal([&](QWidget* history) {
-        seen = seenIn(history);
-        closeHistory(history);
-    });
-    window->actRirekiHyouji->trigger();
+    std::shared_ptr<ModalVisit> visit;
+    const HistorySeen seen = historyOf(0, visit);
 
     ASSERT_TRUE(visit->appeared);
     EXPECT_FALSE(visit->closedByWatchdog);
@@ -212,6 +220,33 @@ TEST_F(HistoryTest, TheMenuCommandShowsTheSelectedCustomersVisitsNewestFirst) {
     // Only read: neither record file was written, not even with the same bytes.
     EXPECT_TRUE(stateOf(userFile()) == users);
     EXPECT_TRUE(stateOf(yoyakuFile()) == reservations);
+}
+
+// Once the salon keeps details, each visit shows its status, and the summary counts the no-shows
+// and the cancellations of the day; those of another pet of the household are not hers.
+TEST_F(HistoryTest, WithDetailsEachVisitShowsItsStatusAndTheNoShowsAreCounted) {
+    using records::booking::Status;
+    records::RecordLists& lists = window->recordLists();
+    for (const auto& [position, status] :
+         {std::pair{2, Status::MudanCancel}, std::pair{6, Status::MudanCancel},
+          std::pair{0, Status::TouzitsuCancel}, std::pair{7, Status::MudanCancel}}) {
+        lists.setDetails(records::RecordFile::Yoyaku, position,
+                         lists.lines(records::RecordFile::Yoyaku).at(position),
+                         records::booking::BookingDetails{{}, {}, status}.into({}));
+    }
+    std::shared_ptr<ModalVisit> visit;
+    const HistorySeen seen = historyOf(0, visit);
+    ASSERT_TRUE(visit->appeared);
+    ASSERT_EQ(seen.rows.size(), 5);
+    QStringList statuses;
+    for (const QStringList& row : seen.rows) {
+        statuses.append(row.value(7));
+    }
+    EXPECT_EQ(statuses,
+              QStringList({"予約", "予約", "無断キャンセル", "無断キャンセル", "当日キャンセル"}));
+    EXPECT_EQ(seen.rows[2][6], QStringLiteral("顔周り短め"));
+    EXPECT_TRUE(seen.summary.endsWith(QStringLiteral("　無断キャンセル 2回　当日キャンセル 1回")))
+        << seen.summary.toStdString();
 }
 
 TEST_F(HistoryTest, WithoutPastVisitsTheSummarySaysSoAndNothingCanBeBookedFromIt) {

@@ -1,6 +1,7 @@
 #include "mainwindow/ExportCommands.h"
 #include "mainwindow/YoyakuGrid.h"
 #include "mainwindow/uMain.h"
+#include "records/BookingDetails.h"
 #include "records/FileChecks.h"
 #include "tests/mainwindow/MainWindowFixture.h"
 #include "tests/support/CsvReader.h"
@@ -148,6 +149,38 @@ TEST_F(ExportCommandsTest, ReservationsCsvHoldsEveryLineInFileOrder) {
               (QStringList{"日付|お名前|ペット名", "2026-12-09|佐藤|ポチ", "2026-12-07|鈴木|タマ",
                            "|日付なし|ハナ", "2026-12-09|早番|モモ", "2026-12-09||"}));
     expectRecordFilesUntouched();
+}
+
+// The day sheet shows the details only once the salon keeps them; the CSV always has them, in one
+// query of the store for the whole list.
+TEST_F(ExportCommandsTest, TheDetailsKeptInTheStoreReachTheDaySheetAndTheCsv) {
+    auto window = openWindow();
+    window->show();
+    const auto daySheetText = [&] {
+        QDate offered;
+        answerDay(QDate(2026, 12, 9), offered);
+        exportTo(window->actPdfDay, outFile("day.pdf"));
+        return withoutSpaces(pdfPages(readBytes(chooser.answer)).join(QString()));
+    };
+    EXPECT_FALSE(daySheetText().contains("担当"));
+
+    records::RecordLists& lists = window->recordLists();
+    lists.setDetails(records::RecordFile::Yoyaku, 0, lists.lines(records::RecordFile::Yoyaku).at(0),
+                     records::booking::BookingDetails{QStringLiteral("田中"), std::nullopt,
+                                                      records::booking::Status::Kakuninzumi}
+                         .into({}));
+    const QString text = daySheetText();
+    EXPECT_TRUE(text.contains("担当"));
+    EXPECT_TRUE(text.contains("田中") && text.contains("60分・確認済"));
+    EXPECT_EQ(text.count("60分・予約"), 3);  // the day's others, the ones without a date included
+
+    exportTo(window->actExportReservations, outFile("予約.csv"));
+    const auto rows = readCsv(readBytes(chooser.answer));
+    ASSERT_TRUE(rows.has_value());
+    ASSERT_EQ(rows->size(), 6);
+    EXPECT_EQ(rows->at(1).mid(21), (QStringList{"田中", "60", "確認済"}));
+    EXPECT_EQ(rows->at(2).mid(21), (QStringList{"未定", "60", "予約"}));
+    EXPECT_EQ(readBytes(yoyakuFile()), reservationsBefore);
 }
 
 TEST_F(ExportCommandsTest, CustomersCsvAndTheLastFolderRemembered) {

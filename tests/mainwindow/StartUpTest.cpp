@@ -458,7 +458,7 @@ TEST_F(StartUpTest, MenusToolbarAndActionsCarryTheirCaptionsHintsAndPictures) {
               QStringList({"アイコン表示(&Z)", "詳細表示(&Y)"}));
     EXPECT_EQ(top[3]->menu()->objectName(), QStringLiteral("MenuSalon"));
     EXPECT_EQ(captionsOf(top[3]->menu()->actions()),
-              QStringList({"サロンの設定...(&S)", "日別予定(&D)"}));
+              QStringList({"サロンの設定...(&S)", "日別予定(&D)", "確認の電話(&K)"}));
     EXPECT_EQ(captionsOf(top[4]->menu()->actions()),
               QStringList({"バージョン情報(&X)", "ホームページへ(&Y)", "トリモラ掲示板へ(&Z)"}));
 
@@ -491,6 +491,7 @@ TEST_F(StartUpTest, MenusToolbarAndActionsCarryTheirCaptionsHintsAndPictures) {
         {window->actRirekiHyouji, "actRirekiHyouji", "来店履歴", false},
         {window->actUserKensaku, "actUserKensaku", "お客様を探す", false},
         {window->actHibetuYotei, "actHibetuYotei", "日別予定", false},
+        {window->actKakuninDenwa, "actKakuninDenwa", "確認の電話", false},
         // The hint drops an ellipsis as well as the access key.
         {window->actFukugen, "actFukugen", "バックアップから復元", false},
         {window->actPrintWeek, "actPrintWeek", "週の予約表を印刷", false},

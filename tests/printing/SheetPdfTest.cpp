@@ -197,6 +197,35 @@ TEST(DaySheet, RemarksLongerThanAPageContinueOnTheNext) {
     EXPECT_TRUE(ascending(positionsOnce(text, {owner(0), owner(1), owner(2)})));
 }
 
+// The salon's facts stand beside the booking that has them, and the sheet of a salon that keeps
+// none has no column for them; the call sheet shows who was already confirmed.
+TEST(DaySheet, SalonFactsShowOnlyWhenTheBookingsCarryThem) {
+    const QList<Booking> plain = {booking(3, 9, 0, owner(0)), booking(3, 10, 0, owner(1))};
+    QList<Booking> kept = plain;
+    kept[0].salonFacts = {QStringLiteral("田中"), QStringLiteral("90"), QStringLiteral("確認済")};
+    kept[1].salonFacts = {QStringLiteral("未定"), QStringLiteral("60"), QStringLiteral("予約")};
+    const auto textOf = [](const printing::DaySheet& sheet) {
+        return withoutSpaces(pdfPages(printing::pdfOf(sheet)).join(QString()));
+    };
+
+    const QString without = textOf(printing::DaySheet(WeekStart.addDays(3), PrintedAt, plain));
+    EXPECT_FALSE(without.contains("担当"));
+    EXPECT_FALSE(without.contains("60分"));
+
+    const QString with = textOf(printing::DaySheet(WeekStart.addDays(3), PrintedAt, kept));
+    EXPECT_TRUE(with.contains("担当時間・状態"));
+    EXPECT_TRUE(ascending(
+        positionsOnce(with, {owner(0), "田中", "90分・確認済", owner(1), "未定", "60分・予約"})));
+    EXPECT_TRUE(with.contains("備考") && with.contains("メモ"));
+
+    const QString calls = textOf(printing::DaySheet(WeekStart.addDays(3), PrintedAt, kept,
+                                                    printing::DaySheet::Purpose::Calls));
+    EXPECT_TRUE(calls.contains(withoutSpaces("確認の電話　2026年12月09日(水)　2 件")));
+    EXPECT_TRUE(ascending(positionsOnce(calls, {"確認済", owner(0), owner(1)})));
+    EXPECT_FALSE(calls.contains("備考"));
+    EXPECT_FALSE(calls.contains("田中"));
+}
+
 TEST(DaySheet, ADayWithoutBookingsIsOnePage) {
     const QStringList pages =
         pdfPages(printing::pdfOf(printing::DaySheet(WeekStart, PrintedAt, {})));

@@ -80,14 +80,15 @@ TEST(CsvExport, ShortAndEmptyLinesKeepWhatTheyHaveInFileOrder) {
                                   "\tw\tpast-the-end"};
     const QList<QStringList> rows = parsed(csv::reservationsCsv(lines, Today));
     ASSERT_EQ(rows.size(), 5);
-    ASSERT_EQ(rows[0].size(), 21);
+    ASSERT_EQ(rows[0].size(), 24);
     EXPECT_EQ(rows[0].first(), "日付");
-    EXPECT_EQ(rows[0].last(), "備考");
+    EXPECT_EQ(rows[0].mid(20), (QStringList{"備考", "担当", "所要時間", "状態"}));
     EXPECT_EQ(rows[1].mid(0, 4), (QStringList{"", "2026", "12", ""}));
-    EXPECT_EQ(rows[1].join(QString()), "202612");
-    EXPECT_EQ(rows[2].join(QString()), "");
+    EXPECT_EQ(rows[1].mid(0, 21).join(QString()), "202612");
+    EXPECT_EQ(rows[2].mid(0, 21).join(QString()), "");
     EXPECT_EQ(rows[3].first(), "2026-12-08");
-    EXPECT_EQ(rows[4].last(), "w");  // fields past the twentieth are not part of the record
+    EXPECT_EQ(rows[4].at(20), "w");  // fields past the twentieth are not part of the record
+    EXPECT_EQ(rows[4].size(), 24);
 }
 
 TEST(CsvExport, ReservationRowsEqualTheRecordFieldsAfterTheirDate) {
@@ -100,6 +101,7 @@ TEST(CsvExport, ReservationRowsEqualTheRecordFieldsAfterTheirDate) {
     for (const QByteArray& field : fields) {
         expected.append(QString::fromUtf8(field == Mark ? "" : field));
     }
+    expected += QStringList{"未定", "60", "予約"};  // a salon that keeps nothing
     // The expectation is built from the Shift-JIS bytes by hand for the non-ASCII fields.
     expected[1 + reservation_record::Shimei] = "山田　花子";
     expected[1 + reservation_record::PetName] = "モモ";
@@ -109,6 +111,37 @@ TEST(CsvExport, ReservationRowsEqualTheRecordFieldsAfterTheirDate) {
     expected[1 + reservation_record::SonotaHigeCut] = "ヒゲカット";
     expected[1 + reservation_record::SonotaBikou] = "耳掃除短め";
     EXPECT_EQ(rows[1], expected);
+}
+
+// The last three columns: the groomer, the minutes and the status each line has in the store, and
+// for a line without details the usual time of its style and kind.
+TEST(CsvExport, GroomerMinutesAndStatusFollowTheFields) {
+    booking::BookingFacts facts;
+    facts.settings.usualMinutes[static_cast<std::size_t>(booking::Style::Barikan)]
+                               [static_cast<std::size_t>(booking::Kind::Dog)] = 45;
+    booking::BookingDetails cancelled{QStringLiteral("=田中"), 90, booking::Status::MudanCancel};
+    facts.details.insert(1, cancelled.into({}));
+    booking::BookingDetails confirmed{{}, std::nullopt, booking::Status::Kakuninzumi};
+    facts.details.insert(2, confirmed.into({}));
+    QByteArray cat = reservation("2026", "12", "08", "11");
+    cat.replace(sjisOf("\t犬\t"), sjisOf("\t猫\t"));
+    const QList<QStringList> rows = parsed(csv::reservationsCsv(
+        {reservation("2026", "12", "08", "10"), reservation("2026", "12", "08", "11"),
+         reservation("2026", "12", "08", "12"), cat},
+        Today, facts));
+    ASSERT_EQ(rows.size(), 5);
+    const struct {
+        qsizetype row;
+        QStringList last;
+    } cases[] = {
+        {1, {"未定", "45", "予約"}},
+        {2, {"'=田中", "90", "無断キャンセル"}},  // a name cannot run as a formula either
+        {3, {"未定", "45", "確認済"}},
+        {4, {"未定", "60", "予約"}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(rows[c.row].mid(21), c.last) << c.row;
+    }
 }
 
 TEST(CsvExport, DateColumnOnlyForRealDates) {

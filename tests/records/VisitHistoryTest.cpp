@@ -240,6 +240,46 @@ TEST(VisitSummary, CountsPastVisitsAndNamesTheLastAndTheSoonestPlanned) {
     EXPECT_FALSE(none.usualIntervalWeeks);
 }
 
+// Each booking's status comes from the details of its own line (another pet's line and its
+// details are not taken in), and only the two cancellations that leave the groomer waiting are
+// counted, booking by booking.
+TEST(VisitSummary, CountsTheNoShowsAndTheCancellationsOfTheDay) {
+    using records::booking::Status;
+    const struct {
+        QList<Status> statuses;
+        int mudan;
+        int touzitsu;
+    } cases[] = {
+        {{}, 0, 0},
+        {{Status::Yoyaku, Status::Kanryou, Status::Cancel, Status::Kakuninzumi}, 0, 0},
+        {{Status::MudanCancel, Status::Raiten, Status::MudanCancel}, 2, 0},
+        {{Status::TouzitsuCancel, Status::MudanCancel, Status::Cancel}, 1, 1},
+    };
+    for (const auto& c : cases) {
+        QByteArrayList lines;
+        QHash<qsizetype, records::LineDetails> details;
+        for (qsizetype n = 0; n < c.statuses.size(); ++n) {
+            // Two lines a visit: Momo's booking, then another pet's, whose details say no-show.
+            const QByteArray date = QByteArray("2026/11/1") + QByteArray::number(n);
+            details.insert(lines.size(),
+                           records::booking::BookingDetails{{}, {}, c.statuses.at(n)}.into({}));
+            lines.append(lineOf({.date = date.constData()}));
+            details.insert(lines.size(),
+                           records::booking::BookingDetails{{}, {}, Status::MudanCancel}.into({}));
+            lines.append(lineOf({.date = date.constData(), .petName = "ハナ"}));
+        }
+        QList<Visit> visits = visitsOf(momo(), lines, Now);
+        noteStatuses(visits, details);
+        ASSERT_EQ(visits.size(), c.statuses.size());
+        if (!visits.isEmpty()) {
+            EXPECT_EQ(visits.last().status, c.statuses.first());  // the oldest, the first line
+        }
+        const Summary summary = summarize(visits);
+        EXPECT_EQ(summary.mudanCancels, c.mudan);
+        EXPECT_EQ(summary.touzitsuCancels, c.touzitsu);
+    }
+}
+
 TEST(VisitSummary, TheUsualIntervalIsTheMedianGapOfPastVisitsInWeeks) {
     EXPECT_FALSE(summarize(visitsOn({"2026/11/11"})).usualIntervalWeeks);
     // Gaps of 5, 4 and 6 weeks, listed out of order; the planned visit does not count.

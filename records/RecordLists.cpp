@@ -493,14 +493,18 @@ void RecordLists::setDetails(RecordFile file, qsizetype position, const QByteArr
             return change;
         }
         requireStore();
+        const LineKey key = keyAt(file, at);
+        LineDetails previous;
         try {
-            store_.setDetails(file, keyAt(file, at), details);
+            previous = store_.details(file, key);
+            store_.setDetails(file, key, details);
         } catch (const StoreError& error) {
             storeFailed(error);
             throw;
         }
         change.made.append(RecordIntent::replace(at, line, line));
         change.made.last().details = details;
+        change.made.last().previousDetails = previous;
         return change;
     });
 }

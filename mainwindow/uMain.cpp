@@ -5,6 +5,7 @@
 #include "customer/uUserKensaku.h"
 #include "history/uRireki.h"
 #include "mainwindow/AboutBox.h"
+#include "mainwindow/EditCommands.h"
 #include "mainwindow/ExportCommands.h"
 #include "mainwindow/FormPlacement.h"
 #include "mainwindow/UserListView.h"
@@ -202,6 +203,8 @@ void TfmMain::createActions() {
          &TfmMain::actUserKensakuExecute},
     });
     actUserKensaku->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    editCommands_ = new mainwindow::EditCommands(
+        *this, recordLists_, [this](const std::function<void()>& command) { runCommand(command); });
 }
 
 void TfmMain::addCommands(std::initializer_list<Command> commands) {
@@ -216,7 +219,11 @@ void TfmMain::connectCommand(QAction* action, void (TfmMain::*handler)()) {
 }
 
 void TfmMain::runCommand(void (TfmMain::*handler)()) {
-    widgets::runGuarded(this, [this, handler] { (this->*handler)(); });
+    runCommand([this, handler] { (this->*handler)(); });
+}
+
+void TfmMain::runCommand(const std::function<void()>& command) {
+    widgets::runGuarded(this, command);
     widgets::runGuarded(this, [this] { reportFilesReloaded(); });
     reportStoreProblem();
 }
@@ -279,6 +286,7 @@ void TfmMain::createBars() {
     listView->addActions({actUserIcon, actUserReport});
     view->addSeparator();
     view->addAction(actUserKensaku);
+    editCommands_->addMenu(*ActionMainMenuBar1);
     QMenu* help = ActionMainMenuBar1->addMenu(QStringLiteral("ヘルプ(&W)"));
     help->addActions({actAbout, actKanvoHomepageLink, actKanvoBBSLink});
     for (QMenu* menu : {file, yoyaku, view, listView, help}) {
@@ -376,6 +384,7 @@ void TfmMain::FormCreate() {
         [this] { UserListLoad(); },
         [this] { YoyakuFileLoad(); },
         [this] { openStore(); },
+        [this] { editCommands_->load(); },
         [this] { YoyakuhyouShow(Honjitu->WeekStart); },
         [this] { mainwindow::FormPositionIni(*this, iniPath_, 'R'); },
     };
@@ -676,6 +685,7 @@ void TfmMain::reloadRecords() {
     UserListLoad();
     YoyakuFileLoad();
     openStore();
+    editCommands_->restored();
     YoyakuhyouShow(Honjitu->WeekStart);
 }
 

@@ -1,6 +1,6 @@
 # The folders import one way: records <- printing; records <- widgets <- reservation, customer,
-# history, recordcheck, backup <- mainwindow. Linking catches a call against that direction; this
-# catches an include of a header alone (an inline function, a constant) before it can tie two
+# history, recordcheck, backup, trash <- mainwindow. Linking catches a call against that
+# direction; this catches an include of a header alone (an inline function, a constant) before it can tie two
 # folders together.
 #   cmake -DSOURCE_DIR=<repository> -P FolderIncludes.cmake
 
@@ -14,11 +14,13 @@ set(allowed_printing records printing)
 set(allowed_backup records widgets backup)
 set(allowed_history records widgets history)
 set(allowed_recordcheck records widgets recordcheck)
+set(allowed_trash records widgets trash)
 set(allowed_mainwindow records widgets reservation customer history recordcheck printing backup
-    mainwindow generated)
+    trash mainwindow generated)
 
 set(failures "")
-foreach(folder records widgets reservation customer history recordcheck printing backup mainwindow)
+foreach(folder records widgets reservation customer history recordcheck printing backup trash
+               mainwindow)
     file(GLOB sources "${SOURCE_DIR}/${folder}/*.cpp" "${SOURCE_DIR}/${folder}/*.h")
     foreach(source IN LISTS sources)
         file(STRINGS "${source}" includes REGEX "^#include \"")

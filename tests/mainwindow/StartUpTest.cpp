@@ -441,8 +441,9 @@ TEST_F(StartUpTest, MenusToolbarAndActionsCarryTheirCaptionsHintsAndPictures) {
     }
     EXPECT_EQ(window->menuBar()->objectName(), QStringLiteral("ActionMainMenuBar1"));
     const QList<QAction*> top = window->menuBar()->actions();
-    EXPECT_EQ(captionsOf(top), QStringList({"ファイル(&Z)", "予約(&Y)", "表示(&X)", "ヘルプ(&W)"}));
-    ASSERT_EQ(top.size(), 4);
+    EXPECT_EQ(captionsOf(top),
+              QStringList({"ファイル(&Z)", "予約(&Y)", "表示(&X)", "編集(&E)", "ヘルプ(&W)"}));
+    ASSERT_EQ(top.size(), 5);
     // Commands added later stand after a separator below 閉じる.
     const QList<QAction*> file = top[0]->menu()->actions();
     ASSERT_GE(file.size(), 2);
@@ -456,6 +457,8 @@ TEST_F(StartUpTest, MenusToolbarAndActionsCarryTheirCaptionsHintsAndPictures) {
     EXPECT_EQ(captionsOf(view[2]->menu()->actions()),
               QStringList({"アイコン表示(&Z)", "詳細表示(&Y)"}));
     EXPECT_EQ(captionsOf(top[3]->menu()->actions()),
+              QStringList({"元に戻す", "やり直し", "", "ゴミ箱..."}));
+    EXPECT_EQ(captionsOf(top[4]->menu()->actions()),
               QStringList({"バージョン情報(&X)", "ホームページへ(&Y)", "トリモラ掲示板へ(&Z)"}));
 
     const auto* toolBar = window->findChild<QToolBar*>(QStringLiteral("ActionToolBar1"));

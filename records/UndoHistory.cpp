@@ -3,6 +3,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QScopeGuard>
+#include <QtEndian>
 
 #include <algorithm>
 #include <numeric>
@@ -223,23 +224,47 @@ UndoHistory::UndoHistory(RecordLists& lists) : lists_(lists) {
 }
 
 QByteArray UndoHistory::fingerprintOf(RecordFile file) const {
+    // Eight bytes at a time, so that a file of years of bookings costs a few milliseconds.
     const QByteArrayList& lines = lists_.lines(file);
-    quint64 hash = 0;
+    quint64 hash = 0x9e3779b97f4a7c15ULL;
+    const auto mix = [&hash](quint64 word) {
+        hash = (hash ^ word) * 0xff51afd7ed558ccdULL;
+        hash ^= hash >> 29;
+    };
     for (const QByteArray& line : lines) {
-        hash = (hash ^ lineHash(line)) * 0x100000001b3ULL;
+        const char* data = line.constData();
+        qsizetype left = line.size();
+        for (; left >= 8; left -= 8, data += 8) {
+            mix(qFromLittleEndian<quint64>(data));
+        }
+        quint64 tail = quint64(line.size()) << 56;
+        for (qsizetype at = 0; at < left; ++at) {
+            tail |= quint64(static_cast<uchar>(data[at])) << (8 * at);
+        }
+        mix(tail);
     }
     return QByteArray::number(lines.size()) + ':' + QByteArray::number(hash, 16);
 }
 
-void UndoHistory::follow(const RecordChange& change) {
-    if (change.cause == RecordChange::Cause::Loaded) {
-        (change.file == RecordFile::Yoyaku ? yoyakuPrint_ : userPrint_) =
-            fingerprintOf(change.file);
-        return;
+QByteArray& UndoHistory::printSlot(RecordFile file) {
+    return file == RecordFile::Yoyaku ? yoyakuPrint_ : userPrint_;
+}
+
+QByteArray UndoHistory::printOf(RecordFile file) {
+    QByteArray& print = printSlot(file);
+    if (print.isEmpty()) {
+        print = fingerprintOf(file);
     }
-    if (change.cause == RecordChange::Cause::Written) {
-        (change.file == RecordFile::Yoyaku ? yoyakuPrint_ : userPrint_) =
-            fingerprintOf(change.file);
+    return print;
+}
+
+void UndoHistory::follow(const RecordChange& change) {
+    // Taken again when the history is next saved.
+    if (change.cause != RecordChange::Cause::Details) {
+        printSlot(change.file).clear();
+    }
+    if (change.cause == RecordChange::Cause::Loaded) {
+        return;
     }
     if (applying_) {
         return;
@@ -309,8 +334,8 @@ void UndoHistory::save() {
     }
     const QJsonObject kept{{"steps", steps},
                            {"done", done_},
-                           {"yoyaku", QString::fromLatin1(yoyakuPrint_)},
-                           {"user", QString::fromLatin1(userPrint_)}};
+                           {"yoyaku", QString::fromLatin1(printOf(RecordFile::Yoyaku))},
+                           {"user", QString::fromLatin1(printOf(RecordFile::User))}};
     try {
         lists_.setSetting(SettingName, QJsonDocument(kept).toJson(QJsonDocument::Compact));
     } catch (const StoreError&) {
@@ -321,13 +346,14 @@ void UndoHistory::save() {
 void UndoHistory::load() {
     steps_.clear();
     done_ = 0;
-    yoyakuPrint_ = fingerprintOf(RecordFile::Yoyaku);
-    userPrint_ = fingerprintOf(RecordFile::User);
     const QJsonObject kept =
         QJsonDocument::fromJson(lists_.setting(SettingName).value_or(QByteArray())).object();
-    if (kept.value("yoyaku").toString().toLatin1() == yoyakuPrint_ &&
-        kept.value("user").toString().toLatin1() == userPrint_) {
-        for (const QJsonValue& step : kept.value("steps").toArray()) {
+    const QJsonArray steps = kept.value("steps").toArray();
+    // The files are looked at only when there are steps that expect them.
+    if (!steps.isEmpty() &&
+        kept.value("yoyaku").toString().toLatin1() == printOf(RecordFile::Yoyaku) &&
+        kept.value("user").toString().toLatin1() == printOf(RecordFile::User)) {
+        for (const QJsonValue& step : steps) {
             steps_.append(stepFromJson(step.toObject()));
         }
         done_ = std::clamp<qsizetype>(kept.value("done").toInteger(), 0, steps_.size());

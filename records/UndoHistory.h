@@ -66,11 +66,15 @@ private:
     bool apply(const UndoStep& step, bool forward);
     void save();
     QByteArray fingerprintOf(RecordFile file) const;
+    // The file's fingerprint as last taken, taken now when the file changed since.
+    QByteArray printOf(RecordFile file);
+    QByteArray& printSlot(RecordFile file);
 
     RecordLists& lists_;
     QList<UndoStep> steps_;
     qsizetype done_ = 0;
-    // What each record file held after the last change, as fingerprintOf() gives it.
+    // What each record file held after the last change, as fingerprintOf() gives it; empty when
+    // not taken since the file changed.
     QByteArray yoyakuPrint_;
     QByteArray userPrint_;
     bool applying_ = false;

@@ -84,6 +84,7 @@ struct Results {
     double overlapMs = 0;  // the overlap check of a booking on the busy day, details in the store
     double dayBoardOpenMs = 0;
     double dayStepMs = 0;
+    double undoDeleteMs = 0;  // 元に戻す of a deleted booking, to the repainted table
 };
 
 QByteArray sjis(const char* utf8) {
@@ -272,6 +273,7 @@ public:
         measureHistory(repetitions);
         measureFind(repetitions);
         measureDayBoard(repetitions);
+        measureUndoDelete(repetitions);
         // Last: it makes the store beside the record files.
         measureOverlap(repetitions);
     }
@@ -526,6 +528,18 @@ private:
             return stepMs;
         });
         board->close();
+    // A booking in the middle of the file deleted, then 元に戻す: the line goes back where it was
+    // with its details, in a rewrite of the whole file.
+    void measureUndoDelete(int repetitions) {
+        auto* undo = window_.findChild<QAction*>(QStringLiteral("actUndo"));
+        records::RecordLists& lists = window_.recordLists();
+        results_.undoDeleteMs = bench::medianOf(repetitions, [&] {
+            const qsizetype middle = lists.lines(records::RecordFile::Yoyaku).size() / 2;
+            lists.change(records::RecordFile::Yoyaku,
+                         {records::RecordIntent::remove(
+                             middle, lists.lines(records::RecordFile::Yoyaku).at(middle))});
+            return timeCommand(undo);
+        });
     }
 
     TfmMain window_;
@@ -603,8 +617,8 @@ void printTable(const QList<Results>& rows, QTextStream& out) {
            "week step ms | "
            "今週 ms | dialog open ms | cancel ms | update ms | new booking ms | lookup ms | "
            "list refill ms | week sheet ms | reservations CSV ms | backup ms | history ms | find "
-           "ms | overlap ms | day board ms | day step ms |\n"
-           "|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|"
+           "ms | overlap ms | day board ms | day step ms | undo delete ms |\n"
+           "|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|"
            "\n";
     for (const Results& r : rows) {
         out << "| " << r.data.reservations << " | " << r.data.customers << " | "
@@ -615,7 +629,7 @@ void printTable(const QList<Results>& rows, QTextStream& out) {
             << " | " << ms(r.listRefillMs) << " | " << ms(r.weekSheetMs) << " | "
             << ms(r.reservationsCsvMs) << " | " << ms(r.backupMs) << " | " << ms(r.historyOpenMs)
             << " | " << ms(r.findKeyMs) << " | " << ms(r.overlapMs) << " | " << ms(r.dayBoardOpenMs)
-            << " | " << ms(r.dayStepMs) << " |\n";
+            << " | " << ms(r.dayStepMs) << " | " << ms(r.undoDeleteMs) << " |\n";
     }
 }
 
@@ -647,6 +661,7 @@ bool printTargets(const Results& empty, const Results& small, const Results& lar
     check("update", large.updateMs, 100, " ms");
     check("week sheet (PDF)", large.weekSheetMs, 2000, " ms");
     check("reservations CSV", large.reservationsCsvMs, 2000, " ms");
+    check("undo of a delete", large.undoDeleteMs, 100, " ms");
     check("peak memory", large.peakMiB, empty.peakMiB + 3 * large.fileBytes / 1048576.0, " MiB");
     check("start-up with details for every booking / without a store",
           store.startUpMs / store.startUpWithoutStoreMs, 1.10, "×");

@@ -7,6 +7,7 @@
 #include "history/uRireki.h"
 #include "mainwindow/AboutBox.h"
 #include "mainwindow/CellBookingsEntry.h"
+#include "mainwindow/EditCommands.h"
 #include "mainwindow/ExportCommands.h"
 #include "mainwindow/FormPlacement.h"
 #include "mainwindow/SalonCommands.h"
@@ -216,6 +217,8 @@ void TfmMain::createActions() {
          &TfmMain::actKakuninDenwaExecute},
     });
     actUserKensaku->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    editCommands_ = new mainwindow::EditCommands(
+        *this, recordLists_, [this](const std::function<void()>& command) { runCommand(command); });
 }
 
 void TfmMain::addCommands(std::initializer_list<Command> commands) {
@@ -230,7 +233,11 @@ void TfmMain::connectCommand(QAction* action, void (TfmMain::*handler)()) {
 }
 
 void TfmMain::runCommand(void (TfmMain::*handler)()) {
-    widgets::runGuarded(this, [this, handler] { (this->*handler)(); });
+    runCommand([this, handler] { (this->*handler)(); });
+}
+
+void TfmMain::runCommand(const std::function<void()>& command) {
+    widgets::runGuarded(this, command);
     widgets::runGuarded(this, [this] { reportFilesReloaded(); });
     reportStoreProblem();
 }
@@ -293,6 +300,7 @@ void TfmMain::createBars() {
     listView->addActions({actUserIcon, actUserReport});
     view->addSeparator();
     view->addAction(actUserKensaku);
+    editCommands_->addMenu(*ActionMainMenuBar1);
     QMenu* salon = mainwindow::addSalonMenu(*ActionMainMenuBar1, *this, recordLists_);
     salon->addAction(actHibetuYotei);
     salon->addAction(actKakuninDenwa);
@@ -395,6 +403,7 @@ void TfmMain::FormCreate() {
         [this] { UserListLoad(); },
         [this] { YoyakuFileLoad(); },
         [this] { openStore(); },
+        [this] { editCommands_->load(); },
         [this] { YoyakuhyouShow(Honjitu->WeekStart); },
         [this] { mainwindow::FormPositionIni(*this, iniPath_, 'R'); },
     };
@@ -705,6 +714,7 @@ void TfmMain::reloadRecords() {
     UserListLoad();
     YoyakuFileLoad();
     openStore();
+    editCommands_->restored();
     YoyakuhyouShow(Honjitu->WeekStart);
 }
 

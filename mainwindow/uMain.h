@@ -29,6 +29,7 @@ class AutoBackup;
 
 namespace mainwindow {
 class CellBookingsEntry;
+class EditCommands;
 class TYoyakuGrid;
 class TUserListView;
 struct OwnFiles;
@@ -126,6 +127,7 @@ private:
     // Runs a command and then tells of the record files it found changed elsewhere, showing
     // them as they are now.
     void runCommand(void (TfmMain::*handler)());
+    void runCommand(const std::function<void()>& command);
     void reportFilesReloaded();
     // Opens the store beside the record files when there is one; tells once what keeps it shut.
     void openStore();
@@ -196,6 +198,8 @@ private:
     bool keepBackups_;
     std::unique_ptr<records::backup::AutoBackup> autoBackup_;
     QPointer<TfmKakuninDenwa> fmKakuninDenwa_;
+    // The 編集 menu's undo, redo and trash.
+    mainwindow::EditCommands* editCommands_;
 
     QMenuBar* ActionMainMenuBar1;
     QToolBar* ActionToolBar1;

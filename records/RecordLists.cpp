@@ -501,8 +501,11 @@ void RecordLists::setDetails(RecordFile file, qsizetype position, const QByteArr
             return change;
         }
         requireStore();
+        const LineKey key = keyAt(file, at);
+        LineDetails previous;
         try {
-            store_.setDetails(file, keyAt(file, at), details);
+            previous = store_.details(file, key);
+            store_.setDetails(file, key, details);
         } catch (const StoreError&) {
             // Told by the error itself; the store stays shut for the rest of the run.
             store_.close();
@@ -511,6 +514,7 @@ void RecordLists::setDetails(RecordFile file, qsizetype position, const QByteArr
         }
         change.made.append(RecordIntent::replace(at, line, line));
         change.made.last().details = details;
+        change.made.last().previousDetails = previous;
         return change;
     });
 }

@@ -441,9 +441,9 @@ TEST_F(StartUpTest, MenusToolbarAndActionsCarryTheirCaptionsHintsAndPictures) {
     }
     EXPECT_EQ(window->menuBar()->objectName(), QStringLiteral("ActionMainMenuBar1"));
     const QList<QAction*> top = window->menuBar()->actions();
-    EXPECT_EQ(captionsOf(top),
-              QStringList({"ファイル(&Z)", "予約(&Y)", "表示(&X)", "サロン(&S)", "ヘルプ(&W)"}));
-    ASSERT_EQ(top.size(), 5);
+    EXPECT_EQ(captionsOf(top), QStringList({"ファイル(&Z)", "予約(&Y)", "表示(&X)", "編集(&E)",
+                                            "サロン(&S)", "ヘルプ(&W)"}));
+    ASSERT_EQ(top.size(), 6);
     // Commands added later stand after a separator below 閉じる.
     const QList<QAction*> file = top[0]->menu()->actions();
     ASSERT_GE(file.size(), 2);
@@ -456,10 +456,12 @@ TEST_F(StartUpTest, MenusToolbarAndActionsCarryTheirCaptionsHintsAndPictures) {
                                              "", "お客様を探す...(&S)"}));
     EXPECT_EQ(captionsOf(view[2]->menu()->actions()),
               QStringList({"アイコン表示(&Z)", "詳細表示(&Y)"}));
-    EXPECT_EQ(top[3]->menu()->objectName(), QStringLiteral("MenuSalon"));
     EXPECT_EQ(captionsOf(top[3]->menu()->actions()),
-              QStringList({"サロンの設定...(&S)", "日別予定(&D)", "確認の電話(&K)"}));
+              QStringList({"元に戻す", "やり直し", "", "ゴミ箱..."}));
+    EXPECT_EQ(top[4]->menu()->objectName(), QStringLiteral("MenuSalon"));
     EXPECT_EQ(captionsOf(top[4]->menu()->actions()),
+              QStringList({"サロンの設定...(&S)", "日別予定(&D)", "確認の電話(&K)"}));
+    EXPECT_EQ(captionsOf(top[5]->menu()->actions()),
               QStringList({"バージョン情報(&X)", "ホームページへ(&Y)", "トリモラ掲示板へ(&Z)"}));
 
     const auto* toolBar = window->findChild<QToolBar*>(QStringLiteral("ActionToolBar1"));

@@ -1,5 +1,6 @@
 #include "records/Backup.h"
 #include "records/RecordLists.h"
+#include "records/UndoHistory.h"
 #include "records/uLib.h"
 #include "tests/records/CrashChanges.h"
 #include "tests/support/Files.h"
@@ -349,6 +350,13 @@ TEST(CrashSafety, AKilledAppendToALargeFileLeavesTheOldFileOrTheWholeLine) {
     EXPECT_LT(lines.size(), initialCount + Appends * 4);
 }
 
+// A reservation file of some 200 KB drawn from `random` written at `path`; its lines.
+QByteArrayList writeInitialFile(const QString& path, std::mt19937& random) {
+    const QByteArrayList initial = crash_test::initialLines(random, 200'000);
+    testing_support::writeBytes(path, fileContent(initial));
+    return initial;
+}
+
 // Changes that bring details, each killed at a random moment, also between the record file's
 // write and the store's: once the next start has settled the store, every line the writer wrote
 // has its own details and no line shows another line's.
@@ -357,8 +365,7 @@ TEST(CrashSafety, AKilledWriterNeverLeavesDetailsOnAnotherLine) {
     QTemporaryDir dir;
     const QString path = dir.filePath(YoyakuFileName);
     std::mt19937 random(20261210);
-    const QByteArrayList initial = crash_test::initialLines(random, 200'000);
-    testing_support::writeBytes(path, fileContent(initial));
+    const QByteArrayList initial = writeInitialFile(path, random);
     const QSet<QByteArray> withoutDetails(initial.cbegin(), initial.cend());
 
     std::uniform_int_distribution<int> pauseUs(0, 100'000);
@@ -396,6 +403,67 @@ TEST(CrashSafety, AKilledWriterNeverLeavesDetailsOnAnotherLine) {
               << " changes with details completed" << std::endl;
     EXPECT_GE(kills, LeastKills);
     EXPECT_GT(changesSeen, kills);
+}
+
+// Changes each followed by its undo, killed at random moments: the file is always the one before
+// the change or the one after it, as a normal save leaves it, and the history the next start
+// finds either takes the change back exactly or was dropped.
+TEST(CrashSafety, AKilledUndoLeavesTheOldOrTheNewFile) {
+    constexpr int UndoKills = 120;
+    constexpr int LeastUndoKills = 40;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(YoyakuFileName);
+    std::mt19937 random(20261211);
+    const QByteArrayList initial = writeInitialFile(path, random);
+
+    std::uniform_int_distribution<int> pauseUs(0, 100'000);
+    QElapsedTimer elapsed;
+    elapsed.start();
+    int kills = 0, undosSeen = 0;
+    for (; kills < UndoKills && elapsed.elapsed() < TimeLimitMs; ++kills) {
+        const unsigned seed = static_cast<unsigned>(kills);
+        Writer writer(RECORD_WRITER,
+                      {QFile::encodeName(path), QByteArray::number(seed), QByteArray("undo")});
+        ASSERT_TRUE(writer.started()) << "the writer did not start";
+        std::this_thread::sleep_for(std::chrono::microseconds(pauseUs(random)));
+        const int reports = writer.killAndCountChanges();
+        undosSeen += reports / 2;
+
+        // Every change is made on the initial lines and undone: the next one is drawn there too.
+        std::mt19937 replayed(seed);
+        QByteArrayList changed;
+        for (int change = 0; change <= reports / 2; ++change) {
+            changed = initial;
+            if (const crash_test::Change drawn = crash_test::drawChange(replayed, changed);
+                drawn.append) {
+                changed.append(drawn.line);
+            }
+        }
+        const QByteArray content = readBytes(path);
+        ASSERT_TRUE(content == fileContent(initial) || content == fileContent(changed))
+            << "kill " << kills << " after " << reports << " reports";
+
+        THonjitu honjitu;
+        records::RecordLists lists(honjitu, dir.path());
+        ASSERT_TRUE(lists.YoyakuFileLoad());
+        lists.openStoreIfPresent();
+        records::UndoHistory history(lists);
+        history.load();
+        if (history.canUndo()) {
+            ASSERT_EQ(content, fileContent(changed)) << "kill " << kills;
+            ASSERT_TRUE(history.undo()) << "kill " << kills;
+        } else if (content != fileContent(initial)) {
+            // Killed before the history noted the change: it is not offered, and the next
+            // writer starts again from the initial lines.
+            testing_support::writeBytes(path, fileContent(initial));
+        }
+        ASSERT_EQ(readBytes(path), fileContent(initial)) << "kill " << kills;
+    }
+    std::cout << kills << " kills in " << elapsed.elapsed() << " ms; " << undosSeen
+              << " undos completed" << std::endl;
+    EXPECT_GE(kills, LeastUndoKills);
+    // Most kills fall after some undos: the history's own write to the store takes its time.
+    EXPECT_GT(undosSeen, kills / 4);
 }
 
 }  // namespace

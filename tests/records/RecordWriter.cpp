@@ -2,8 +2,9 @@
 // the record lists, one change after another, until it is killed. It reports "S" when it has
 // loaded the file and "." after every change it completed. With a third argument "append" it
 // only appends; with "details" every line it writes brings details that name the line, in the
-// store beside the file.
+// store beside the file; with "undo" every change is followed by its undo, each reported.
 #include "records/RecordLists.h"
+#include "records/UndoHistory.h"
 #include "tests/records/CrashChanges.h"
 
 #include <unistd.h>
@@ -46,6 +47,7 @@ int main(int argc, char** argv) {
     }
     const bool appendOnly = argc == 4 && std::strcmp(argv[3], "append") == 0;
     const bool withDetails = argc == 4 && std::strcmp(argv[3], "details") == 0;
+    const bool undoing = argc == 4 && std::strcmp(argv[3], "undo") == 0;
     const QString path = QString::fromLocal8Bit(argv[1]);
     std::mt19937 random(static_cast<unsigned>(std::strtoul(argv[2], nullptr, 10)));
     THonjitu honjitu;
@@ -54,6 +56,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     lists.openStoreIfPresent();
+    records::UndoHistory history(lists);
+    history.load();
     crash_test::report('S');
     for (;;) {
         QByteArrayList lines = honjitu.YoyakuList;
@@ -72,5 +76,11 @@ int main(int argc, char** argv) {
             lists.change(records::RecordFile::Yoyaku, {intent});
         }
         crash_test::report('.');
+        if (undoing) {
+            if (!history.undo()) {
+                return 3;
+            }
+            crash_test::report('.');
+        }
     }
 }

@@ -1,5 +1,6 @@
 #include "records/RecordLists.h"
 
+#include "records/BookingDetails.h"
 #include "records/Clock.h"
 #include "records/FileChecks.h"
 #include "records/IntentPlan.h"
@@ -269,6 +270,7 @@ std::optional<QList<RecordIntent>> RecordLists::writeIntents(RecordFile file,
         try {
             store_.begin(plan.keys);
             journalled = true;
+            holdsSalonData_ = holdsSalonData_ || bringsDetails;
         } catch (const StoreError& error) {
             storeFailed(error);
         }
@@ -360,6 +362,9 @@ void RecordLists::openStore() {
     if (!opened) {
         return;
     }
+    holdsSalonData_ = holdsSalonData_ ||
+                      store_.setting(booking::SalonSettings::SettingName).has_value() ||
+                      store_.hasDetailsBefore(clock_source::now().addYears(100));
     // A change cut off between the record file's write and the store's is settled before any
     // details are read; a list not read yet is settled by the first write of it.
     if (yoyakuListLoaded_) {
@@ -409,7 +414,11 @@ void RecordLists::closeStore() {
 }
 
 void RecordLists::storeFailed(const StoreError& error) {
-    storeProblem_ = error.message();
+    // A store that holds only what the program keeps by itself fails without a word: the salon
+    // set nothing up there to be told about.
+    if (holdsSalonData_) {
+        storeProblem_ = error.message();
+    }
     store_.close();
 }
 
@@ -506,6 +515,7 @@ void RecordLists::setDetails(RecordFile file, qsizetype position, const QByteArr
         try {
             previous = store_.details(file, key);
             store_.setDetails(file, key, details);
+            holdsSalonData_ = true;
         } catch (const StoreError&) {
             // Told by the error itself; the store stays shut for the rest of the run.
             store_.close();
@@ -517,6 +527,50 @@ void RecordLists::setDetails(RecordFile file, qsizetype position, const QByteArr
         change.made.last().previousDetails = previous;
         return change;
     });
+}
+
+bool RecordLists::keepSetting(const QString& name, const QByteArray& value) {
+    bool kept = false;
+    try {
+        const FolderLock lock(appDir_, FolderLock::Use::Writing, storePath());
+        followStore();
+        const bool madeNow = !store_.isOpen() && !QFileInfo::exists(storePath());
+        if (madeNow && storeProblem_.isEmpty() && !storeRefused_) {
+            openStore();
+        }
+        if (!store_.isOpen()) {
+            if (madeNow) {
+                forgetStoreMadeNow();
+            }
+            return false;
+        }
+        try {
+            store_.setSetting(name, value);
+            kept = true;
+        } catch (const StoreError& error) {
+            if (madeNow) {
+                forgetStoreMadeNow();
+            } else {
+                storeFailed(error);
+            }
+        }
+    } catch (const FileError&) {
+        // The folder's lock could not be taken: the value is kept the next time.
+        return false;
+    }
+    if (kept) {
+        emit settingChanged(name);
+    }
+    return kept;
+}
+
+void RecordLists::forgetStoreMadeNow() {
+    store_.close();
+    for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
+        QFile::remove(storePath() + QLatin1String(suffix));
+    }
+    storeProblem_.clear();
+    storeRefused_ = true;
 }
 
 void RecordLists::purgeOldDetails() {
@@ -563,6 +617,7 @@ void RecordLists::setSetting(const QString& name, const QByteArray& value) {
         requireStore();
         try {
             store_.setSetting(name, value);
+            holdsSalonData_ = true;
         } catch (const StoreError&) {
             // Told by the error itself; the store stays shut for the rest of the run.
             store_.close();

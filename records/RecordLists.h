@@ -162,6 +162,13 @@ public:
     // StoreError (the store is then closed) or FileError (the lock).
     void setSetting(const QString& name, const QByteArray& value);
 
+    // The same for what the program keeps by itself (the undo history, the trash), which a salon
+    // did not ask to be stored: where no store could be made for it (a full disk, a folder that
+    // cannot be written), nothing is told and nothing is left behind, so that a salon that set
+    // nothing up sees nothing new. A problem of a store the salon has is told as for any other.
+    // False when the value was not kept.
+    bool keepSetting(const QString& name, const QByteArray& value);
+
 signals:
     void changed(const records::RecordChange& change);
     void settingChanged(const QString& name);
@@ -196,6 +203,9 @@ private:
     // For a caller holding the lock: opens the store, making it when there is none, and settles
     // it; a problem is kept for takeStoreProblem().
     void openStore();
+    // A store made by keepSetting that could not be used: closed and its files removed, as if it
+    // had never been tried in this run.
+    void forgetStoreMadeNow();
     // Opens the store when no problem keeps it shut; true when it is open.
     bool storeAvailable();
     // The same, throwing StoreError with the problem when it cannot be opened.
@@ -223,6 +233,9 @@ private:
     QString storeProblem_;
     // A store whose problem was told is not opened again in this run.
     bool storeRefused_ = false;
+    // The store holds what the salon set up (details, its settings), not only what the program
+    // keeps by itself: only then are its problems told.
+    bool holdsSalonData_ = false;
 };
 
 }  // namespace records

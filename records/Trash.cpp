@@ -128,11 +128,8 @@ void Trash::save() {
     for (const TrashEntry& entry : std::as_const(entries_)) {
         kept.append(entryToJson(entry));
     }
-    try {
-        lists_.setSetting(SettingName, QJsonDocument(kept).toJson(QJsonDocument::Compact));
-    } catch (const StoreError&) {
-        // Told by the owner of the lists; the entries stay here for this run.
-    }
+    // Kept for this run only when the store cannot take it.
+    lists_.keepSetting(SettingName, QJsonDocument(kept).toJson(QJsonDocument::Compact));
 }
 
 }  // namespace records

@@ -336,11 +336,8 @@ void UndoHistory::save() {
                            {"done", done_},
                            {"yoyaku", QString::fromLatin1(printOf(RecordFile::Yoyaku))},
                            {"user", QString::fromLatin1(printOf(RecordFile::User))}};
-    try {
-        lists_.setSetting(SettingName, QJsonDocument(kept).toJson(QJsonDocument::Compact));
-    } catch (const StoreError&) {
-        // The owner of the lists keeps the problem for the window to tell; the steps stay here.
-    }
+    // Kept for this run only when the store cannot take it.
+    lists_.keepSetting(SettingName, QJsonDocument(kept).toJson(QJsonDocument::Compact));
 }
 
 void UndoHistory::load() {

@@ -260,8 +260,8 @@ QString readOnlyFiles(FaultSite& site) {
 }
 
 QString smallDisk(FaultSite& site) {
-    // Room for the store, which keeps the undo history, once the filler is gone.
-    return site.mounted(TestMount::smallDisk(site.folder, "1m"), "cannot mount a small tmpfs here");
+    return site.mounted(TestMount::smallDisk(site.folder, "64k"),
+                        "cannot mount a small tmpfs here");
 }
 
 QString fillTheDisk(FaultSite& site) {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "records/ReservationIndex.h"
 #include "records/BookingFacts.h"
+#include "records/ReservationIndex.h"
 #include "records/VisitHistory.h"
 
 #include <QDialog>

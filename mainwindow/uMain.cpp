@@ -754,9 +754,10 @@ printing::DaySheet daySheetOf(const records::RecordLists& lists, const QDate& da
     const QDateTime now = records::clock_source::now();
     const std::optional<records::booking::BookingFacts> facts = records::booking::keptFactsOf(
         lists, lists.yoyakuIndex().bookedBetween(day, day, now.date()));
-    return printing::DaySheet(day, now,
-                              records::sheets::bookingsBetween(lists.yoyakuIndex(), day, day,
-                                                               now.date(), facts ? &*facts : nullptr));
+    return printing::DaySheet(
+        day, now,
+        records::sheets::bookingsBetween(lists.yoyakuIndex(), day, day, now.date(),
+                                         facts ? &*facts : nullptr));
 }
 
 const QString PdfFilter = QStringLiteral("PDF (*.pdf)");

@@ -1,6 +1,7 @@
 #include "records/BookingDetails.h"
 
 #include "records/RecordFormat.h"
+#include "records/RecordViews.h"
 #include "records/ReservationRecord.h"
 #include "records/Sjis.h"
 
@@ -132,18 +133,14 @@ int SalonSettings::usualMinutesOf(Style style, Kind kind) const {
 }
 
 int SalonSettings::minutesOf(const QByteArray& line, const BookingDetails& details) const {
-    return details.minutes ? *details.minutes : minutesOf(splitFields(line), details);
+    return details.minutes ? *details.minutes : minutesOf(records::Booking(line), details);
 }
 
-int SalonSettings::minutesOf(const QByteArrayList& fields, const BookingDetails& details) const {
+int SalonSettings::minutesOf(const records::Booking& booking, const BookingDetails& details) const {
     if (details.minutes) {
         return *details.minutes;
     }
-    const auto field = [&fields](int position) {
-        return position < fields.size() ? QByteArrayView(fields.at(position)) : QByteArrayView();
-    };
-    return usualMinutesOf(styleOf(field(reservation_record::Style)),
-                          kindOf(field(reservation_record::Shu)));
+    return usualMinutesOf(styleOf(booking.style()), kindOf(booking.shu()));
 }
 
 SalonSettings SalonSettings::fromBytes(const std::optional<QByteArray>& bytes) {

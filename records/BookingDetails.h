@@ -11,6 +11,10 @@
 #include <array>
 #include <optional>
 
+namespace records {
+class Booking;
+}
+
 // What the salon's day needs to know of a booking beyond its line, kept in the store: who grooms
 // it, how long it takes and what became of it; and the salon's settings those rest on.
 namespace records::booking {
@@ -72,8 +76,8 @@ struct SalonSettings {
     int usualMinutesOf(Style style, Kind kind) const;
     // How long the booking of `line` takes: its own time, else the usual one of its style and kind.
     int minutesOf(const QByteArray& line, const BookingDetails& details) const;
-    // The same for a line already split into its fields.
-    int minutesOf(const QByteArrayList& fields, const BookingDetails& details) const;
+    // The same for a line already read as a booking.
+    int minutesOf(const records::Booking& booking, const BookingDetails& details) const;
 
     // As the store keeps them (JSON); settings never written read as the defaults.
     static SalonSettings fromBytes(const std::optional<QByteArray>& bytes);

@@ -10,10 +10,10 @@ BookingDetails BookingFacts::detailsAt(qsizetype position) const {
     return BookingDetails::of(details.value(position));
 }
 
-QStringList BookingFacts::shownAt(qsizetype position, const QByteArrayList& fields) const {
+QStringList BookingFacts::shownAt(qsizetype position, const records::Booking& line) const {
     const BookingDetails booking = detailsAt(position);
     return {booking.groomer.isEmpty() ? UndecidedGroomer : booking.groomer,
-            QString::number(settings.minutesOf(fields, booking)), statusCaption(booking.status)};
+            QString::number(settings.minutesOf(line, booking)), statusCaption(booking.status)};
 }
 
 BookingFacts factsOf(const RecordLists& lists, const QList<qsizetype>& positions) {

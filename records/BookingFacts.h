@@ -27,9 +27,9 @@ struct BookingFacts {
     QHash<qsizetype, LineDetails> details;
 
     BookingDetails detailsAt(qsizetype position) const;
-    // 担当, 所要時間, 状態 as shown for the line at `position`, split into `fields`: the groomer
+    // 担当, 所要時間, 状態 as shown for the booking `line` at `position`: the groomer
     // or 未定, the minutes as a number, the status.
-    QStringList shownAt(qsizetype position, const QByteArrayList& fields) const;
+    QStringList shownAt(qsizetype position, const records::Booking& line) const;
 };
 
 // Reads the details of the reservation lines at `positions`, all in one query.

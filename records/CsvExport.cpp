@@ -108,8 +108,7 @@ QByteArray reservationsCsv(const QByteArrayList& reservationLines, const QDate& 
     QByteArray csv = ByteOrderMark + csvRow(ReservationHeader);
     for (qsizetype position = 0; position < reservationLines.size(); ++position) {
         const Booking booking(reservationLines.at(position));
-        appendRow(csv, booking, isoDate(booking, today), true,
-                  facts.shownAt(position, booking.fields()));
+        appendRow(csv, booking, isoDate(booking, today), true, facts.shownAt(position, booking));
     }
     return csv;
 }

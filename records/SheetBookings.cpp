@@ -48,7 +48,7 @@ QList<Booking> bookingsBetween(const ReservationIndex& index, const QDate& first
         found.append({bookingOf(line, index.bookedDate(position, today)), minuteOf(line)});
         found.last().booking.position = position;
         if (facts) {
-            found.last().booking.salonFacts = facts->shownAt(position, line.fields());
+            found.last().booking.salonFacts = facts->shownAt(position, line);
         }
     }
     std::stable_sort(found.begin(), found.end(), [](const Sortable& a, const Sortable& b) {

@@ -53,8 +53,8 @@ TEST_F(EditMenuTest, ADeletedCustomerIsTakenBackRedoneAndPutBackFromTheTrash) {
     for (const QAction* menu : window->menuBar()->actions()) {
         menus.append(menu->text());
     }
-    EXPECT_EQ(menus,
-              QStringList({"ファイル(&Z)", "予約(&Y)", "表示(&X)", "編集(&E)", "ヘルプ(&W)"}));
+    EXPECT_EQ(menus, QStringList({"ファイル(&Z)", "予約(&Y)", "表示(&X)", "編集(&E)", "サロン(&S)",
+                                  "ヘルプ(&W)"}));
     QAction* undo = action(*window, "actUndo");
     QAction* redo = action(*window, "actRedo");
     ASSERT_TRUE(undo && redo && action(*window, "actGomibako"));

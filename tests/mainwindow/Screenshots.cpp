@@ -101,7 +101,6 @@ int main(int argc, char* argv[]) {
 
     // A salon of three groomers whose grooms take longer than an hour for the bigger styles.
     using namespace records::booking;
-    SalonSettings salon;
     salon.groomers = {QStringLiteral("佐藤"), QStringLiteral("鈴木"), QStringLiteral("高橋")};
     const auto usual = [&salon](Style style, Kind kind, int minutes) {
         salon.usualMinutes[static_cast<std::size_t>(style)][static_cast<std::size_t>(kind)] =
@@ -127,9 +126,6 @@ int main(int argc, char* argv[]) {
     shousai.hide();
 
     // Two of today's bookings called off: the week table keeps them, struck through.
-    records::RecordLists& lists = window.recordLists();
-    const QList<qsizetype> today =
-        lists.yoyakuIndex().bookedBetween(now.date(), now.date(), now.date());
     for (const auto& [at, status] :
          {std::pair{0, Status::TouzitsuCancel}, std::pair{2, Status::MudanCancel}}) {
         const qsizetype position = today.at(at);

@@ -297,8 +297,8 @@ TEST_F(WeeklyTableTest, WeekCommandsAreOfferedOnlyByTheTableContextMenu) {
     for (const QAction* action : popup->actions()) {
         captions.append(action->text());
     }
-    EXPECT_EQ(captions, QStringList({"前週", "次週", "今週", "", "来店履歴", "", "予約の詳細...", "",
-                                     "日別予定"}));
+    EXPECT_EQ(captions, QStringList({"前週", "次週", "今週", "", "来店履歴", "", "予約の詳細...",
+                                     "", "日別予定"}));
     EXPECT_EQ(popup->actions().first(), window->actYoyakuWeekBack);
 
     window->show();

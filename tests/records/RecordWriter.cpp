@@ -13,6 +13,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 
 namespace {
 
@@ -56,8 +57,12 @@ int main(int argc, char** argv) {
         return 2;
     }
     lists.openStoreIfPresent();
-    records::UndoHistory history(lists);
-    history.load();
+    // Only the undo mode keeps a history, so that the other modes leave no store beside the file.
+    std::optional<records::UndoHistory> history;
+    if (undoing) {
+        history.emplace(lists);
+        history->load();
+    }
     crash_test::report('S');
     for (;;) {
         QByteArrayList lines = honjitu.YoyakuList;
@@ -77,7 +82,7 @@ int main(int argc, char** argv) {
         }
         crash_test::report('.');
         if (undoing) {
-            if (!history.undo()) {
+            if (!history->undo()) {
                 return 3;
             }
             crash_test::report('.');

@@ -53,13 +53,6 @@ QTreeWidgetItem* rowOf(const records::sheets::Booking& booking, Status status) {
     return item;
 }
 
-QPushButton* plainButton(QWidget* parent, const char* objectName, const QString& caption) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(QLatin1String(objectName));
-    button->setAutoDefault(false);
-    return button;
-}
-
 }  // namespace
 
 TfmKakuninDenwa::TfmKakuninDenwa(QWidget* owner, records::RecordLists& lists, SheetPreview preview)
@@ -103,8 +96,8 @@ void TfmKakuninDenwa::buildControls() {
     ListViewKakunin->header()->setStretchLastSection(true);
     connect(ListViewKakunin, &QTreeWidget::itemChanged, this, &TfmKakuninDenwa::rowTicked);
 
-    btnKakuninPrint = plainButton(this, "btnKakuninPrint", QStringLiteral("印刷..."));
-    btnKakuninClose = plainButton(this, "btnKakuninClose", QStringLiteral("閉じる"));
+    btnKakuninPrint = widgets::plainButton(this, "btnKakuninPrint", QStringLiteral("印刷..."));
+    btnKakuninClose = widgets::plainButton(this, "btnKakuninClose", QStringLiteral("閉じる"));
     connect(btnKakuninPrint, &QPushButton::clicked, this, &TfmKakuninDenwa::btnKakuninPrintClick);
     connect(btnKakuninClose, &QPushButton::clicked, this, &QDialog::close);
 

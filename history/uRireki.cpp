@@ -85,14 +85,6 @@ QString summaryText(const rireki::Summary& summary) {
     return text;
 }
 
-QPushButton* plainButton(QWidget* parent, const char* objectName, const QString& caption) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(QLatin1String(objectName));
-    // Enter in the list books nothing.
-    button->setAutoDefault(false);
-    return button;
-}
-
 // The positions of the visits' lines, for the one query of their details.
 QList<qsizetype> positionsOf(const QList<rireki::Visit>& visits) {
     QList<qsizetype> positions;
@@ -152,8 +144,8 @@ void TfmRireki::buildControls() {
         ListViewRireki->header()->setSectionResizeMode(BikouColumn, QHeaderView::Stretch);
     }
 
-    btnJikaiYoyaku = plainButton(this, "btnJikaiYoyaku", QStringLiteral("次回予約"));
-    btnRirekiClose = plainButton(this, "btnRirekiClose", QStringLiteral("閉じる"));
+    btnJikaiYoyaku = widgets::plainButton(this, "btnJikaiYoyaku", QStringLiteral("次回予約"));
+    btnRirekiClose = widgets::plainButton(this, "btnRirekiClose", QStringLiteral("閉じる"));
     connect(btnJikaiYoyaku, &QPushButton::clicked, this, &TfmRireki::btnJikaiYoyakuClick);
     connect(btnRirekiClose, &QPushButton::clicked, this, &QDialog::reject);
 

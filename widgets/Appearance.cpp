@@ -1,6 +1,7 @@
 #include "widgets/Appearance.h"
 
 #include <QPalette>
+#include <QPushButton>
 #include <QStringList>
 #include <QWidget>
 
@@ -37,6 +38,13 @@ void applyFormLook(QWidget& window) {
 void installFontSubstitutes() {
     QFont::insertSubstitutions(FormFamily, GothicStandIns);
     QFont::insertSubstitutions(MenuFamily, GothicStandIns);
+}
+
+QPushButton* plainButton(QWidget* parent, const char* objectName, const QString& caption) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(QLatin1String(objectName));
+    button->setAutoDefault(false);
+    return button;
 }
 
 }  // namespace widgets

@@ -3,6 +3,8 @@
 #include <QColor>
 #include <QFont>
 
+class QPushButton;
+class QString;
 class QWidget;
 
 // The look the windows share.
@@ -22,6 +24,10 @@ QFont menuFont();
 
 // The form font on a cream background, the look of every window.
 void applyFormLook(QWidget& window);
+
+// A push button with its objectName that Enter never presses: in a window with a list, Enter
+// belongs to the list.
+QPushButton* plainButton(QWidget* parent, const char* objectName, const QString& caption);
 
 // Maps the Windows font families to an installed Japanese font of the same role.
 void installFontSubstitutes();

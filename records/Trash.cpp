@@ -98,8 +98,12 @@ void Trash::follow(const UndoStep& step, bool forward) {
         return;
     }
     // Undone, a step's additions leave the file and its removals come back.
-    enter(step.file, forward ? removed : added);
-    leave(step.file, forward ? added : removed);
+    const auto entering = forward ? removed : added;
+    enter(step.file, entering);
+    // A step that adds lines none of which is in the trash leaves it as it was: not written again.
+    if (!leave(step.file, forward ? added : removed) && entering.isEmpty()) {
+        return;
+    }
     save();
     emit entriesChanged();
 }
@@ -111,7 +115,8 @@ void Trash::enter(RecordFile file, const QList<std::pair<QByteArray, LineDetails
     }
 }
 
-void Trash::leave(RecordFile file, const QList<std::pair<QByteArray, LineDetails>>& lines) {
+bool Trash::leave(RecordFile file, const QList<std::pair<QByteArray, LineDetails>>& lines) {
+    bool left = false;
     for (const auto& line : lines) {
         const auto found =
             std::find_if(entries_.begin(), entries_.end(), [&](const TrashEntry& entry) {
@@ -119,8 +124,10 @@ void Trash::leave(RecordFile file, const QList<std::pair<QByteArray, LineDetails
             });
         if (found != entries_.end()) {
             entries_.erase(found);
+            left = true;
         }
     }
+    return left;
 }
 
 void Trash::save() {

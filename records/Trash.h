@@ -50,7 +50,8 @@ signals:
 private:
     void follow(const UndoStep& step, bool forward);
     void enter(RecordFile file, const QList<std::pair<QByteArray, LineDetails>>& lines);
-    void leave(RecordFile file, const QList<std::pair<QByteArray, LineDetails>>& lines);
+    // True when any of the lines was in the trash.
+    bool leave(RecordFile file, const QList<std::pair<QByteArray, LineDetails>>& lines);
     void save();
 
     RecordLists& lists_;

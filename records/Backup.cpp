@@ -6,6 +6,7 @@
 #include "records/FileChecks.h"
 #include "records/FilePrefetch.h"
 #include "records/FolderAccess.h"
+#include "records/VisitPhotos.h"
 #include "records/uLib.h"
 
 #include <QDir>
@@ -208,11 +209,22 @@ FileError backupError(const QString& what, const QString& folder, const QString&
         QStringLiteral("%1: \"%2\"\n%3").arg(what, QDir::toNativeSeparators(folder), reason));
 }
 
-// The bytes of both record files, customers first, and of the store when there is one.
+// A photo of the photo folder by its name and size. Photos are never written again once made
+// (each import gets a new name), so a photo of the same name and size is the same photo.
+struct PhotoEntry {
+    QString name;
+    qint64 size = 0;
+    bool operator==(const PhotoEntry&) const = default;
+};
+using PhotoEntries = QList<PhotoEntry>;
+
+// The bytes of both record files, customers first, and of the store when there is one; and
+// which photos there are.
 struct RecordBytes {
     QByteArray customers;
     QByteArray reservations;
     std::optional<QByteArray> store;
+    PhotoEntries photos;
     bool operator==(const RecordBytes&) const = default;
 };
 
@@ -230,6 +242,39 @@ QString storeIn(const QString& folder) {
 bool isThere(int folder, const QString& name) {
     struct stat info {};
     return ::fstatat(folder, QFile::encodeName(name).constData(), &info, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+// The photos in the photo folder open at `folder`, by name: regular files only, and none of
+// the hidden entries (the thumbnails, an import being written). Nothing when it is not open.
+PhotoEntries photosAt(int folder) {
+    PhotoEntries photos;
+    const int listed = folder >= 0 ? ::dup(folder) : -1;
+    DIR* entries = listed >= 0 ? ::fdopendir(listed) : nullptr;
+    if (!entries) {
+        if (listed >= 0) {
+            ::close(listed);
+        }
+        return photos;
+    }
+    while (const dirent* entry = ::readdir(entries)) {
+        const QString name = QFile::decodeName(entry->d_name);
+        struct stat info {};
+        if (photos::isPhotoName(name) &&
+            ::fstatat(folder, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(info.st_mode)) {
+            photos.append({name, static_cast<qint64>(info.st_size)});
+        }
+    }
+    ::closedir(entries);
+    std::sort(photos.begin(), photos.end(),
+              [](const PhotoEntry& a, const PhotoEntry& b) { return a.name < b.name; });
+    return photos;
+}
+
+// The record folder's photo folder, never through a link.
+Handle openPhotoFolder(const QString& appDir) {
+    return Handle(::open(QFile::encodeName(photos::folderOf(appDir)).constData(),
+                         O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
 }
 
 // Copies the store at `path` into the empty file `into` through a connection of its own opened
@@ -385,10 +430,11 @@ RecordBytes backupRecords(const Root& root, const QString& name) {
         }
         return std::move(*bytes);
     };
-    RecordBytes files{read(UserFileName), read(YoyakuFileName), std::nullopt};
+    RecordBytes files{read(UserFileName), read(YoyakuFileName), std::nullopt, {}};
     if (isThere(folder.get(), DetailStore::FileName)) {
         files.store = read(DetailStore::FileName);
     }
+    files.photos = photosAt(openFolderAt(folder.get(), photos::FolderName).get());
     const std::optional<Summary> summary = readSummary(folder.get());
     if (summary && !sizesAgree(*summary, sizesOf(files))) {
         throw incompleteBackup(folderPath,
@@ -500,7 +546,7 @@ std::optional<QByteArray> storeCopy(const QString& appDir) {
 // for writing, under which every write of any of them is made.
 RecordBytes currentRecords(const QString& appDir) {
     return {steadyBytes(customersIn(appDir)), steadyBytes(reservationsIn(appDir)),
-            storeCopy(appDir)};
+            storeCopy(appDir), photosAt(openPhotoFolder(appDir).get())};
 }
 
 // Deletes the expired backups, those of this rotation and those an earlier run left half deleted,
@@ -539,7 +585,57 @@ void clearMaking(const QString& appDir) {
     removeAt(Root(appDir).fd.get(), QFile::encodeName(MakingFolder).constData());
 }
 
-QString makeBackup(const QString& appDir, const RecordBytes& files) {
+// Largest photo a backup copies: an import makes none near this.
+constexpr qint64 LargestPhoto = 256LL * 1024 * 1024;
+
+// The photo `name` copied out of the folder open at `from` into the folder `into` (its path),
+// with the record folder's access; throws naming `into` when it cannot be read or written.
+void copyPhoto(int from, const QString& name, const QString& into, const FolderAccess& access) {
+    const std::optional<QByteArray> bytes = readFileAt(from, name, LargestPhoto);
+    if (!bytes) {
+        throw backupError(QStringLiteral("写真をコピーできません"), into,
+                          QStringLiteral("%1: %2").arg(name, readingReason()));
+    }
+    replaceRecordFile(into + QLatin1Char('/') + name, *bytes, access);
+}
+
+// The photos into the photo folder of the backup being made: each a hard link to the previous
+// backup's copy when that holds it (the same name and size), so that an unchanged photo takes no
+// room again; a copy where there is none or linking fails (another file system, no links).
+void backUpPhotos(const QString& appDir, const QString& making, const PhotoEntries& photos,
+                  const std::optional<QString>& previous) {
+    if (photos.isEmpty()) {
+        return;
+    }
+    const QString into = making + QLatin1Char('/') + photos::FolderName;
+    makeFolder(into, appDir);
+    const Handle target(::open(QFile::encodeName(into).constData(),
+                               O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    const Handle source = openPhotoFolder(appDir);
+    const Root root(appDir);
+    const Handle earlier =
+        previous ? openFolderAt(openFolderAt(root.fd.get(), *previous).get(), photos::FolderName)
+                 : Handle();
+    const FolderAccess access = FolderAccess::of(appDir);
+    for (const PhotoEntry& photo : photos) {
+        const QByteArray name = QFile::encodeName(photo.name);
+        struct stat info {};
+        const bool linked =
+            earlier.isOpen() &&
+            ::fstatat(earlier.get(), name.constData(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(info.st_mode) && info.st_size == photo.size &&
+            ::linkat(earlier.get(), name.constData(), target.get(), name.constData(), 0) == 0;
+        if (!linked) {
+            copyPhoto(source.get(), photo.name, into, access);
+        }
+    }
+    if (!syncFolder(into)) {
+        throw backupError(QStringLiteral("バックアップを作れません"), into, systemReason());
+    }
+}
+
+QString makeBackup(const QString& appDir, const RecordBytes& files,
+                   const std::optional<QString>& previous) {
     ensureRoot(appDir);
     const QString root = backupRoot(appDir);
     clearMaking(appDir);
@@ -552,6 +648,7 @@ QString makeBackup(const QString& appDir, const RecordBytes& files) {
         if (files.store) {
             replaceRecordFile(storeIn(making), *files.store, access);
         }
+        backUpPhotos(appDir, making, files.photos, previous);
         replaceRecordFile(making + QLatin1Char('/') + SummaryFile, summaryText(files), access);
         const QString name = nameAfterNewest(root);
         if (!syncFolder(making) ||
@@ -590,7 +687,9 @@ Holder backUpUnlessHeld(const QString& appDir, const RecordBytes& files) {
     if (!names.isEmpty() && holds(root, names.first(), files)) {
         return {names.first(), false};
     }
-    return {makeBackup(appDir, files), true};
+    return {
+        makeBackup(appDir, files, names.isEmpty() ? std::nullopt : std::optional(names.first())),
+        true};
 }
 
 bool aheadOf(const QDateTime& newest, const QDateTime& now) {
@@ -660,6 +759,32 @@ void putInPlace(const QString& appDir, const RecordBytes& files) {
     for (const auto& replace : replacements(appDir, files)) {
         replace();
     }
+}
+
+// Puts back the photos of the backup `name` that the photo folder lacks; every photo there
+// stays, so that a restore never takes away a photo that the restored store or a later one
+// names. Throws FileError; the photos put back before stay.
+void bringBackPhotos(const QString& appDir, const Root& root, const QString& name,
+                     const PhotoEntries& photos) {
+    if (photos.isEmpty()) {
+        return;
+    }
+    const QString folder = photos::folderOf(appDir);
+    if (!QFileInfo(folder).isDir()) {
+        makeFolder(folder, appDir);
+    }
+    const Handle present = openPhotoFolder(appDir);
+    if (!present.isOpen()) {
+        throw backupError(QStringLiteral("復元できません"), folder, systemReason());
+    }
+    const Handle kept = openFolderAt(openFolderAt(root.fd.get(), name).get(), photos::FolderName);
+    const FolderAccess access = FolderAccess::of(appDir);
+    for (const PhotoEntry& photo : photos) {
+        if (!isThere(present.get(), photo.name)) {
+            copyPhoto(kept.get(), photo.name, folder, access);
+        }
+    }
+    syncFolder(folder);
 }
 
 // Replaces the note `name` of the folder open at `folder`, whose path is `path`. A link, a FIFO
@@ -771,6 +896,8 @@ void restoreBackup(const QString& appDir, const QString& name) {
     const RecordBytes current = currentRecords(appDir);
     const Holder before = backUpUnlessHeld(appDir, current);
     const Root root(appDir);
+    // Before any record file: the restored store never names a photo that is not there.
+    bringBackPhotos(appDir, root, name, wanted.photos);
     const FolderAccess access = FolderAccess::of(appDir);
     writeNote(openFolderAt(root.fd.get(), before.name).get(), root.pathOf(before.name),
               BeforeRestoreMark, {}, access);

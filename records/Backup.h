@@ -16,6 +16,11 @@
 // Inside the backup folder nothing is followed when it is a link, nothing but a regular file is
 // opened, and nothing outside it is written or deleted. Operations of one process on one record
 // folder run one at a time; the listing never waits for them.
+//
+// The photos of the folder "写真" (regular files, its hidden entries such as the thumbnails left
+// out) go into the backup's own "写真". A photo is never written again once made, so a photo of
+// the same name and size as in the previous backup is that backup's copy, hard-linked rather
+// than copied again (copied where linking fails, as across file systems).
 namespace records::backup {
 
 inline const QString FolderName = QStringLiteral("バックアップ");
@@ -40,10 +45,10 @@ QList<Entry> listBackups(const QString& appDir);
 // therefore deleted nothing.
 using AheadOfClock = std::function<void(const QDateTime& newest)>;
 
-// When the record files or the store differ from the newest backup, or there is none, copies
-// them into a new backup folder, the record files byte for byte, and then deletes the backups the
-// rotation lets go. Returns the new folder's name, or nothing when the newest backup already
-// holds these files. A folder without a store is backed up without one.
+// When the record files, the store or the photos differ from the newest backup, or there is none,
+// copies them into a new backup folder, the record files byte for byte, and then deletes the
+// backups the rotation lets go. Returns the new folder's name, or nothing when the newest backup
+// already holds these files. A folder without a store is backed up without one.
 std::optional<QString> backUpIfChanged(const QString& appDir, const AheadOfClock& ahead = {});
 
 // The moments, out of `taken`, whose backups the rotation deletes at `now`: every backup of the
@@ -58,7 +63,9 @@ QList<QDateTime> expiredBackups(const QList<QDateTime>& taken, const QDateTime& 
 QString momentText(const QDateTime& taken);
 
 // Puts the record files and the store of the backup `name` in place of the current ones, after
-// making sure a backup holds the current files. A backup made while there was no store leaves
+// making sure a backup holds the current files. First the backup's photos that the photo folder
+// lacks are put back; no photo is deleted, so a photo that either the restored store or the
+// current one names is there afterwards. A backup made while there was no store leaves
 // the folder without one. Each file is replaced in one step, the store's -wal, -shm and -journal
 // are deleted with it, and a restore cut off after any replacement is completed by
 // finishInterruptedRestore, so the three files always come from the same state. Throws FileError

@@ -18,12 +18,13 @@ set(allowed_salon records widgets salon)
 set(allowed_dayboard records widgets dayboard)
 set(allowed_calls records widgets printing calls)
 set(allowed_trash records widgets trash)
+set(allowed_photos records widgets photos)
 set(allowed_mainwindow records widgets reservation customer history recordcheck printing backup
     salon dayboard calls trash mainwindow generated)
 
 set(failures "")
 foreach(folder records widgets reservation customer history recordcheck printing backup salon
-        dayboard calls trash mainwindow)
+        dayboard calls trash photos mainwindow)
     file(GLOB sources "${SOURCE_DIR}/${folder}/*.cpp" "${SOURCE_DIR}/${folder}/*.h")
     foreach(source IN LISTS sources)
         file(STRINGS "${source}" includes REGEX "^#include \"")

@@ -250,18 +250,36 @@ void ShashinPanel::showLarge(QTreeWidgetItem* item) {
 }
 
 void ShashinPanel::apply() {
+    bool gone = false;
     for (VisitRow& row : rows_) {
         if (row.applied == row.shown) {
             continue;
         }
+        // A write before may have read the file again (another desk changed it): the booking is
+        // then found by its bytes, so that no other line's details are taken for its own.
+        const QByteArrayList& lines = lists_.lines(records::RecordFile::Yoyaku);
+        qsizetype position = row.visit.position;
+        if (position >= lines.size() || lines.at(position) != row.visit.line) {
+            position = lines.indexOf(row.visit.line);
+        }
+        if (position < 0) {
+            // The booking was deleted meanwhile: its new photos have nothing to belong to.
+            row.shown = row.applied;
+            gone = true;
+            continue;
+        }
         const records::LineDetails details =
-            lists_.detailsAt(records::RecordFile::Yoyaku, row.visit.position);
-        lists_.setDetails(records::RecordFile::Yoyaku, row.visit.position, row.visit.line,
+            lists_.detailsAt(records::RecordFile::Yoyaku, position);
+        lists_.setDetails(records::RecordFile::Yoyaku, position, row.visit.line,
                           row.shown.into(details));
+        row.visit.position = position;
         row.applied = row.shown;
     }
     removeUnshown();
     imported_.clear();
+    if (gone) {
+        fillList();
+    }
 }
 
 void ShashinPanel::discard() {

@@ -451,6 +451,9 @@ bool describe(const Root& root, Entry& entry) {
         return false;
     }
     entry.bytes = sizes->customers + sizes->reservations + sizes->store.value_or(0);
+    for (const PhotoEntry& photo : photosAt(openFolderAt(folder.get(), photos::FolderName).get())) {
+        entry.bytes += photo.size;
+    }
     entry.beforeRestore = regularFileSize(folder.get(), BeforeRestoreMark).has_value();
     const std::optional<Summary> summary = readSummary(folder.get());
     if (summary && sizesAgree(*summary, *sizes)) {
@@ -486,13 +489,14 @@ QStringList backupNames(const QString& root) {
     return names;
 }
 
-// A folder of the backups, as open as the record files and no more.
-void makeFolder(const QString& folder, const QString& appDir) {
+// A folder of the backups (or the photo folder a restore makes again), as open as the record
+// files and no more.
+void makeFolder(const QString& folder, const QString& appDir,
+                const QString& what = QStringLiteral("バックアップのフォルダを作れません")) {
     const QByteArray path = QFile::encodeName(folder);
     // The mode is given after mkdir as well: the one mkdir gets is cut by the umask.
     if (::mkdir(path.constData(), S_IRWXU) != 0 || !FolderAccess::of(appDir).applyTo(folder)) {
-        throw backupError(QStringLiteral("バックアップのフォルダを作れません"), folder,
-                          systemReason());
+        throw backupError(what, folder, systemReason());
     }
 }
 
@@ -771,7 +775,7 @@ void bringBackPhotos(const QString& appDir, const Root& root, const QString& nam
     }
     const QString folder = photos::folderOf(appDir);
     if (!QFileInfo(folder).isDir()) {
-        makeFolder(folder, appDir);
+        makeFolder(folder, appDir, QStringLiteral("写真のフォルダを作れません"));
     }
     const Handle present = openPhotoFolder(appDir);
     if (!present.isOpen()) {

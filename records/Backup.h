@@ -34,7 +34,7 @@ struct Entry {
     bool beforeRestore = false;  // the state the record files were in just before a restore
     qsizetype customers = 0;
     qsizetype reservations = 0;
-    qint64 bytes = 0;  // all its files together, the store included
+    qint64 bytes = 0;  // all its files together, the store and the photos included
 };
 
 // The backups, newest first; hidden folders (a backup being made, expired ones being deleted) and

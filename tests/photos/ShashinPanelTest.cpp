@@ -13,6 +13,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QImage>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTreeWidget>
@@ -132,6 +133,20 @@ TEST_F(ShashinPanelTest, PhotosAddedToAVisitReachTheStoreOnApplyAndDiscardLeaves
     EXPECT_EQ(photoFiles(), QStringList{applied.photos[0].file});
     EXPECT_EQ(list->topLevelItem(0)->childCount(), 0);
     EXPECT_TRUE(stored(2).photos.isEmpty());
+
+    // Files dropped on a visit are added to it.
+    QMimeData dropped;
+    dropped.setUrls({QUrl::fromLocalFile(sources_.filePath("dog.jpg"))});
+    const QPoint onComing = list->visualItemRect(list->topLevelItem(0)).center();
+    QDragEnterEvent enter(onComing, Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(list->viewport(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(onComing, Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(list->viewport(), &drop);
+    EXPECT_EQ(list->topLevelItem(0)->childCount(), 1);
+    EXPECT_EQ(photoFiles().size(), 2);
+    panel_->discard();
+    EXPECT_EQ(photoFiles().size(), 1);
 
     // Taken off and applied: the reference goes, the applied file stays.
     list->setCurrentItem(list->topLevelItem(1)->child(0));

@@ -70,6 +70,8 @@ TEST_F(BackupPhotosTest, EachPhotoIsHeldOnceAcrossBackups) {
                   .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
               QStringList({"a.jpg", "b.png"}));
     EXPECT_EQ(readBytes(backupPhotos(first) + "/a.jpg"), "photo a");
+    EXPECT_EQ(listBackups(appDir()).first().bytes,
+              QByteArray("Pochi\tinu\r\n2026\t12\t09\t10\r\nphoto aphoto b").size());
 
     // The records change and a photo comes: the old photos are the first backup's files.
     writeReservations("2026\t12\t09\t10\r\n2026\t12\t10\t11\r\n");

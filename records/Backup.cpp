@@ -304,11 +304,13 @@ int vacuumInto(const QString& path, const QString& into, int openFlags, QString&
     return code;
 }
 
+}  // namespace
+
 // The copy is made through a read-only connection, which never changes the store. Only a store
 // that a stop left in the middle of a write (a hot journal, a -wal without its index) cannot be
 // read so; it is then opened for writing, which completes or rolls back that write as the
 // store's next opening would, under the folder's lock like every write of it.
-void copyStore(const QString& path, const QString& into) {
+void copyStore(const QString& path, const QString& into, const QString& failure) {
     QString reason;
     int code = vacuumInto(path, into, SQLITE_OPEN_READONLY, reason);
     if (code == SQLITE_READONLY_ROLLBACK || code == SQLITE_READONLY_RECOVERY) {
@@ -316,9 +318,11 @@ void copyStore(const QString& path, const QString& into) {
         code = vacuumInto(path, into, SQLITE_OPEN_READWRITE, reason);
     }
     if (code != SQLITE_DONE) {
-        throw backupError(QStringLiteral("バックアップを作れません"), path, reason);
+        throw backupError(failure, path, reason);
     }
 }
+
+namespace {
 
 // A file being rewritten or appended to is read again until two looks at it agree, so that the
 // copy is bytes the file really held.
@@ -532,7 +536,7 @@ std::optional<QByteArray> storeCopy(const QString& appDir) {
         }
     }
     try {
-        copyStore(store, root.pathOf(StoreCopy));
+        copyStore(store, root.pathOf(StoreCopy), QStringLiteral("バックアップを作れません"));
         bytes = readFileAt(root.fd.get(), StoreCopy, LargestRecordFile);
         if (!bytes) {
             throw backupError(QStringLiteral("バックアップを作れません"), root.pathOf(StoreCopy),

@@ -26,6 +26,10 @@ namespace records::backup {
 inline const QString FolderName = QStringLiteral("バックアップ");
 QString backupRoot(const QString& appDir);
 
+// Copies the store at `path` into the empty file `into` as one consistent state, what only its
+// -wal holds included, without changing the store. Throws FileError: `failure`, the file, why.
+void copyStore(const QString& path, const QString& into, const QString& failure);
+
 // One backup folder as the restore window lists it.
 struct Entry {
     QString name;     // the folder's name

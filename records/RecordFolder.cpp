@@ -1,13 +1,16 @@
 #include "records/RecordFolder.h"
 
 #include "records/Backup.h"
+#include "records/DetailStore.h"
 #include "records/FileChecks.h"
+#include "records/VisitPhotos.h"
 #include "records/uLib.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
+#include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -81,6 +84,19 @@ void copyTree(const QString& from, const QString& to) {
     }
 }
 
+// The store as one consistent state: a copy of its file alone could miss what only its -wal
+// holds. SQLite fills a file made empty first, owner-only like the scratch folder.
+void copyStoreFile(const QString& from, const QString& to) {
+    const int made =
+        ::open(QFile::encodeName(to).constData(),
+               O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, S_IRUSR | S_IWUSR);
+    if (made < 0) {
+        throw copyError(to, errno, true);
+    }
+    ::close(made);
+    backup::copyStore(from, to, QStringLiteral("記録ファイルをコピーできません"));
+}
+
 }  // namespace
 
 bool holdsRecordFiles(const QString& folder) {
@@ -106,7 +122,10 @@ void copyRecordFolder(const QString& from, const QString& to, const QString& pla
     const QString scratch = to + QLatin1Char('/') + ScratchName;
     QDir(scratch).removeRecursively();  // left by a copy that was cut off
     QStringList names;
-    for (const QString& name : {placementName, backup::FolderName, UserFileName, YoyakuFileName}) {
+    // The store and the photos before the record files, so that the records never arrive
+    // without their details.
+    for (const QString& name : {placementName, backup::FolderName, photos::FolderName,
+                                DetailStore::FileName, UserFileName, YoyakuFileName}) {
         const QFileInfo source(from + QLatin1Char('/') + name);
         if (source.exists() && !source.isSymLink() &&
             !QFileInfo::exists(to + QLatin1Char('/') + name)) {
@@ -120,8 +139,10 @@ void copyRecordFolder(const QString& from, const QString& to, const QString& pla
         for (const QString& name : names) {
             const QString source = from + QLatin1Char('/') + name;
             const QString copy = scratch + QLatin1Char('/') + name;
-            if (name == backup::FolderName) {
+            if (name == backup::FolderName || name == photos::FolderName) {
                 copyTree(source, copy);
+            } else if (name == DetailStore::FileName) {
+                copyStoreFile(source, copy);
             } else {
                 replaceRecordFile(copy, readRecordFile(source));
             }

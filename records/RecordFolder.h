@@ -26,8 +26,8 @@ QString chooseRecordFolder(const QString& executableFolder, const Environment& v
 QString sourceInstallFolder(const Environment& variable);
 
 // Copies what lives beside the record files in `from` (the placement file `placementName`, the
-// backups and the two record files) into `to`, where each is missing, and leaves `from` as it
-// was. Everything is copied into a scratch folder first and then renamed into place, record files
+// backups, the photos, the store and the two record files) into `to`, where each is missing, and
+// leaves `from` as it was. The store is copied as one consistent state, even while it is open. Everything is copied into a scratch folder first and then renamed into place, record files
 // last, so a failed copy leaves no record file in `to`. Throws FileError naming the file.
 void copyRecordFolder(const QString& from, const QString& to, const QString& placementName);
 

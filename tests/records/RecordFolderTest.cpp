@@ -1,3 +1,4 @@
+#include "records/DetailStore.h"
 #include "records/RecordFolder.h"
 #include "records/uLib.h"
 #include "tests/support/Files.h"
@@ -118,6 +119,12 @@ TEST_F(RecordFolderTest, CopyLeavesTheSourceAndAddsOnlyWhatIsMissing) {
         writeBytes(from + QLatin1Char('/') + file.key(), file.value());
     }
     writeBytes(to + QStringLiteral("/trimbook.ini"), "kept");
+    made(QStringLiteral("opt/写真"));
+    writeBytes(from + QStringLiteral("/写真/20261209-1.jpg"), "photo");
+    // Left open, so that the setting may still be only in its -wal.
+    records::DetailStore store;
+    ASSERT_TRUE(store.open(from)) << store.problem().toStdString();
+    store.setSetting(QStringLiteral("salon"), "{}");
 
     folder::copyRecordFolder(from, to, QStringLiteral("trimbook.ini"));
 
@@ -129,9 +136,16 @@ TEST_F(RecordFolderTest, CopyLeavesTheSourceAndAddsOnlyWhatIsMissing) {
         }
     }
     EXPECT_EQ(bytesOf(to + QStringLiteral("/trimbook.ini")), "kept");
+    EXPECT_EQ(bytesOf(to + QStringLiteral("/写真/20261209-1.jpg")), "photo");
+    records::DetailStore copied;
+    ASSERT_TRUE(copied.open(to)) << copied.problem().toStdString();
+    EXPECT_EQ(copied.setting(QStringLiteral("salon")), QByteArray("{}"));
+    copied.close();
     EXPECT_EQ(modeOf(recordFilePath(to, UserFileName)), 0600);
-    EXPECT_EQ(QDir(to).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(), 4)
-        << "no scratch folder is left";
+    const QStringList left =
+        QDir(to).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    EXPECT_FALSE(left.contains(QStringLiteral(".trimbook-copying"))) << "no scratch folder is left";
+    EXPECT_TRUE(left.contains(QStringLiteral("trimbook.db")));
 }
 
 }  // namespace

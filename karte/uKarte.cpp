@@ -1,0 +1,156 @@
+#include "karte/uKarte.h"
+
+#include "karte/VaccinationEditor.h"
+#include "records/RecordViews.h"
+#include "widgets/Appearance.h"
+#include "widgets/ErrorGuard.h"
+#include "widgets/MessageBox.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace rkarte = records::karte;
+using records::RecordFile;
+
+namespace {
+
+// The check boxes' objectNames, in the order of AllFlags.
+constexpr std::array<const char*, rkarte::AllFlags.size()> FlagNames = {
+    "chbKamu", "chbHoeru", "chbKowagari", "chbHifu", "chbJibyou", "chbKourei"};
+constexpr int FlagColumns = 3;
+
+QString titleOf(const QByteArray& customerLine) {
+    const records::Customer customer(customerLine);
+    return karte::KarteCaption + QStringLiteral(" - %1 (%2)")
+                                     .arg(customer.shownText(records::customer_record::PetName),
+                                          customer.shownText(records::customer_record::Shimei))
+                                     .left(widgets::LongestShownLine);
+}
+
+}  // namespace
+
+TfmKarte::TfmKarte(QWidget* owner, records::RecordLists& lists, qsizetype position, QByteArray line)
+    : QDialog(owner), lists_(lists), position_(position), line_(std::move(line)) {
+    setObjectName(QStringLiteral("fmKarte"));
+    setWindowTitle(titleOf(line_));
+    widgets::applyFormLook(*this);
+    buildControls();
+    fill(
+        rkarte::Karte::of(lists_.detailsAt(RecordFile::User, position_)).value_or(rkarte::Karte{}));
+    resize(560, 520);
+}
+
+void TfmKarte::buildControls() {
+    btnKarteOK = widgets::plainButton(this, "btnKarteOK", QStringLiteral("OK"));
+    btnKarteCancel = widgets::plainButton(this, "btnKarteCancel", QStringLiteral("キャンセル"));
+    connect(btnKarteOK, &QPushButton::clicked, this, &TfmKarte::accept);
+    connect(btnKarteCancel, &QPushButton::clicked, this, &QDialog::reject);
+    auto* bar = new QHBoxLayout;
+    bar->addStretch(1);
+    bar->addWidget(btnKarteOK);
+    bar->addWidget(btnKarteCancel);
+
+    sections_ = new QVBoxLayout;
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(sections_, 1);
+    layout->addLayout(bar);
+    addSection(flagsSection());
+    addSection(memoSection());
+    vaccinations_ = new karte::VaccinationEditor(this);
+    addSection(vaccinations_);
+}
+
+void TfmKarte::addSection(QWidget* section) {
+    sections_->addWidget(section);
+}
+
+QWidget* TfmKarte::flagsSection() {
+    auto* box = new QGroupBox(QStringLiteral("注意"), this);
+    box->setObjectName(QStringLiteral("grpChuui"));
+    auto* grid = new QGridLayout(box);
+    for (std::size_t at = 0; at < rkarte::AllFlags.size(); ++at) {
+        auto* check = new QCheckBox(rkarte::flagCaption(rkarte::AllFlags[at]), box);
+        check->setObjectName(QLatin1String(FlagNames[at]));
+        grid->addWidget(check, static_cast<int>(at) / FlagColumns,
+                        static_cast<int>(at) % FlagColumns);
+        flagBoxes_[at] = check;
+    }
+    return box;
+}
+
+QWidget* TfmKarte::memoSection() {
+    auto* box = new QGroupBox(QStringLiteral("メモ"), this);
+    box->setObjectName(QStringLiteral("grpMemo"));
+    memoKarte = new QPlainTextEdit(box);
+    memoKarte->setObjectName(QStringLiteral("memoKarte"));
+    auto* layout = new QVBoxLayout(box);
+    layout->addWidget(memoKarte);
+    return box;
+}
+
+void TfmKarte::fill(const rkarte::Karte& karte) {
+    for (std::size_t at = 0; at < rkarte::AllFlags.size(); ++at) {
+        flagBoxes_[at]->setChecked(karte.has(rkarte::AllFlags[at]));
+    }
+    memoKarte->setPlainText(karte.memo);
+    vaccinations_->setVaccinations(karte.vaccinations);
+}
+
+rkarte::Karte TfmKarte::karte() const {
+    rkarte::Karte karte;
+    for (std::size_t at = 0; at < rkarte::AllFlags.size(); ++at) {
+        karte.set(rkarte::AllFlags[at], flagBoxes_[at]->isChecked());
+    }
+    karte.memo = memoKarte->toPlainText();
+    karte.vaccinations = vaccinations_->vaccinations();
+    return karte;
+}
+
+void TfmKarte::accept() {
+    bool saved = false;
+    if (!widgets::runGuarded(this, [this, &saved] { saved = save(); })) {
+        return;
+    }
+    if (!saved) {
+        // Nothing typed is lost: the window stays as it is, for the user to copy or cancel.
+        widgets::showMessage(
+            this, QMessageBox::Warning, karte::KarteCaption,
+            QStringLiteral("このお客様はほかのプログラムで変更または削除されたため、カルテを"
+                           "保存できませんでした。\n入力した内容はこの画面に残っています。"));
+        return;
+    }
+    QDialog::accept();
+}
+
+bool TfmKarte::save() {
+    const qsizetype at = currentPosition();
+    if (at < 0) {
+        return false;
+    }
+    lists_.setDetails(RecordFile::User, at, line_,
+                      karte().into(lists_.detailsAt(RecordFile::User, at)));
+    // The file may have been read again first, without the line.
+    return currentPosition() >= 0;
+}
+
+qsizetype TfmKarte::currentPosition() const {
+    const QByteArrayList& customers = lists_.lines(RecordFile::User);
+    if (position_ >= 0 && position_ < customers.size() && customers.at(position_) == line_) {
+        return position_;
+    }
+    return customers.indexOf(line_);
+}
+
+namespace karte {
+
+bool runKarte(QWidget* owner, records::RecordLists& lists, qsizetype position) {
+    TfmKarte window(owner, lists, position, lists.lines(RecordFile::User).at(position));
+    return window.exec() == QDialog::Accepted;
+}
+
+}  // namespace karte

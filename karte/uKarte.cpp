@@ -128,28 +128,35 @@ void TfmKarte::accept() {
 }
 
 bool TfmKarte::save() {
-    const qsizetype at = currentPosition();
+    const qsizetype at = karte::positionNow(lists_.lines(RecordFile::User), position_, line_);
     if (at < 0) {
         return false;
     }
     lists_.setDetails(RecordFile::User, at, line_,
                       karte().into(lists_.detailsAt(RecordFile::User, at)));
     // The file may have been read again first, without the line.
-    return currentPosition() >= 0;
-}
-
-qsizetype TfmKarte::currentPosition() const {
-    const QByteArrayList& customers = lists_.lines(RecordFile::User);
-    if (position_ >= 0 && position_ < customers.size() && customers.at(position_) == line_) {
-        return position_;
-    }
-    return customers.indexOf(line_);
+    return karte::positionNow(lists_.lines(RecordFile::User), at, line_) >= 0;
 }
 
 namespace karte {
 
-bool runKarte(QWidget* owner, records::RecordLists& lists, qsizetype position) {
-    TfmKarte window(owner, lists, position, lists.lines(RecordFile::User).at(position));
+qsizetype positionNow(const QByteArrayList& customers, qsizetype position, const QByteArray& line) {
+    if (position >= 0 && position < customers.size() && customers.at(position) == line) {
+        return position;
+    }
+    return customers.indexOf(line);
+}
+
+bool runKarte(QWidget* owner, records::RecordLists& lists, qsizetype position,
+              const QByteArray& line) {
+    const qsizetype at = positionNow(lists.lines(RecordFile::User), position, line);
+    if (at < 0) {
+        widgets::showMessage(owner, QMessageBox::Warning, KarteCaption,
+                             QStringLiteral("このお客様は変更または削除されたため、カルテを開けま"
+                                            "せん。\nお客様一覧から開き直してください。"));
+        return false;
+    }
+    TfmKarte window(owner, lists, at, line);
     return window.exec() == QDialog::Accepted;
 }
 

@@ -4,6 +4,7 @@
 #include "records/RecordLists.h"
 
 #include <QByteArray>
+#include <QByteArrayList>
 #include <QDialog>
 
 #include <array>
@@ -41,8 +42,6 @@ private:
     void fill(const records::karte::Karte& karte);
     // Writes the カルテ into the store; false when the customer line is no longer in the file.
     bool save();
-    // Where the customer line stands in the list now, -1 when it is gone.
-    qsizetype currentPosition() const;
 
     records::RecordLists& lists_;
     qsizetype position_;
@@ -60,8 +59,13 @@ namespace karte {
 
 inline const QString KarteCaption = QStringLiteral("カルテ");
 
-// Shows the カルテ of customer line `position` of the customer list modally over `owner`;
-// true when OK kept it.
-bool runKarte(QWidget* owner, records::RecordLists& lists, qsizetype position);
+// Where the customer line `line`, seen at `position`, stands in `customers` now (the first
+// equal line when it moved); -1 when it is gone.
+qsizetype positionNow(const QByteArrayList& customers, qsizetype position, const QByteArray& line);
+
+// Shows the カルテ of the customer line `line`, seen at `position` of the customer list, modally
+// over `owner`; true when OK kept it. A line gone meanwhile is told instead.
+bool runKarte(QWidget* owner, records::RecordLists& lists, qsizetype position,
+              const QByteArray& line);
 
 }  // namespace karte

@@ -31,11 +31,11 @@ void KarteCommands::openSelected() {
                              QStringLiteral("カルテを開くお客様を、お客様一覧で選んでください。"));
         return;
     }
-    openForCustomer(&window_, *position);
+    openForCustomer(&window_, *position, lists_.lines(records::RecordFile::User).at(*position));
 }
 
-void KarteCommands::openForCustomer(QWidget* over, qsizetype position) {
-    widgets::runGuarded(over, [&] { karte::runKarte(over, lists_, position); });
+void KarteCommands::openForCustomer(QWidget* over, qsizetype position, const QByteArray& line) {
+    widgets::runGuarded(over, [&] { karte::runKarte(over, lists_, position, line); });
 }
 
 void KarteCommands::openForBooking(QWidget* over, const QByteArray& reservationLine) {
@@ -52,7 +52,8 @@ void KarteCommands::openForBooking(QWidget* over, const QByteArray& reservationL
                 .left(widgets::LongestShownLine));
         return;
     }
-    openForCustomer(over, customers.first());
+    openForCustomer(over, customers.first(),
+                    lists_.lines(records::RecordFile::User).at(customers.first()));
 }
 
 }  // namespace mainwindow

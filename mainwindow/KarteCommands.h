@@ -26,8 +26,8 @@ public:
 
     KarteCommands(QWidget& window, records::RecordLists& lists, SelectedCustomer selected, Run run);
 
-    // Opens the カルテ of customer line `position` over `over`.
-    void openForCustomer(QWidget* over, qsizetype position);
+    // Opens the カルテ of the customer line `line`, seen at `position`, over `over`.
+    void openForCustomer(QWidget* over, qsizetype position, const QByteArray& line);
     // Opens the カルテ of the customer the booking was made for, by the visit-history rule (the
     // first in the list when several match). A customer who is not registered has no カルテ:
     // the message says so and how to give them one.

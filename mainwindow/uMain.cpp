@@ -856,8 +856,12 @@ void TfmMain::actRirekiHyoujiExecute() {
     if (!index) {
         return;
     }
-    RirekiShow(records::history::subjectOfCustomer(Honjitu->UserList.at(*index)),
-               [this, at = *index](QWidget* over) { karteCommands_->openForCustomer(over, at); });
+    const QByteArray line = Honjitu->UserList.at(*index);
+    // The customer's line as the history was asked for: a booking made from the history may
+    // register or change customers before the history is shown again.
+    RirekiShow(records::history::subjectOfCustomer(line), [this, at = *index, line](QWidget* over) {
+        karteCommands_->openForCustomer(over, at, line);
+    });
 }
 
 void TfmMain::RirekiShow(const records::history::Subject& subject,

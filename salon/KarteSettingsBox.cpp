@@ -35,6 +35,7 @@ KarteSettingsBox::KarteSettingsBox(QWidget* parent) : QGroupBox(QStringLiteral("
     layout->addWidget(new QLabel(QStringLiteral("接種後に確認する日数"), this), 1, 0);
     layout->addWidget(spSesshuGoNissu, 1, 1);
     layout->setColumnStretch(static_cast<int>(karte::AllVaccineKinds.size()) + 1, 1);
+    fill({});
 }
 
 void KarteSettingsBox::fill(const karte::KarteSettings& settings) {

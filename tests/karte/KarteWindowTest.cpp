@@ -150,12 +150,20 @@ TEST_F(KarteWindowTest, FlagsNoteAndShotsReachTheStoreOnOkAndCancelWritesNothing
     EXPECT_EQ(karteAt(0), std::nullopt);
     EXPECT_EQ(readBytes(userFile()), userBytes);
 
-    QStringList checked, shownRows;
+    // A row chosen comes into the fields; added again, it replaces itself.
+    QStringList checked, shownRows, corrected;
+    QString chosenKind;
     auto cancelled = onNextModal([&](QWidget* karte) {
         checked = checkedButtons(*karte);
         auto* list = karte->findChild<QTreeWidget*>(QStringLiteral("ListViewWakuchin"));
         shownRows = rowsOf(*list);
         button(*karte, "chbKamu")->setChecked(false);
+        list->setCurrentItem(list->topLevelItem(1));
+        chosenKind =
+            karte->findChild<QComboBox*>(QStringLiteral("cbWakuchinShurui"))->currentText();
+        button(*karte, "chbShoumeisho")->setChecked(true);
+        click(*karte, "btnWakuchinAdd");
+        corrected = rowsOf(*list);
         list->setCurrentItem(list->topLevelItem(0));
         click(*karte, "btnWakuchinDelete");
         click(*karte, "btnKarteCancel");
@@ -164,6 +172,9 @@ TEST_F(KarteWindowTest, FlagsNoteAndShotsReachTheStoreOnOkAndCancelWritesNothing
     ASSERT_TRUE(cancelled->appeared);
     EXPECT_EQ(checked, QStringList({"chbKamu", "chbKourei"}));
     EXPECT_EQ(shownRows, rows);
+    EXPECT_EQ(chosenKind, QStringLiteral("混合ワクチン"));
+    EXPECT_EQ(corrected, QStringList({"狂犬病|2026/11/21|2027/12/31|あり",
+                                      "混合ワクチン|2026/06/01|2027/06/01|あり"}));
     EXPECT_EQ(karteAt(1), expected);
 }
 

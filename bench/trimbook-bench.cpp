@@ -1,8 +1,8 @@
 // Measures how the program feels with a salon's years of records: start-up, week steps, the
 // reservation dialog, a customer lookup, the customer list refill, the week sheet, the CSV export,
-// a backup, a customer's visit history, the customer find window and the day board, and peak
-// memory, each with growing record files, and checks the results against the speed targets.
-// Prints one table.
+// a backup, a customer's visit history, the customer find window, the day board, a pet's
+// カルテ, and peak memory, each with growing record files, and checks the results against the speed
+// targets. Prints one table.
 //   trimbook-bench PROGRAM [--quick]
 
 #include "bench/Measure.h"
@@ -19,6 +19,7 @@
 #include "records/CsvExport.h"
 #include "records/CustomerRecord.h"
 #include "records/DetailStore.h"
+#include "records/Karte.h"
 #include "records/OverlapCheck.h"
 #include "records/RecordFormat.h"
 #include "records/RecordLists.h"
@@ -89,6 +90,7 @@ struct Results {
     double dayBoardOpenMs = 0;
     double dayStepMs = 0;
     double undoDeleteMs = 0;  // 元に戻す of a deleted booking, to the repainted table
+    double karteOpenMs = 0;   // the カルテ of a customer, from the command to the painted window
 };
 
 QByteArray sjis(const char* utf8) {
@@ -278,6 +280,7 @@ public:
         measureFind(repetitions);
         measureDayBoard(repetitions);
         measureUndoDelete(repetitions);
+        measureKarte(repetitions);
         // Last: it makes the store beside the record files.
         measureOverlap(repetitions);
     }
@@ -504,6 +507,36 @@ private:
         });
     }
 
+    // From the command to the painted カルテ of a customer in the middle of the list, whose
+    // カルテ in the store has every flag, a note and a shot of each kind.
+    void measureKarte(int repetitions) {
+        using namespace records::karte;
+        records::RecordLists& lists = window_.recordLists();
+        const qsizetype customer = lists.lines(records::RecordFile::User).size() / 2;
+        Karte karte;
+        for (const Flag flag : AllFlags) {
+            karte.set(flag, true);
+        }
+        karte.memo = QStringLiteral("耳を触ると嫌がる");
+        for (const VaccineKind kind : AllVaccineKinds) {
+            karte.vaccinations.append({kind, BenchDay.addMonths(-2), BenchDay.addMonths(10), true});
+        }
+        lists.setDetails(records::RecordFile::User, customer,
+                         lists.lines(records::RecordFile::User).at(customer), karte.into({}));
+        window_.userListView()->selectIndex(static_cast<int>(customer));
+        results_.karteOpenMs = bench::medianOf(repetitions, [&] {
+            double openMs = 0;
+            QElapsedTimer start;
+            OnFirstPaint probe(QStringLiteral("fmKarte"), [&](QWidget* shown) {
+                openMs = bench::elapsedMs(start);
+                static_cast<QDialog*>(shown)->reject();
+            });
+            start.start();
+            window_.actKarte->trigger();
+            return openMs;
+        });
+    }
+
     // From the command to the board made and painted for the bench day; then steps between two
     // days of the week before, which holds the generated bookings.
     void measureDayBoard(int repetitions) {
@@ -689,9 +722,9 @@ void printTable(const QList<Results>& rows, QTextStream& out) {
            "| "
            "list refill ms | week sheet ms | reservations CSV ms | backup ms | history ms "
            "| find "
-           "ms | overlap ms | day board ms | day step ms | undo delete ms |\n"
+           "ms | overlap ms | day board ms | day step ms | undo delete ms | カルテ ms |\n"
            "|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|--"
-           "-|---|---|---|"
+           "-|---|---|---|---|"
            "\n";
     for (const Results& r : rows) {
         out << "| " << r.data.reservations << " | " << r.data.customers << " | "
@@ -702,7 +735,8 @@ void printTable(const QList<Results>& rows, QTextStream& out) {
             << " | " << ms(r.listRefillMs) << " | " << ms(r.weekSheetMs) << " | "
             << ms(r.reservationsCsvMs) << " | " << ms(r.backupMs) << " | " << ms(r.historyOpenMs)
             << " | " << ms(r.findKeyMs) << " | " << ms(r.overlapMs) << " | " << ms(r.dayBoardOpenMs)
-            << " | " << ms(r.dayStepMs) << " | " << ms(r.undoDeleteMs) << " |\n";
+            << " | " << ms(r.dayStepMs) << " | " << ms(r.undoDeleteMs) << " | " << ms(r.karteOpenMs)
+            << " |\n";
     }
 }
 
@@ -736,6 +770,7 @@ bool printTargets(const Results& empty, const Results& small, const Results& lar
     check("week sheet (PDF)", large.weekSheetMs, 2000, " ms");
     check("reservations CSV", large.reservationsCsvMs, 2000, " ms");
     check("undo of a delete", large.undoDeleteMs, 100, " ms");
+    check("カルテ opening", large.karteOpenMs, 100, " ms");
     check("peak memory", large.peakMiB, empty.peakMiB + 3 * large.fileBytes / 1048576.0, " MiB");
     check("start-up with details for every booking / without a store",
           store.startUpMs / store.startUpWithoutStoreMs, 1.10, "×");

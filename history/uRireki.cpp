@@ -99,11 +99,12 @@ QList<qsizetype> positionsOf(const QList<rireki::Visit>& visits) {
 
 TfmRireki::TfmRireki(QWidget* owner, const rireki::Subject& subject,
                      const records::ReservationIndex& yoyakuIndex,
-                     const records::booking::DetailsLookup& details)
+                     const records::booking::DetailsLookup& details, OpenKarte openKarte)
     : QDialog(owner),
       subject_(subject),
       visits_(rireki::visitsOf(subject, yoyakuIndex, records::clock_source::now())),
-      showsStatus_(static_cast<bool>(details)) {
+      showsStatus_(static_cast<bool>(details)),
+      openKarte_(std::move(openKarte)) {
     if (showsStatus_ && !visits_.isEmpty()) {
         rireki::noteStatuses(visits_, details(positionsOf(visits_)));
     }
@@ -146,10 +147,14 @@ void TfmRireki::buildControls() {
 
     btnJikaiYoyaku = widgets::plainButton(this, "btnJikaiYoyaku", QStringLiteral("次回予約"));
     btnRirekiClose = widgets::plainButton(this, "btnRirekiClose", QStringLiteral("閉じる"));
+    btnKarte = widgets::plainButton(this, "btnKarte", QStringLiteral("カルテ..."));
+    btnKarte->setEnabled(static_cast<bool>(openKarte_));
+    connect(btnKarte, &QPushButton::clicked, this, [this] { openKarte_(this); });
     connect(btnJikaiYoyaku, &QPushButton::clicked, this, &TfmRireki::btnJikaiYoyakuClick);
     connect(btnRirekiClose, &QPushButton::clicked, this, &QDialog::reject);
 
     auto* bar = new QHBoxLayout;
+    bar->addWidget(btnKarte);
     bar->addStretch(1);
     bar->addWidget(btnJikaiYoyaku);
     bar->addWidget(btnRirekiClose);
@@ -186,8 +191,9 @@ namespace history {
 
 std::optional<rireki::NextVisit> runRireki(QWidget* owner, const rireki::Subject& subject,
                                            const records::ReservationIndex& yoyakuIndex,
-                                           const records::booking::DetailsLookup& details) {
-    TfmRireki window(owner, subject, yoyakuIndex, details);
+                                           const records::booking::DetailsLookup& details,
+                                           TfmRireki::OpenKarte openKarte) {
+    TfmRireki window(owner, subject, yoyakuIndex, details, std::move(openKarte));
     if (window.exec() != QDialog::Accepted) {
         return std::nullopt;
     }

@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QList>
 
+#include <functional>
 #include <optional>
 
 class QLabel;
@@ -16,13 +17,16 @@ class QTreeWidget;
 // The visit history of one pet and its owner: every booking of theirs, newest first with the
 // planned ones on top, a summary line, and the way to book the next visit. It only reads the
 // reservation lines of the index it is given. Given the salon's details (`details`), it shows
-// each visit's status and counts the cancellations of the day and the no-shows.
+// each visit's status and counts the cancellations of the day and the no-shows. Given
+// `openKarte`, its カルテ button opens the カルテ of the customer over the window.
 class TfmRireki : public QDialog {
     Q_OBJECT
 public:
+    using OpenKarte = std::function<void(QWidget* over)>;
+
     TfmRireki(QWidget* owner, const records::history::Subject& subject,
               const records::ReservationIndex& yoyakuIndex,
-              const records::booking::DetailsLookup& details = {});
+              const records::booking::DetailsLookup& details = {}, OpenKarte openKarte = {});
 
     // Where and from what the next visit is to be booked, once 次回予約 closed the window.
     std::optional<records::history::NextVisit> chosenNextVisit() const { return chosen_; }
@@ -37,10 +41,12 @@ private:
     QList<records::history::Visit> visits_;
     bool showsStatus_;
     std::optional<records::history::NextVisit> chosen_;
+    OpenKarte openKarte_;
 
     QLabel* lbRirekiSummary;
     QTreeWidget* ListViewRireki;
     QPushButton* btnJikaiYoyaku;
+    QPushButton* btnKarte;
     QPushButton* btnRirekiClose;
 };
 
@@ -50,6 +56,6 @@ namespace history {
 std::optional<records::history::NextVisit> runRireki(
     QWidget* owner, const records::history::Subject& subject,
     const records::ReservationIndex& yoyakuIndex,
-    const records::booking::DetailsLookup& details = {});
+    const records::booking::DetailsLookup& details = {}, TfmRireki::OpenKarte openKarte = {});
 
 }  // namespace history

@@ -10,6 +10,7 @@
 #include "mainwindow/EditCommands.h"
 #include "mainwindow/ExportCommands.h"
 #include "mainwindow/FormPlacement.h"
+#include "mainwindow/KarteCommands.h"
 #include "mainwindow/SalonCommands.h"
 #include "mainwindow/UserListView.h"
 #include "mainwindow/YoyakuGrid.h"
@@ -219,6 +220,10 @@ void TfmMain::createActions() {
     actUserKensaku->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
     editCommands_ = new mainwindow::EditCommands(
         *this, recordLists_, [this](const std::function<void()>& command) { runCommand(command); });
+    karteCommands_ = new mainwindow::KarteCommands(
+        *this, recordLists_, [this] { return selectedCustomer(); },
+        [this](const std::function<void()>& command) { runCommand(command); });
+    actKarte = karteCommands_->actKarte;
 }
 
 void TfmMain::addCommands(std::initializer_list<Command> commands) {
@@ -294,6 +299,8 @@ void TfmMain::createBars() {
     yoyaku->addActions({actYoyakuDialogShow, actUserTouroku});
     yoyaku->addSeparator();
     yoyaku->addAction(actRirekiHyouji);
+    yoyaku->addSeparator();
+    yoyaku->addAction(actKarte);
     QMenu* view = ActionMainMenuBar1->addMenu(QStringLiteral("表示(&X)"));
     view->addActions({actYoteihyouHyouji, actUserItiran});
     QMenu* listView = view->addMenu(QStringLiteral("お客様一覧表示(&X)"));
@@ -363,7 +370,8 @@ void TfmMain::createContextMenus() {
     PopupMenuYoyakuRireki = new mainwindow::CellBookingsEntry(
         this, *PopupMenuYoyaku, QStringLiteral("来店履歴"), QStringLiteral("PopupMenuYoyakuRireki"),
         QStringLiteral("PopupMenuYoyakuRirekiList"), [this](qsizetype, const QByteArray& line) {
-            RirekiShow(records::history::subjectOfReservation(line));
+            RirekiShow(records::history::subjectOfReservation(line),
+                       [this, line](QWidget* over) { karteCommands_->openForBooking(over, line); });
         });
     PopupMenuYoyaku->addSeparator();
     PopupMenuYoyakuShousai = new mainwindow::CellBookingsEntry(
@@ -374,6 +382,11 @@ void TfmMain::createContextMenus() {
         });
     PopupMenuYoyaku->addSeparator();
     addEntry(PopupMenuYoyaku, actHibetuYotei, QStringLiteral("日別予定"));
+    PopupMenuYoyaku->addSeparator();
+    PopupMenuYoyakuKarte = new mainwindow::CellBookingsEntry(
+        this, *PopupMenuYoyaku, QStringLiteral("カルテ..."), QStringLiteral("PopupMenuYoyakuKarte"),
+        QStringLiteral("PopupMenuYoyakuKarteList"),
+        [this](qsizetype, const QByteArray& line) { karteCommands_->openForBooking(this, line); });
     StringGridYoyaku->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(StringGridYoyaku, &QWidget::customContextMenuRequested, this, [this](QPoint at) {
         PopupMenuYoyakuFill();
@@ -387,6 +400,8 @@ void TfmMain::createContextMenus() {
     addEntry(PopupMenuUserItiran, actUserTouroku, QStringLiteral("お客様登録"));
     PopupMenuUserItiran->addSeparator();
     addEntry(PopupMenuUserItiran, actRirekiHyouji, QStringLiteral("来店履歴"));
+    PopupMenuUserItiran->addSeparator();
+    PopupMenuUserItiran->addAction(actKarte);
     ListView1->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(ListView1, &QWidget::customContextMenuRequested, this,
             [this](QPoint at) { PopupMenuUserItiran->popup(ListView1->mapToGlobal(at)); });
@@ -575,6 +590,14 @@ void TfmMain::setCustomerCommandsEnabled(bool enabled) {
     actUserTouroku->setEnabled(enabled);
     actExportCustomers->setEnabled(enabled);
     actYoyakuDialogShow->setEnabled(enabled);
+}
+
+std::optional<qsizetype> TfmMain::selectedCustomer() const {
+    const int index = ListView1->selectedIndex();
+    if (userListLoading_ || index < 0 || index >= Honjitu->UserList.size()) {
+        return std::nullopt;
+    }
+    return index;
 }
 
 void TfmMain::UserListLoad() {
@@ -829,14 +852,20 @@ void TfmMain::actExportReservationsExecute() {
 }
 
 void TfmMain::actRirekiHyoujiExecute() {
-    const int index = ListView1->selectedIndex();
-    if (userListLoading_ || index < 0 || index >= Honjitu->UserList.size()) {
+    const std::optional<qsizetype> index = selectedCustomer();
+    if (!index) {
         return;
     }
-    RirekiShow(records::history::subjectOfCustomer(Honjitu->UserList.at(index)));
+    const QByteArray line = Honjitu->UserList.at(*index);
+    // The customer's line as the history was asked for: a booking made from the history may
+    // register or change customers before the history is shown again.
+    RirekiShow(records::history::subjectOfCustomer(line), [this, at = *index, line](QWidget* over) {
+        karteCommands_->openForCustomer(over, at, line);
+    });
 }
 
-void TfmMain::RirekiShow(const records::history::Subject& subject) {
+void TfmMain::RirekiShow(const records::history::Subject& subject,
+                         const std::function<void(QWidget*)>& openKarte) {
     // The history is read from the list, so a list that could not be read at start-up is read now.
     ensureYoyakuListLoaded();
     // The history window is gone before the reservation command starts, as from the menu; a
@@ -844,7 +873,7 @@ void TfmMain::RirekiShow(const records::history::Subject& subject) {
     for (bool booked = false; !booked;) {
         const std::optional<records::history::NextVisit> next =
             history::runRireki(this, subject, recordLists_.yoyakuIndex(),
-                               records::booking::detailsLookupOf(recordLists_));
+                               records::booking::detailsLookupOf(recordLists_), openKarte);
         if (!next || !actYoyakuDialogShow->isEnabled()) {
             return;
         }
@@ -910,6 +939,7 @@ void TfmMain::PopupMenuYoyakuFill() {
         bookingsInCell(StringGridYoyaku->currentColumn(), StringGridYoyaku->currentRow());
     PopupMenuYoyakuRireki->offer(booked, recordLists_);
     PopupMenuYoyakuShousai->offer(booked, recordLists_);
+    PopupMenuYoyakuKarte->offer(booked, recordLists_);
 }
 
 void TfmMain::actHibetuYoteiExecute() {

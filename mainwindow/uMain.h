@@ -13,6 +13,7 @@
 #include <functional>
 #include <initializer_list>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QFrame;
@@ -30,6 +31,7 @@ class AutoBackup;
 namespace mainwindow {
 class CellBookingsEntry;
 class EditCommands;
+class KarteCommands;
 class TYoyakuGrid;
 class TUserListView;
 struct OwnFiles;
@@ -111,6 +113,8 @@ public:
     QAction* actHibetuYotei;
     // The confirmation calls of tomorrow's bookings, in a window beside the table.
     QAction* actKakuninDenwa;
+    // The カルテ of the customer selected in the customer list.
+    QAction* actKarte;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -145,6 +149,8 @@ private:
     // The context menu's entries for the bookings of the selected cell.
     void PopupMenuYoyakuFill();
     void setCustomerCommandsEnabled(bool enabled);
+    // The customer line selected on the list page; nothing while none is or the list refills.
+    std::optional<qsizetype> selectedCustomer() const;
 
     void actCloseExecute();
     void actYoyakuDialogShowExecute();
@@ -180,7 +186,9 @@ private:
     void actKirokuTenkenExecute();
     // Says on the status bar how many reservation lines need checking, when there are any.
     void showLinesToCheck();
-    void RirekiShow(const records::history::Subject& subject);
+    // `openKarte` opens the カルテ of the history's customer over the history window.
+    void RirekiShow(const records::history::Subject& subject,
+                    const std::function<void(QWidget*)>& openKarte);
     void actUserKensakuExecute();
     void actHibetuYoteiExecute();
     void actKakuninDenwaExecute();
@@ -200,6 +208,7 @@ private:
     QPointer<TfmKakuninDenwa> fmKakuninDenwa_;
     // The 編集 menu's undo, redo and trash.
     mainwindow::EditCommands* editCommands_;
+    mainwindow::KarteCommands* karteCommands_;
 
     QMenuBar* ActionMainMenuBar1;
     QToolBar* ActionToolBar1;
@@ -218,4 +227,5 @@ private:
     // selected cell.
     mainwindow::CellBookingsEntry* PopupMenuYoyakuRireki;
     mainwindow::CellBookingsEntry* PopupMenuYoyakuShousai;
+    mainwindow::CellBookingsEntry* PopupMenuYoyakuKarte;
 };

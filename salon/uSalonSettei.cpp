@@ -1,5 +1,6 @@
 #include "salon/uSalonSettei.h"
 
+#include "salon/KarteSettingsBox.h"
 #include "widgets/Appearance.h"
 #include "widgets/ErrorGuard.h"
 #include "widgets/MessageBox.h"
@@ -89,8 +90,10 @@ void TfmSalonSettei::buildControls() {
     bar->addStretch();
     bar->addWidget(btnSetteiOK);
     bar->addWidget(btnSetteiCancel);
+    grpKarteSettei = new salon::KarteSettingsBox(this);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(panes);
+    layout->addWidget(grpKarteSettei);
     layout->addLayout(bar);
     resize(560, 300);
 }
@@ -177,13 +180,41 @@ void TfmSalonSettei::showButtonStates() {
 }
 
 namespace salon {
+namespace {
+
+// The カルテ settings as the store has them, shown in `box`; written back only when changed,
+// so that a salon that never set them up still has none stored.
+class KarteSettingsKept {
+public:
+    KarteSettingsKept(records::RecordLists& lists, KarteSettingsBox& box)
+        : lists_(lists),
+          box_(box),
+          stored_(records::karte::KarteSettings::fromBytes(
+              lists.setting(records::karte::KarteSettings::SettingName))) {
+        box_.fill(stored_);
+    }
+    void save() const {
+        if (const records::karte::KarteSettings shown = box_.settings(); shown != stored_) {
+            lists_.setSetting(records::karte::KarteSettings::SettingName, shown.toBytes());
+        }
+    }
+
+private:
+    records::RecordLists& lists_;
+    KarteSettingsBox& box_;
+    records::karte::KarteSettings stored_;
+};
+
+}  // namespace
 
 void runSalonSettei(QWidget* owner, records::RecordLists& lists) {
     TfmSalonSettei dialog(owner, booking::SalonSettings::fromBytes(
                                      lists.setting(booking::SalonSettings::SettingName)));
+    const KarteSettingsKept karte(lists, dialog.karteSettings());
     while (dialog.exec() == QDialog::Accepted) {
         if (widgets::runGuarded(owner, [&] {
                 lists.setSetting(booking::SalonSettings::SettingName, dialog.settings().toBytes());
+                karte.save();
             })) {
             return;
         }

@@ -10,6 +10,10 @@ class QListWidget;
 class QPushButton;
 class QTableWidget;
 
+namespace salon {
+class KarteSettingsBox;
+}
+
 // The salon's own settings: its groomers, and the usual minutes of each style by kind. A groomer
 // taken off the list stays, as a name, on the bookings given to them.
 class TfmSalonSettei : public QDialog {
@@ -21,6 +25,9 @@ public:
     records::booking::SalonSettings settings() const;
 
     void accept() override;
+
+    // The カルテ settings, filled and read apart from the others.
+    salon::KarteSettingsBox& karteSettings() const { return *grpKarteSettei; }
 
 private:
     void buildControls();
@@ -38,6 +45,7 @@ private:
     QTableWidget* StringGridShoyouJikan;
     QPushButton* btnSetteiOK;
     QPushButton* btnSetteiCancel;
+    salon::KarteSettingsBox* grpKarteSettei;
 };
 
 namespace salon {

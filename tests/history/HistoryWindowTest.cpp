@@ -289,13 +289,13 @@ TEST_F(HistoryTest, WithNoCustomerSelectedTheCommandDoesNothing) {
 
 TEST_F(HistoryTest, TheCommandSitsBelowTheReservationMenuAndTheListMenuAfterASeparator) {
     QMenu* yoyaku = window->menuBar()->actions().at(1)->menu();
-    ASSERT_EQ(yoyaku->actions().size(), 4);
+    ASSERT_GE(yoyaku->actions().size(), 4);
     EXPECT_TRUE(yoyaku->actions()[2]->isSeparator());
     EXPECT_EQ(yoyaku->actions()[3], window->actRirekiHyouji);
     EXPECT_EQ(window->actRirekiHyouji->text(), QStringLiteral("来店履歴(&R)"));
 
     auto* listMenu = window->findChild<QMenu*>(QStringLiteral("PopupMenuUserItiran"));
-    ASSERT_EQ(listMenu->actions().size(), 5);
+    ASSERT_GE(listMenu->actions().size(), 5);
     EXPECT_TRUE(listMenu->actions()[3]->isSeparator());
     window->userListView()->selectIndex(1);
     auto visit = onNextModal([](QWidget* history) { closeHistory(history); });

@@ -1,9 +1,10 @@
 // Renders one picture of each page of the main window, one of the day board, one of a customer's
-// visit history and one each of the salon's settings and a booking's details, filled with
-// generated records, into the folder given on the command line.
+// visit history, one each of the salon's settings and a booking's details and one of a pet's
+// カルテ, filled with generated records, into the folder given on the command line.
 
 #include "dayboard/uHibetuYotei.h"
 #include "history/uRireki.h"
+#include "karte/uKarte.h"
 #include "mainwindow/StartUp.h"
 #include "mainwindow/UserListView.h"
 #include "mainwindow/uMain.h"
@@ -136,5 +137,20 @@ int main(int argc, char* argv[]) {
     window.actYoteihyouHyouji->trigger();
     QApplication::processEvents();
     saved = window.grab().save(out.filePath("yoyakuhyou-cancel.png")) && saved;
+
+    // A dog that bites when its skin is touched, with this year's shots.
+    records::karte::Karte karte;
+    karte.set(records::karte::Flag::Kamu, true);
+    karte.set(records::karte::Flag::Hifu, true);
+    karte.memo = QStringLiteral("背中に湿疹あり。低刺激シャンプーで。");
+    karte.vaccinations = {
+        {records::karte::VaccineKind::Kyoukenbyou, QDate(2026, 4, 18), QDate(2027, 4, 18), true},
+        {records::karte::VaccineKind::Kongou, QDate(2026, 9, 2), QDate(2027, 9, 2), false}};
+    const QByteArray customer = lists.lines(records::RecordFile::User).at(0);
+    lists.setDetails(records::RecordFile::User, 0, customer, karte.into({}));
+    TfmKarte shownKarte(&window, lists, 0, customer);
+    shownKarte.show();
+    QApplication::processEvents();
+    saved = shownKarte.grab().save(out.filePath("karte.png")) && saved;
     return saved ? 0 : 1;
 }

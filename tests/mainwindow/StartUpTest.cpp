@@ -449,8 +449,9 @@ TEST_F(StartUpTest, MenusToolbarAndActionsCarryTheirCaptionsHintsAndPictures) {
     ASSERT_GE(file.size(), 2);
     EXPECT_EQ(captionsOf(file.mid(0, 1)), QStringList({"閉じる(&Z)"}));
     EXPECT_TRUE(file[1]->isSeparator());
-    EXPECT_EQ(captionsOf(top[1]->menu()->actions()),
-              QStringList({"カット予約(&Y)", "お客様登録(&Z)", "", "来店履歴(&R)"}));
+    EXPECT_EQ(
+        captionsOf(top[1]->menu()->actions()),
+        QStringList({"カット予約(&Y)", "お客様登録(&Z)", "", "来店履歴(&R)", "", "カルテ..."}));
     const QList<QAction*> view = top[2]->menu()->actions();
     EXPECT_EQ(captionsOf(view), QStringList({"予約表(&Y)", "お客様一覧(&Z)", "お客様一覧表示(&X)",
                                              "", "お客様を探す...(&S)"}));
@@ -494,6 +495,7 @@ TEST_F(StartUpTest, MenusToolbarAndActionsCarryTheirCaptionsHintsAndPictures) {
         {window->actUserKensaku, "actUserKensaku", "お客様を探す", false},
         {window->actHibetuYotei, "actHibetuYotei", "日別予定", false},
         {window->actKakuninDenwa, "actKakuninDenwa", "確認の電話", false},
+        {window->actKarte, "actKarte", "カルテ", false},
         // The hint drops an ellipsis as well as the access key.
         {window->actFukugen, "actFukugen", "バックアップから復元", false},
         {window->actPrintWeek, "actPrintWeek", "週の予約表を印刷", false},
@@ -508,8 +510,8 @@ TEST_F(StartUpTest, MenusToolbarAndActionsCarryTheirCaptionsHintsAndPictures) {
 
     const auto* popup = window->findChild<QMenu*>(QStringLiteral("PopupMenuUserItiran"));
     ASSERT_NE(popup, nullptr);
-    EXPECT_EQ(captionsOf(popup->actions()),
-              QStringList({"アイコン表示", "詳細表示", "お客様登録", "", "来店履歴"}));
+    EXPECT_EQ(captionsOf(popup->actions()), QStringList({"アイコン表示", "詳細表示", "お客様登録",
+                                                         "", "来店履歴", "", "カルテ..."}));
     QSignalSpy touroku(window->actUserTouroku, &QAction::triggered);
     auto registration = onNextModal([](QWidget* dialog) { dialog->close(); });
     popup->actions()[2]->trigger();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "records/BookingDetails.h"
+#include "records/Kaikei.h"
 #include "records/RecordLists.h"
 
 #include <QDialog>
@@ -9,6 +10,10 @@ class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QTableWidget;
+
+namespace salon {
+class RyoukinSettei;
+}
 
 // The salon's own settings: its groomers, and the usual minutes of each style by kind. A groomer
 // taken off the list stays, as a name, on the bookings given to them.
@@ -19,6 +24,10 @@ public:
 
     // The settings as shown; their minutes are all in range once the dialog was accepted.
     records::booking::SalonSettings settings() const;
+
+    // The prices and the salon's receipt facts, shown and as shown.
+    void showPrices(const records::kaikei::PriceSettings& prices);
+    records::kaikei::PriceSettings prices() const;
 
     void accept() override;
 
@@ -36,6 +45,7 @@ private:
     QPushButton* btnTantoushaAdd;
     QPushButton* btnTantoushaDelete;
     QTableWidget* StringGridShoyouJikan;
+    salon::RyoukinSettei* gbRyoukin;
     QPushButton* btnSetteiOK;
     QPushButton* btnSetteiCancel;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "calls/uKakuninDenwa.h"
+#include "kaikei/KaikeiOutputs.h"
 #include "records/RecordLists.h"
 #include "records/VisitHistory.h"
 #include "records/uLib.h"
@@ -111,6 +112,8 @@ public:
     QAction* actHibetuYotei;
     // The confirmation calls of tomorrow's bookings, in a window beside the table.
     QAction* actKakuninDenwa;
+    // The takings of a month or a day.
+    QAction* actUriage;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -184,6 +187,11 @@ private:
     void actUserKensakuExecute();
     void actHibetuYoteiExecute();
     void actKakuninDenwaExecute();
+    void actUriageExecute();
+    // The desk's windows print and save as the other sheets do.
+    kaikei::Outputs kaikeiOutputs() const;
+    // The payment of the booking at `position`, over `over`.
+    void KaikeiShow(QWidget* over, qsizetype position);
 
     QString appDir_;
     QString iniPath_;
@@ -218,4 +226,5 @@ private:
     // selected cell.
     mainwindow::CellBookingsEntry* PopupMenuYoyakuRireki;
     mainwindow::CellBookingsEntry* PopupMenuYoyakuShousai;
+    mainwindow::CellBookingsEntry* PopupMenuYoyakuKaikei;
 };

@@ -268,18 +268,17 @@ Takings takingsBetween(const RecordLists& lists, const QDate& first, const QDate
         const booking::Status status = booking::BookingDetails::of(found.value()).status;
         takings.noShows += status == booking::Status::MudanCancel ? 1 : 0;
         takings.lateCancellations += status == booking::Status::TouzitsuCancel ? 1 : 0;
-        if (!found.value().contains(PaymentsKey)) {
+        // Only the current version counts; the earlier ones are not read.
+        const QJsonArray versions = found.value().value(PaymentsKey).toArray();
+        if (versions.isEmpty()) {
             continue;
         }
-        const Payments payments = Payments::of(found.value());
-        if (!payments.isPaid()) {
-            continue;
-        }
-        const TaxedTotal taxed = payments.current().taxed();
+        const Payment current = paymentOf(versions.last().toObject());
+        const TaxedTotal taxed = current.taxed();
         ++takings.paidVisits;
         takings.total += taxed.total;
         takings.tax += taxed.tax;
-        takings.byMethod[static_cast<std::size_t>(payments.current().method)] += taxed.total;
+        takings.byMethod[static_cast<std::size_t>(current.method)] += taxed.total;
         const Booking booking(lists.lines(RecordFile::Yoyaku).at(found.key()));
         takings.byStyle[static_cast<std::size_t>(booking::styleOf(booking.style()))] += taxed.total;
     }

@@ -69,15 +69,19 @@ QJsonObject paymentJson(const Payment& payment) {
             {QStringLiteral("total"), taxed.total}};
 }
 
+Method methodOf(const QJsonObject& payment) {
+    return choiceCaptioned(payment.value(QStringLiteral("method")).toString(), AllMethods,
+                           methodCaption)
+        .value_or(Method::Sonota);
+}
+
 Payment paymentOf(const QJsonObject& object) {
     Payment payment;
     for (const QJsonValue line : object.value(QStringLiteral("lines")).toArray()) {
         payment.lines.append(
             {line[QStringLiteral("name")].toString(), storedYen(line[QStringLiteral("yen")])});
     }
-    payment.method = choiceCaptioned(object.value(QStringLiteral("method")).toString(), AllMethods,
-                                     methodCaption)
-                         .value_or(Method::Sonota);
+    payment.method = methodOf(object);
     payment.handedOver = storedYen(object.value(QStringLiteral("handedOver")));
     payment.paidAt =
         QDateTime::fromString(object.value(QStringLiteral("paidAt")).toString(), Qt::ISODate);
@@ -273,12 +277,17 @@ Takings takingsBetween(const RecordLists& lists, const QDate& first, const QDate
         if (versions.isEmpty()) {
             continue;
         }
-        const Payment current = paymentOf(versions.last().toObject());
-        const TaxedTotal taxed = current.taxed();
+        const QJsonObject current = versions.last().toObject();
+        qint64 sum = 0;
+        for (const QJsonValue line : current.value(QStringLiteral("lines")).toArray()) {
+            sum += storedYen(line[QStringLiteral("yen")]);
+        }
+        const TaxedTotal taxed =
+            taxedTotal(sum, current.value(QStringLiteral("taxIncluded")).toBool(true));
         ++takings.paidVisits;
         takings.total += taxed.total;
         takings.tax += taxed.tax;
-        takings.byMethod[static_cast<std::size_t>(current.method)] += taxed.total;
+        takings.byMethod[static_cast<std::size_t>(methodOf(current))] += taxed.total;
         const Booking booking(lists.lines(RecordFile::Yoyaku).at(found.key()));
         takings.byStyle[static_cast<std::size_t>(booking::styleOf(booking.style()))] += taxed.total;
     }

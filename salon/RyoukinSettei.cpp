@@ -91,6 +91,7 @@ RyoukinSettei::RyoukinSettei(QWidget* parent) : QGroupBox(QStringLiteral("料金
     layout->addLayout(grid, 1);
     layout->addLayout(additions);
     layout->addLayout(salon, 1);
+    fill({});
 }
 
 void RyoukinSettei::fill(const kaikei::PriceSettings& prices) {

@@ -35,10 +35,6 @@ constexpr int NameColumn = 0;
 constexpr int YenColumn = 1;
 constexpr int YenRole = Qt::UserRole;
 
-QString yen(qint64 amount) {
-    return QStringLiteral("¥") + money::yenText(amount);
-}
-
 // "山田/ポチ  2026/12/09 10:00".
 QString bookingText(const QByteArray& line) {
     const records::Booking booking(line);
@@ -90,7 +86,6 @@ void TfmKaikei::buildControls() {
 
     lbKaikeiGoukei = new QLabel(this);
     lbKaikeiGoukei->setObjectName(QStringLiteral("lbKaikeiGoukei"));
-    lbKaikeiGoukei->setFont(widgets::formFont());
     cbShiharai = new QComboBox(this);
     cbShiharai->setObjectName(QStringLiteral("cbShiharai"));
     for (const money::Method method : money::AllMethods) {
@@ -173,7 +168,7 @@ void TfmKaikei::fill() {
 }
 
 void TfmKaikei::addLine(const money::BillLine& line) {
-    auto* item = new QTreeWidgetItem(ListViewKaikeiMeisai, {line.name, yen(line.yen)});
+    auto* item = new QTreeWidgetItem(ListViewKaikeiMeisai, {line.name, money::yenSign(line.yen)});
     item->setData(YenColumn, YenRole, line.yen);
     item->setTextAlignment(YenColumn, Qt::AlignRight | Qt::AlignVCenter);
 }
@@ -222,17 +217,18 @@ money::Payment TfmKaikei::payment() const {
 void TfmKaikei::showTotals() {
     const money::Payment shown = payment();
     const money::TaxedTotal taxed = shown.taxed();
-    lbKaikeiGoukei->setText(taxIncluded_ ? QStringLiteral("合計 %1（内消費税 %2% %3）")
-                                               .arg(yen(taxed.total))
-                                               .arg(money::TaxPercent)
-                                               .arg(yen(taxed.tax))
-                                         : QStringLiteral("小計 %1　消費税 %2% %3　合計 %4")
-                                               .arg(yen(shown.sum()))
-                                               .arg(money::TaxPercent)
-                                               .arg(yen(taxed.tax), yen(taxed.total)));
+    lbKaikeiGoukei->setText(taxIncluded_
+                                ? QStringLiteral("合計 %1（内消費税 %2% %3）")
+                                      .arg(money::yenSign(taxed.total))
+                                      .arg(money::TaxPercent)
+                                      .arg(money::yenSign(taxed.tax))
+                                : QStringLiteral("小計 %1　消費税 %2% %3　合計 %4")
+                                      .arg(money::yenSign(shown.sum()))
+                                      .arg(money::TaxPercent)
+                                      .arg(money::yenSign(taxed.tax), money::yenSign(taxed.total)));
     const bool cash = method() == money::Method::Genkin;
     edtAzukari->setEnabled(cash);
-    lbOturi->setText(cash && edtAzukari->yen() ? yen(shown.change()) : QString());
+    lbOturi->setText(cash && edtAzukari->yen() ? money::yenSign(shown.change()) : QString());
     btnMeisaiDelete->setEnabled(ListViewKaikeiMeisai->currentItem() != nullptr);
 }
 
@@ -250,7 +246,8 @@ void TfmKaikei::accept() {
         if (!handedOver) {
             wrong = QStringLiteral("お預かりの金額を円の数で入れてください。");
         } else if (*handedOver < total) {
-            wrong = QStringLiteral("お預かりの金額が合計 %1 に足りません。").arg(yen(total));
+            wrong =
+                QStringLiteral("お預かりの金額が合計 %1 に足りません。").arg(money::yenSign(total));
         }
         if (!wrong.isEmpty()) {
             edtAzukari->setFocus();

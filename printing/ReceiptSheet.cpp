@@ -13,10 +13,6 @@ namespace {
 
 namespace kaikei = records::kaikei;
 
-QString yen(qint64 amount) {
-    return QStringLiteral("¥") + kaikei::yenText(amount);
-}
-
 // Writes rows down the page: text on the left, an amount on the right, at one size.
 class Rows {
 public:
@@ -82,27 +78,29 @@ void ReceiptSheet::paint(QPainter& painter, QPagedPaintDevice& device) const {
     rows.row(receipt_.customer.isEmpty() ? QString() : receipt_.customer + QStringLiteral(" 様"),
              longDate(receipt_.date), 10);
     rows.gap(2);
-    rows.centred(yen(taxed.total) + QStringLiteral(" -"), 16, true);
+    rows.centred(kaikei::yenSign(taxed.total) + QStringLiteral(" -"), 16, true);
     rows.centred(QStringLiteral("上記正に領収いたしました"), 8);
     rows.gap(3);
     rows.rule();
     for (const kaikei::BillLine& line : payment.lines) {
-        rows.row(line.name, yen(line.yen));
+        rows.row(line.name, kaikei::yenSign(line.yen));
     }
     rows.rule();
     const QString rate = QStringLiteral("%1%対象").arg(kaikei::TaxPercent);
     if (payment.taxIncluded) {
-        rows.row(rate + QStringLiteral("（税込）"), yen(taxed.total), 9, true);
-        rows.row(QStringLiteral("（内消費税等 %1%）").arg(kaikei::TaxPercent), yen(taxed.tax));
+        rows.row(rate + QStringLiteral("（税込）"), kaikei::yenSign(taxed.total), 9, true);
+        rows.row(QStringLiteral("（内消費税等 %1%）").arg(kaikei::TaxPercent),
+                 kaikei::yenSign(taxed.tax));
     } else {
-        rows.row(rate + QStringLiteral("（税抜）"), yen(payment.sum()), 9, true);
-        rows.row(QStringLiteral("消費税等 %1%").arg(kaikei::TaxPercent), yen(taxed.tax));
-        rows.row(QStringLiteral("合計"), yen(taxed.total), 9, true);
+        rows.row(rate + QStringLiteral("（税抜）"), kaikei::yenSign(payment.sum()), 9, true);
+        rows.row(QStringLiteral("消費税等 %1%").arg(kaikei::TaxPercent),
+                 kaikei::yenSign(taxed.tax));
+        rows.row(QStringLiteral("合計"), kaikei::yenSign(taxed.total), 9, true);
     }
     rows.row(QStringLiteral("お支払い（%1）").arg(kaikei::methodCaption(payment.method)),
-             yen(payment.handedOver));
+             kaikei::yenSign(payment.handedOver));
     if (payment.method == kaikei::Method::Genkin) {
-        rows.row(QStringLiteral("お釣り"), yen(payment.change()));
+        rows.row(QStringLiteral("お釣り"), kaikei::yenSign(payment.change()));
     }
     rows.gap(4);
     rows.row(receipt_.salonName, QString(), 10, true);

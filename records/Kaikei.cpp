@@ -326,6 +326,10 @@ QString yenText(qint64 yen) {
     return yen < 0 ? QLatin1Char('-') + digits : digits;
 }
 
+QString yenSign(qint64 yen) {
+    return QStringLiteral("¥") + yenText(yen);
+}
+
 std::optional<qint64> yenOf(const QString& text) {
     QString digits = text.trimmed();
     digits.remove(QLatin1Char(','));

@@ -161,6 +161,8 @@ QList<QStringList> takingsRows(const Takings& takings);
 
 // "12,345".
 QString yenText(qint64 yen);
+// "¥12,345", as bills and receipts show amounts.
+QString yenSign(qint64 yen);
 // The text of a yen amount as typed, commas and a leading ¥ allowed; nothing when it is not a
 // whole number of yen within ±MostYen.
 std::optional<qint64> yenOf(const QString& text);

@@ -376,7 +376,7 @@ void TfmMain::createContextMenus() {
         QStringLiteral("PopupMenuYoyakuShousaiList"),
         [this](qsizetype position, const QByteArray&) {
             salon::runYoyakuShousai(this, recordLists_, position,
-                                    [this](qsizetype paid) { KaikeiShow(this, paid); });
+                                    [this](qsizetype paid) { openPayment(this, paid); });
         });
     PopupMenuYoyaku->addSeparator();
     addEntry(PopupMenuYoyaku, actHibetuYotei, QStringLiteral("日別予定"));
@@ -384,7 +384,7 @@ void TfmMain::createContextMenus() {
     PopupMenuYoyakuKaikei = new mainwindow::CellBookingsEntry(
         this, *PopupMenuYoyaku, QStringLiteral("会計..."), QStringLiteral("actKaikei"),
         QStringLiteral("PopupMenuYoyakuKaikeiList"),
-        [this](qsizetype position, const QByteArray&) { KaikeiShow(this, position); });
+        [this](qsizetype position, const QByteArray&) { openPayment(this, position); });
     StringGridYoyaku->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(StringGridYoyaku, &QWidget::customContextMenuRequested, this, [this](QPoint at) {
         PopupMenuYoyakuFill();
@@ -930,10 +930,10 @@ void TfmMain::actHibetuYoteiExecute() {
     board->setOpenDetails([this, board](qsizetype position) {
         widgets::runGuarded(board, [&] {
             salon::runYoyakuShousai(board, recordLists_, position,
-                                    [this, board](qsizetype paid) { KaikeiShow(board, paid); });
+                                    [this, board](qsizetype paid) { openPayment(board, paid); });
         });
     });
-    board->setOpenPayment([this, board](qsizetype position) { KaikeiShow(board, position); });
+    board->setOpenPayment([this, board](qsizetype position) { openPayment(board, position); });
 }
 
 kaikei::Outputs TfmMain::kaikeiOutputs() const {
@@ -944,11 +944,9 @@ kaikei::Outputs TfmMain::kaikeiOutputs() const {
             }};
 }
 
-void TfmMain::KaikeiShow(QWidget* over, qsizetype position) {
-    widgets::runGuarded(over, [&] {
-        ensureYoyakuListLoaded();
-        kaikei::runKaikei(over, recordLists_, position, kaikeiOutputs());
-    });
+void TfmMain::openPayment(QWidget* over, qsizetype position) {
+    widgets::runGuarded(over,
+                        [&] { kaikei::runKaikei(over, recordLists_, position, kaikeiOutputs()); });
 }
 
 void TfmMain::actUriageExecute() {

@@ -191,7 +191,7 @@ private:
     // The desk's windows print and save as the other sheets do.
     kaikei::Outputs kaikeiOutputs() const;
     // The payment of the booking at `position`, over `over`.
-    void KaikeiShow(QWidget* over, qsizetype position);
+    void openPayment(QWidget* over, qsizetype position);
 
     QString appDir_;
     QString iniPath_;

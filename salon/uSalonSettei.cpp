@@ -1,6 +1,6 @@
 #include "salon/uSalonSettei.h"
 
-#include "salon/RyoukinSettei.h"
+#include "salon/PriceSettingsPanel.h"
 
 #include "widgets/Appearance.h"
 #include "widgets/ErrorGuard.h"
@@ -70,7 +70,7 @@ void TfmSalonSettei::buildControls() {
     StringGridShoyouJikan->setHorizontalHeaderLabels(kinds);
     StringGridShoyouJikan->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
 
-    gbRyoukin = new salon::RyoukinSettei(this);
+    gbRyoukin = new salon::PriceSettingsPanel(this);
 
     btnSetteiOK = newButton(this, "btnSetteiOK", QStringLiteral("OK"));
     btnSetteiCancel = newButton(this, "btnSetteiCancel", QStringLiteral("キャンセル"));

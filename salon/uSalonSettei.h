@@ -12,7 +12,7 @@ class QPushButton;
 class QTableWidget;
 
 namespace salon {
-class RyoukinSettei;
+class PriceSettingsPanel;
 }
 
 // The salon's own settings: its groomers, and the usual minutes of each style by kind. A groomer
@@ -45,7 +45,7 @@ private:
     QPushButton* btnTantoushaAdd;
     QPushButton* btnTantoushaDelete;
     QTableWidget* StringGridShoyouJikan;
-    salon::RyoukinSettei* gbRyoukin;
+    salon::PriceSettingsPanel* gbRyoukin;
     QPushButton* btnSetteiOK;
     QPushButton* btnSetteiCancel;
 };

@@ -20,10 +20,10 @@ namespace salon {
 // The salon settings' prices and what the receipts name the salon by: a price for each style by
 // kind (laid out as the usual minutes are), what each shampoo and extra service adds, and the
 // salon's name, address, telephone number, registration number and whether prices include tax.
-class RyoukinSettei : public QGroupBox {
+class PriceSettingsPanel : public QGroupBox {
     Q_OBJECT
 public:
-    explicit RyoukinSettei(QWidget* parent);
+    explicit PriceSettingsPanel(QWidget* parent);
 
     void fill(const records::kaikei::PriceSettings& prices);
     // The prices as shown; every amount and the registration number are valid once problem()

@@ -1,4 +1,4 @@
-#include "salon/RyoukinSettei.h"
+#include "salon/PriceSettingsPanel.h"
 
 #include "widgets/YenEdit.h"
 
@@ -36,7 +36,8 @@ std::optional<qint64> priceTyped(const QString& text) {
 
 }  // namespace
 
-RyoukinSettei::RyoukinSettei(QWidget* parent) : QGroupBox(QStringLiteral("料金と領収書"), parent) {
+PriceSettingsPanel::PriceSettingsPanel(QWidget* parent)
+    : QGroupBox(QStringLiteral("料金と領収書"), parent) {
     setObjectName(QStringLiteral("gbRyoukin"));
     StringGridRyoukin = new QTableWidget(static_cast<int>(booking::AllStyles.size()),
                                          static_cast<int>(booking::AllKinds.size()), this);
@@ -94,7 +95,7 @@ RyoukinSettei::RyoukinSettei(QWidget* parent) : QGroupBox(QStringLiteral("料金
     fill({});
 }
 
-void RyoukinSettei::fill(const kaikei::PriceSettings& prices) {
+void PriceSettingsPanel::fill(const kaikei::PriceSettings& prices) {
     for (std::size_t style = 0; style < booking::AllStyles.size(); ++style) {
         for (std::size_t kind = 0; kind < booking::AllKinds.size(); ++kind) {
             auto* cell = new QTableWidgetItem(kaikei::yenText(prices.prices[style][kind]));
@@ -115,12 +116,12 @@ void RyoukinSettei::fill(const kaikei::PriceSettings& prices) {
     chbZeikomi->setChecked(prices.taxIncluded);
 }
 
-std::optional<qint64> RyoukinSettei::priceAt(int row, int column) const {
+std::optional<qint64> PriceSettingsPanel::priceAt(int row, int column) const {
     const QTableWidgetItem* cell = StringGridRyoukin->item(row, column);
     return priceTyped(cell != nullptr ? cell->text() : QString());
 }
 
-kaikei::PriceSettings RyoukinSettei::prices() const {
+kaikei::PriceSettings PriceSettingsPanel::prices() const {
     kaikei::PriceSettings prices;
     for (std::size_t style = 0; style < booking::AllStyles.size(); ++style) {
         for (std::size_t kind = 0; kind < booking::AllKinds.size(); ++kind) {
@@ -142,7 +143,7 @@ kaikei::PriceSettings RyoukinSettei::prices() const {
     return prices;
 }
 
-QString RyoukinSettei::problem() {
+QString PriceSettingsPanel::problem() {
     const QString range = QStringLiteral("0 から %1 までの円の数で入れてください。")
                               .arg(kaikei::yenText(kaikei::PriceSettings::MostYen));
     for (int row = 0; row < StringGridRyoukin->rowCount(); ++row) {

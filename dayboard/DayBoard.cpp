@@ -51,6 +51,7 @@ void TDayBoard::setBoard(records::dayboard::Layout layout, QList<BlockText> text
     dropColumn_ = -1;
     setFixedSize(sizeHint());
     update();
+    emit selectionChanged();
 }
 
 QSize TDayBoard::sizeHint() const {
@@ -152,10 +153,15 @@ void TDayBoard::paintBlock(QPainter& painter, qsizetype block) const {
                      title + QLatin1Char('\n') + text.detail);
 }
 
+qsizetype TDayBoard::selectedPosition() const {
+    return selected_ >= 0 ? layout_.blocks.at(selected_).position : qsizetype(-1);
+}
+
 void TDayBoard::select(qsizetype block) {
     if (selected_ != block) {
         selected_ = block;
         update();
+        emit selectionChanged();
     }
 }
 

@@ -41,12 +41,15 @@ public:
     // The column under `point`; -1 left of the columns or beyond them.
     int columnAt(QPoint point) const;
     qsizetype selectedBlock() const { return selected_; }
+    // The position in the reservation list of the selected booking; -1 for none.
+    qsizetype selectedPosition() const;
 
     QSize sizeHint() const override;
 
 signals:
     void detailsRequested(qsizetype position);
     void dropped(qsizetype position, int column);
+    void selectionChanged();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -10,6 +10,7 @@
 #include "widgets/Appearance.h"
 #include "widgets/ErrorGuard.h"
 
+#include <QAction>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -118,6 +119,28 @@ void TfmHibetuYotei::buildControls() {
                 }
             });
     connect(GridHibetuYotei, &dayboard::TDayBoard::dropped, this, &TfmHibetuYotei::assign);
+    actKaikei = new QAction(QStringLiteral("会計..."), this);
+    actKaikei->setObjectName(QStringLiteral("actKaikei"));
+    actKaikei->setToolTip(QStringLiteral("選んだ予約の会計をします"));
+    actKaikei->setStatusTip(actKaikei->toolTip());
+    actKaikei->setEnabled(false);
+    connect(actKaikei, &QAction::triggered, this, [this] {
+        if (const qsizetype position = GridHibetuYotei->selectedPosition();
+            position >= 0 && openPayment_) {
+            openPayment_(position);
+        }
+    });
+    connect(GridHibetuYotei, &dayboard::TDayBoard::selectionChanged, this, [this] {
+        actKaikei->setEnabled(openPayment_ && GridHibetuYotei->selectedPosition() >= 0);
+    });
+    btnHibetuKaikei = new QPushButton(actKaikei->text(), this);
+    btnHibetuKaikei->setObjectName(QStringLiteral("btnHibetuKaikei"));
+    btnHibetuKaikei->setEnabled(false);
+    btnHibetuKaikei->hide();
+    connect(btnHibetuKaikei, &QPushButton::clicked, actKaikei, &QAction::trigger);
+    connect(actKaikei, &QAction::enabledChanged, btnHibetuKaikei, &QPushButton::setEnabled);
+    // The board's context menu: the selected booking's payment.
+    GridHibetuYotei->setContextMenuPolicy(Qt::ActionsContextMenu);
     pnlHibetuYotei = new QScrollArea(this);
     pnlHibetuYotei->setObjectName(QStringLiteral("pnlHibetuYotei"));
     pnlHibetuYotei->setWidget(GridHibetuYotei);
@@ -127,6 +150,7 @@ void TfmHibetuYotei::buildControls() {
     days->addWidget(lbHibetuHiduke);
     days->addWidget(btnYokujitu);
     days->addStretch();
+    days->addWidget(btnHibetuKaikei);
     days->addWidget(btnKyou);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(days);
@@ -143,6 +167,15 @@ void TfmHibetuYotei::showDay(const QDate& day) {
 
 void TfmHibetuYotei::setOpenDetails(std::function<void(qsizetype)> openDetails) {
     openDetails_ = std::move(openDetails);
+}
+
+void TfmHibetuYotei::setOpenPayment(std::function<void(qsizetype)> openPayment) {
+    openPayment_ = std::move(openPayment);
+    if (openPayment_ && !GridHibetuYotei->actions().contains(actKaikei)) {
+        GridHibetuYotei->addAction(actKaikei);
+        btnHibetuKaikei->show();
+    }
+    actKaikei->setEnabled(openPayment_ && GridHibetuYotei->selectedPosition() >= 0);
 }
 
 void TfmHibetuYotei::showEvent(QShowEvent* event) {

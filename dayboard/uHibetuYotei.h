@@ -7,6 +7,7 @@
 
 #include <functional>
 
+class QAction;
 class QLabel;
 class QPushButton;
 class QScrollArea;
@@ -27,6 +28,11 @@ public:
     QDate day() const { return day_; }
     // What opens a booking's details, given its position in the reservation list.
     void setOpenDetails(std::function<void(qsizetype position)> openDetails);
+    // What takes the payment of a booking, given its position; 会計... is offered once it is set.
+    void setOpenPayment(std::function<void(qsizetype position)> openPayment);
+
+    // The payment of the selected booking.
+    QAction* actKaikei;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -40,11 +46,13 @@ private:
     records::RecordLists& lists_;
     QDate day_;
     std::function<void(qsizetype)> openDetails_;
+    std::function<void(qsizetype)> openPayment_;
 
     QLabel* lbHibetuHiduke;
     QPushButton* btnZenjitu;
     QPushButton* btnYokujitu;
     QPushButton* btnKyou;
+    QPushButton* btnHibetuKaikei;
     QScrollArea* pnlHibetuYotei;
     dayboard::TDayBoard* GridHibetuYotei;
 };

@@ -5,6 +5,8 @@
 #include "customer/uUserKensaku.h"
 #include "dayboard/uHibetuYotei.h"
 #include "history/uRireki.h"
+#include "kaikei/uKaikei.h"
+#include "kaikei/uUriage.h"
 #include "mainwindow/AboutBox.h"
 #include "mainwindow/CellBookingsEntry.h"
 #include "mainwindow/EditCommands.h"
@@ -216,6 +218,7 @@ void TfmMain::createActions() {
          &TfmMain::actHibetuYoteiExecute},
         {actKakuninDenwa, "actKakuninDenwa", QStringLiteral("確認の電話(&K)"),
          &TfmMain::actKakuninDenwaExecute},
+        {actUriage, "actUriage", QStringLiteral("売上..."), &TfmMain::actUriageExecute},
     });
     actUserKensaku->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
     editCommands_ = new mainwindow::EditCommands(
@@ -311,6 +314,8 @@ void TfmMain::createBars() {
     QMenu* salon = mainwindow::addSalonMenu(*ActionMainMenuBar1, *this, recordLists_);
     salon->addAction(actHibetuYotei);
     salon->addAction(actKakuninDenwa);
+    salon->addSeparator();
+    salon->addAction(actUriage);
     QMenu* help = ActionMainMenuBar1->addMenu(QStringLiteral("ヘルプ(&W)"));
     help->addActions({actAbout, actKanvoHomepageLink, actKanvoBBSLink});
     for (QMenu* menu : {file, yoyaku, view, listView, salon, help}) {
@@ -378,7 +383,8 @@ void TfmMain::createContextMenus() {
         this, *PopupMenuYoyaku, QStringLiteral("予約の詳細..."), QStringLiteral("actYoyakuShousai"),
         QStringLiteral("PopupMenuYoyakuShousaiList"),
         [this](qsizetype position, const QByteArray&) {
-            salon::runYoyakuShousai(this, recordLists_, position);
+            salon::runYoyakuShousai(this, recordLists_, position,
+                                    [this](qsizetype paid) { openPayment(this, paid); });
         });
     PopupMenuYoyaku->addSeparator();
     addEntry(PopupMenuYoyaku, actHibetuYotei, QStringLiteral("日別予定"));
@@ -387,6 +393,10 @@ void TfmMain::createContextMenus() {
         this, *PopupMenuYoyaku, QStringLiteral("カルテ..."), QStringLiteral("PopupMenuYoyakuKarte"),
         QStringLiteral("PopupMenuYoyakuKarteList"),
         [this](qsizetype, const QByteArray& line) { karteCommands_->openForBooking(this, line); });
+    PopupMenuYoyakuKaikei = new mainwindow::CellBookingsEntry(
+        this, *PopupMenuYoyaku, QStringLiteral("会計..."), QStringLiteral("actKaikei"),
+        QStringLiteral("PopupMenuYoyakuKaikeiList"),
+        [this](qsizetype position, const QByteArray&) { openPayment(this, position); });
     StringGridYoyaku->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(StringGridYoyaku, &QWidget::customContextMenuRequested, this, [this](QPoint at) {
         PopupMenuYoyakuFill();
@@ -940,12 +950,35 @@ void TfmMain::PopupMenuYoyakuFill() {
     PopupMenuYoyakuRireki->offer(booked, recordLists_);
     PopupMenuYoyakuShousai->offer(booked, recordLists_);
     PopupMenuYoyakuKarte->offer(booked, recordLists_);
+    PopupMenuYoyakuKaikei->offer(booked, recordLists_);
 }
 
 void TfmMain::actHibetuYoteiExecute() {
     ensureYoyakuListLoaded();
     TfmHibetuYotei* board = dayboard::showHibetuYotei(this, recordLists_, selectedDay());
     board->setOpenDetails([this, board](qsizetype position) {
-        widgets::runGuarded(board, [&] { salon::runYoyakuShousai(board, recordLists_, position); });
+        widgets::runGuarded(board, [&] {
+            salon::runYoyakuShousai(board, recordLists_, position,
+                                    [this, board](qsizetype paid) { openPayment(board, paid); });
+        });
     });
+    board->setOpenPayment([this, board](qsizetype position) { openPayment(board, position); });
+}
+
+kaikei::Outputs TfmMain::kaikeiOutputs() const {
+    return {mainwindow::previewSheet,
+            [this](QWidget* parent, const QString& caption, const QString& fileName,
+                   const QString& filter, const std::function<QByteArray()>& content) {
+                mainwindow::saveExport(parent, caption, fileName, filter, ownFiles(), content);
+            }};
+}
+
+void TfmMain::openPayment(QWidget* over, qsizetype position) {
+    widgets::runGuarded(over,
+                        [&] { kaikei::runKaikei(over, recordLists_, position, kaikeiOutputs()); });
+}
+
+void TfmMain::actUriageExecute() {
+    ensureYoyakuListLoaded();
+    kaikei::showUriage(this, recordLists_, kaikeiOutputs(), selectedDay());
 }

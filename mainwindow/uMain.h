@@ -1,6 +1,7 @@
 #pragma once
 
 #include "calls/uKakuninDenwa.h"
+#include "kaikei/KaikeiOutputs.h"
 #include "records/RecordLists.h"
 #include "records/VisitHistory.h"
 #include "records/uLib.h"
@@ -115,6 +116,8 @@ public:
     QAction* actKakuninDenwa;
     // The カルテ of the customer selected in the customer list.
     QAction* actKarte;
+    // The takings of a month or a day.
+    QAction* actUriage;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -192,6 +195,11 @@ private:
     void actUserKensakuExecute();
     void actHibetuYoteiExecute();
     void actKakuninDenwaExecute();
+    void actUriageExecute();
+    // The desk's windows print and save as the other sheets do.
+    kaikei::Outputs kaikeiOutputs() const;
+    // The payment of the booking at `position`, over `over`.
+    void openPayment(QWidget* over, qsizetype position);
 
     QString appDir_;
     QString iniPath_;
@@ -228,4 +236,5 @@ private:
     mainwindow::CellBookingsEntry* PopupMenuYoyakuRireki;
     mainwindow::CellBookingsEntry* PopupMenuYoyakuShousai;
     mainwindow::CellBookingsEntry* PopupMenuYoyakuKarte;
+    mainwindow::CellBookingsEntry* PopupMenuYoyakuKaikei;
 };

@@ -95,6 +95,20 @@ QByteArray csvRow(const QStringList& fields) {
     return row;
 }
 
+QByteArray tableCsv(const QList<QStringList>& rows) {
+    QByteArray csv = ByteOrderMark;
+    for (const QStringList& row : rows) {
+        for (qsizetype at = 0; at < row.size(); ++at) {
+            if (at > 0) {
+                csv.append(',');
+            }
+            appendQuoted(csv, textCell(row.at(at).toUtf8()));
+        }
+        csv.append("\r\n");
+    }
+    return csv;
+}
+
 QByteArray customersCsv(const QByteArrayList& customerLines) {
     QByteArray csv = ByteOrderMark + csvRow(CustomerHeader);
     for (const QByteArray& line : customerLines) {

@@ -28,6 +28,10 @@ QByteArray reservationsCsv(const QByteArrayList& reservationLines, const QDate& 
 // ended by CR LF.
 QByteArray csvRow(const QStringList& fields);
 
+// A table the program worked out, its header row first, in the same form as the lists: the mark,
+// quoted cells, CR LF, and the apostrophe before a cell that starts like a formula.
+QByteArray tableCsv(const QList<QStringList>& rows);
+
 // Replaces the file at `path` with `bytes` in one step, so that no half-written file is left;
 // the file is owner-only. Throws FileError.
 void writeExportFile(const QString& path, const QByteArray& bytes);

@@ -1,6 +1,8 @@
 #include "salon/uSalonSettei.h"
 
 #include "salon/KarteSettingsBox.h"
+#include "salon/PriceSettingsPanel.h"
+
 #include "widgets/Appearance.h"
 #include "widgets/ErrorGuard.h"
 #include "widgets/MessageBox.h"
@@ -69,6 +71,8 @@ void TfmSalonSettei::buildControls() {
     StringGridShoyouJikan->setHorizontalHeaderLabels(kinds);
     StringGridShoyouJikan->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
 
+    gbRyoukin = new salon::PriceSettingsPanel(this);
+
     btnSetteiOK = newButton(this, "btnSetteiOK", QStringLiteral("OK"));
     btnSetteiCancel = newButton(this, "btnSetteiCancel", QStringLiteral("キャンセル"));
     connect(btnSetteiOK, &QPushButton::clicked, this, &TfmSalonSettei::accept);
@@ -94,8 +98,9 @@ void TfmSalonSettei::buildControls() {
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(panes);
     layout->addWidget(grpKarteSettei);
+    layout->addWidget(gbRyoukin);
     layout->addLayout(bar);
-    resize(560, 300);
+    resize(900, 520);
 }
 
 void TfmSalonSettei::fill(const booking::SalonSettings& settings) {
@@ -134,6 +139,14 @@ std::optional<int> TfmSalonSettei::minutesAt(int row, int column) const {
     return minutes;
 }
 
+void TfmSalonSettei::showPrices(const records::kaikei::PriceSettings& prices) {
+    gbRyoukin->fill(prices);
+}
+
+records::kaikei::PriceSettings TfmSalonSettei::prices() const {
+    return gbRyoukin->prices();
+}
+
 void TfmSalonSettei::accept() {
     for (int row = 0; row < StringGridShoyouJikan->rowCount(); ++row) {
         for (int column = 0; column < StringGridShoyouJikan->columnCount(); ++column) {
@@ -151,6 +164,10 @@ void TfmSalonSettei::accept() {
             StringGridShoyouJikan->setFocus();
             return;
         }
+    }
+    if (const QString wrong = gbRyoukin->problem(); !wrong.isEmpty()) {
+        widgets::showMessage(this, QMessageBox::Warning, salon::SalonSetteiCaption, wrong);
+        return;
     }
     QDialog::accept();
 }
@@ -211,10 +228,20 @@ void runSalonSettei(QWidget* owner, records::RecordLists& lists) {
     TfmSalonSettei dialog(owner, booking::SalonSettings::fromBytes(
                                      lists.setting(booking::SalonSettings::SettingName)));
     const KarteSettingsKept karte(lists, dialog.karteSettings());
+    const std::optional<QByteArray> storedPrices =
+        lists.setting(records::kaikei::PriceSettings::SettingName);
+    const records::kaikei::PriceSettings prices =
+        records::kaikei::PriceSettings::fromBytes(storedPrices);
+    dialog.showPrices(prices);
     while (dialog.exec() == QDialog::Accepted) {
         if (widgets::runGuarded(owner, [&] {
                 lists.setSetting(booking::SalonSettings::SettingName, dialog.settings().toBytes());
                 karte.save();
+                // A salon that never set prices keeps no price setting.
+                if (storedPrices || dialog.prices() != prices) {
+                    lists.setSetting(records::kaikei::PriceSettings::SettingName,
+                                     dialog.prices().toBytes());
+                }
             })) {
             return;
         }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "records/BookingDetails.h"
+#include "records/Kaikei.h"
 #include "records/RecordLists.h"
 
 #include <QDialog>
@@ -12,6 +13,7 @@ class QTableWidget;
 
 namespace salon {
 class KarteSettingsBox;
+class PriceSettingsPanel;
 }
 
 // The salon's own settings: its groomers, and the usual minutes of each style by kind. A groomer
@@ -23,6 +25,10 @@ public:
 
     // The settings as shown; their minutes are all in range once the dialog was accepted.
     records::booking::SalonSettings settings() const;
+
+    // The prices and the salon's receipt facts, shown and as shown.
+    void showPrices(const records::kaikei::PriceSettings& prices);
+    records::kaikei::PriceSettings prices() const;
 
     void accept() override;
 
@@ -43,6 +49,7 @@ private:
     QPushButton* btnTantoushaAdd;
     QPushButton* btnTantoushaDelete;
     QTableWidget* StringGridShoyouJikan;
+    salon::PriceSettingsPanel* gbRyoukin;
     QPushButton* btnSetteiOK;
     QPushButton* btnSetteiCancel;
     salon::KarteSettingsBox* grpKarteSettei;

@@ -1,13 +1,17 @@
 #include "salon/uYoyakuShousai.h"
 
 #include "records/Clock.h"
+#include "records/Kaikei.h"
 #include "records/OverlapCheck.h"
 #include "records/RecordFormat.h"
 #include "records/ReservationRecord.h"
 #include "records/Sjis.h"
 #include "widgets/Appearance.h"
 #include "widgets/ErrorGuard.h"
+#include "widgets/MessageBox.h"
+#include "widgets/YenEdit.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -43,6 +47,21 @@ void TfmYoyakuShousai::buildControls() {
     edtShoyouJikan->setSuffix(QStringLiteral(" 分"));
     cbJoutai = new QComboBox(this);
     cbJoutai->setObjectName(QStringLiteral("cbJoutai"));
+    edtRyoukin = new widgets::YenEdit(this, "edtRyoukin");
+    actKaikei = new QAction(QStringLiteral("会計..."), this);
+    actKaikei->setObjectName(QStringLiteral("actKaikei"));
+    actKaikei->setToolTip(QStringLiteral("この予約の会計をします"));
+    btnShousaiKaikei = new QPushButton(this);
+    btnShousaiKaikei->setObjectName(QStringLiteral("btnShousaiKaikei"));
+    btnShousaiKaikei->setAutoDefault(false);
+    btnShousaiKaikei->setText(actKaikei->text());
+    btnShousaiKaikei->hide();
+    connect(btnShousaiKaikei, &QPushButton::clicked, actKaikei, &QAction::trigger);
+    connect(actKaikei, &QAction::triggered, this, [this] {
+        if (checkPrice()) {
+            done(PaymentRequested);
+        }
+    });
     btnShousaiOK = new QPushButton(QStringLiteral("OK"), this);
     btnShousaiOK->setObjectName(QStringLiteral("btnShousaiOK"));
     btnShousaiOK->setDefault(true);
@@ -55,7 +74,9 @@ void TfmYoyakuShousai::buildControls() {
     form->addRow(QStringLiteral("担当"), cbTantousha);
     form->addRow(QStringLiteral("所要時間"), edtShoyouJikan);
     form->addRow(QStringLiteral("状態"), cbJoutai);
+    form->addRow(QStringLiteral("料金 (円)"), edtRyoukin);
     auto* bar = new QHBoxLayout;
+    bar->addWidget(btnShousaiKaikei);
     bar->addStretch();
     bar->addWidget(btnShousaiOK);
     bar->addWidget(btnShousaiCancel);
@@ -92,6 +113,44 @@ booking::BookingDetails TfmYoyakuShousai::details() const {
     return chosen;
 }
 
+void TfmYoyakuShousai::showPrice(std::optional<qint64> own, qint64 usual) {
+    ownPrice_ = own;
+    usualPrice_ = usual;
+    edtRyoukin->setYen(own.value_or(usual));
+}
+
+std::optional<qint64> TfmYoyakuShousai::price() const {
+    const std::optional<qint64> typed = edtRyoukin->yen();
+    if (!typed || (!ownPrice_ && *typed == usualPrice_)) {
+        return ownPrice_;
+    }
+    return typed;
+}
+
+void TfmYoyakuShousai::offerPayment() {
+    btnShousaiKaikei->show();
+}
+
+bool TfmYoyakuShousai::checkPrice() {
+    const std::optional<qint64> typed = edtRyoukin->yen();
+    if (typed && *typed >= 0) {
+        return true;
+    }
+    widgets::showMessage(
+        this, QMessageBox::Warning, salon::YoyakuShousaiCaption,
+        QStringLiteral("料金は 0 から %1 までの円の数で入れてください。")
+            .arg(records::kaikei::yenText(records::kaikei::PriceSettings::MostYen)));
+    edtRyoukin->setFocus();
+    edtRyoukin->selectAll();
+    return false;
+}
+
+void TfmYoyakuShousai::accept() {
+    if (checkPrice()) {
+        QDialog::accept();
+    }
+}
+
 namespace salon {
 namespace {
 
@@ -111,7 +170,8 @@ QString bookingText(const records::RecordLists& lists, qsizetype position,
 
 }  // namespace
 
-void runYoyakuShousai(QWidget* owner, records::RecordLists& lists, qsizetype position) {
+void runYoyakuShousai(QWidget* owner, records::RecordLists& lists, qsizetype position,
+                      const std::function<void(qsizetype position)>& openPayment) {
     const QByteArrayList& lines = lists.lines(records::RecordFile::Yoyaku);
     if (position < 0 || position >= lines.size()) {
         return;
@@ -125,14 +185,25 @@ void runYoyakuShousai(QWidget* owner, records::RecordLists& lists, qsizetype pos
         line, booking::BookingDetails{}, settings, records::clock_source::now().date());
     TfmYoyakuShousai dialog(owner, bookingText(lists, position, usual), details, settings,
                             usual.minutes);
-    if (dialog.exec() != QDialog::Accepted || dialog.details() == details) {
+    const records::kaikei::PriceSettings prices = records::kaikei::PriceSettings::fromBytes(
+        lists.setting(records::kaikei::PriceSettings::SettingName));
+    dialog.showPrice(records::kaikei::ownPriceOf(stored), prices.usualPriceOf(line));
+    if (openPayment) {
+        dialog.offerPayment();
+    }
+    const int result = dialog.exec();
+    if (result != QDialog::Accepted && result != TfmYoyakuShousai::PaymentRequested) {
         return;
     }
     // Only the values this window shows change; whatever else the line's details hold stays.
-    widgets::runGuarded(owner, [&] {
-        lists.setDetails(records::RecordFile::Yoyaku, position, line,
-                         dialog.details().into(stored));
-    });
+    const records::LineDetails chosen =
+        records::kaikei::withOwnPrice(dialog.details().into(stored), dialog.price());
+    const bool kept = chosen == stored || widgets::runGuarded(owner, [&] {
+                          lists.setDetails(records::RecordFile::Yoyaku, position, line, chosen);
+                      });
+    if (kept && result == TfmYoyakuShousai::PaymentRequested) {
+        openPayment(position);
+    }
 }
 
 }  // namespace salon

@@ -1,15 +1,17 @@
 // Renders one picture of each page of the main window, one of the day board, one of a customer's
-// visit history, one each of the salon's settings and a booking's details and one of a pet's
-// カルテ, filled with generated records, into the folder given on the command line.
+// visit history, one each of the salon's settings, a booking's details, a pet's カルテ and the
+// takings, filled with generated records, into the folder given on the command line.
 
 #include "dayboard/uHibetuYotei.h"
 #include "history/uRireki.h"
+#include "kaikei/uUriage.h"
 #include "karte/uKarte.h"
 #include "mainwindow/StartUp.h"
 #include "mainwindow/UserListView.h"
 #include "mainwindow/uMain.h"
 #include "records/BookingDetails.h"
 #include "records/Clock.h"
+#include "records/Kaikei.h"
 #include "records/ReservationIndex.h"
 #include "salon/uSalonSettei.h"
 #include "salon/uYoyakuShousai.h"
@@ -112,6 +114,16 @@ int main(int argc, char* argv[]) {
     usual(Style::Monpe, Kind::Dog, 75);
     usual(Style::Barikan, Kind::Cat, 45);
     TfmSalonSettei settei(&window, salon);
+    records::kaikei::PriceSettings prices;
+    prices.prices = {
+        {{5500, 4400, 4400}, {7700, 6600, 6600}, {6600, 5500, 5500}, {6600, 5500, 5500}}};
+    prices.shampooPrices = {0, 1100, 1650};
+    prices.extraPrices = {550, 550};
+    prices.salonName = QStringLiteral("トリミングサロン ポチ");
+    prices.address = QStringLiteral("東京都港区芝1-2-3");
+    prices.telephone = QStringLiteral("03-1234-5678");
+    prices.registrationNumber = QStringLiteral("T1234567890123");
+    settei.showPrices(prices);
     settei.show();
     QApplication::processEvents();
     saved = settei.grab().save(out.filePath("salon-settei.png")) && saved;
@@ -121,6 +133,7 @@ int main(int argc, char* argv[]) {
         &window, QStringLiteral("2026/12/09 10:00  山田　花子/モモ  (プードル・犬)"),
         BookingDetails{salon.groomers.at(1), std::nullopt, Status::Kakuninzumi}, salon,
         salon.usualMinutesOf(Style::Poodle, Kind::Dog));
+    shousai.showPrice(std::nullopt, prices.priceOf(Style::Poodle, Kind::Dog));
     shousai.show();
     QApplication::processEvents();
     saved = shousai.grab().save(out.filePath("yoyaku-shousai.png")) && saved;
@@ -152,5 +165,32 @@ int main(int argc, char* argv[]) {
     shownKarte.show();
     QApplication::processEvents();
     saved = shownKarte.grab().save(out.filePath("karte.png")) && saved;
+    // The month's takings once the desk took the payment of every booking of the month so far
+    // that was not called off.
+    namespace money = records::kaikei;
+    const QList<qsizetype> month =
+        lists.yoyakuIndex().bookedBetween(QDate(2026, 12, 1), now.date(), now.date());
+    const QHash<qsizetype, records::LineDetails> monthDetails =
+        lists.detailsAt(records::RecordFile::Yoyaku, month);
+    for (qsizetype i = 0; i < month.size(); ++i) {
+        const records::LineDetails stored = monthDetails.value(month.at(i));
+        if (isCancelled(BookingDetails::of(stored).status)) {
+            continue;
+        }
+        money::Payment payment;
+        payment.lines = {{QStringLiteral("トリミング"), 5500 + i % 4 * 1100}};
+        payment.method = money::AllMethods.at(static_cast<std::size_t>(i % 3));
+        payment.handedOver = payment.taxed().total;
+        payment.paidAt = now;
+        BookingDetails details = BookingDetails::of(stored);
+        details.status = Status::Kanryou;
+        lists.setDetails(records::RecordFile::Yoyaku, month.at(i),
+                         lists.lines(records::RecordFile::Yoyaku).at(month.at(i)),
+                         details.into(money::Payments::withAdded(stored, payment)));
+    }
+    TfmUriage* uriage = kaikei::showUriage(&window, lists, {}, now.date());
+    uriage->resize(420, 440);
+    QApplication::processEvents();
+    saved = uriage->grab().save(out.filePath("uriage.png")) && saved;
     return saved ? 0 : 1;
 }

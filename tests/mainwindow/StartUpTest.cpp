@@ -460,8 +460,9 @@ TEST_F(StartUpTest, MenusToolbarAndActionsCarryTheirCaptionsHintsAndPictures) {
     EXPECT_EQ(captionsOf(top[3]->menu()->actions()),
               QStringList({"元に戻す", "やり直し", "", "ゴミ箱..."}));
     EXPECT_EQ(top[4]->menu()->objectName(), QStringLiteral("MenuSalon"));
-    EXPECT_EQ(captionsOf(top[4]->menu()->actions()),
-              QStringList({"サロンの設定...(&S)", "日別予定(&D)", "確認の電話(&K)"}));
+    EXPECT_EQ(
+        captionsOf(top[4]->menu()->actions()),
+        QStringList({"サロンの設定...(&S)", "日別予定(&D)", "確認の電話(&K)", "", "売上..."}));
     EXPECT_EQ(captionsOf(top[5]->menu()->actions()),
               QStringList({"バージョン情報(&X)", "ホームページへ(&Y)", "トリモラ掲示板へ(&Z)"}));
 

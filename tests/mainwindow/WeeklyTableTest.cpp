@@ -298,7 +298,7 @@ TEST_F(WeeklyTableTest, WeekCommandsAreOfferedOnlyByTheTableContextMenu) {
         captions.append(action->text());
     }
     EXPECT_EQ(captions, QStringList({"前週", "次週", "今週", "", "来店履歴", "", "予約の詳細...",
-                                     "", "日別予定", "", "カルテ..."}));
+                                     "", "日別予定", "", "カルテ...", "会計..."}));
     EXPECT_EQ(popup->actions().first(), window->actYoyakuWeekBack);
 
     window->show();

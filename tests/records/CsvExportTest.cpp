@@ -212,3 +212,19 @@ TEST(ExportFile, FolderThatIsMissingFailsWithTheFileNamed) {
 }
 
 }  // namespace
+
+namespace {
+
+// A table the program worked out goes out in the lists' form, formula guard included.
+TEST(CsvExport, ATableKeepsItsCellsAndGuardsThoseThatStartLikeAFormula) {
+    const QByteArray csv = csv::tableCsv({{QStringLiteral("項目"), QStringLiteral("金額")},
+                                          {QStringLiteral("=1+1"), QStringLiteral("-500")},
+                                          {QStringLiteral("現金 \"A\""), QStringLiteral("1,000")}});
+    EXPECT_TRUE(csv.startsWith("\xEF\xBB\xBF"));
+    const auto rows = readCsv(csv);
+    ASSERT_TRUE(rows);
+    EXPECT_EQ(*rows,
+              (QList<QStringList>{{"項目", "金額"}, {"'=1+1", "'-500"}, {"現金 \"A\"", "1,000"}}));
+}
+
+}  // namespace

@@ -64,8 +64,12 @@ void TfmKarte::buildControls() {
     addSection(memoSection());
     vaccinations_ = new karte::VaccinationEditor(this);
     addSection(vaccinations_);
-    photos_ = new photos::ShashinPanel(lists_, line_, this);
-    addSection(photos_);
+    auto* photosBox = new QGroupBox(QStringLiteral("写真"), this);
+    photosBox->setObjectName(QStringLiteral("grpShashin"));
+    photos_ = new photos::ShashinPanel(lists_, line_, photosBox);
+    auto* photosLayout = new QVBoxLayout(photosBox);
+    photosLayout->addWidget(photos_);
+    addSection(photosBox);
 }
 
 void TfmKarte::addSection(QWidget* section) {
@@ -91,6 +95,8 @@ QWidget* TfmKarte::memoSection() {
     box->setObjectName(QStringLiteral("grpMemo"));
     memoKarte = new QPlainTextEdit(box);
     memoKarte->setObjectName(QStringLiteral("memoKarte"));
+    // A few lines: the photos below need the room more.
+    memoKarte->setMaximumHeight(memoKarte->fontMetrics().lineSpacing() * 5);
     auto* layout = new QVBoxLayout(box);
     layout->addWidget(memoKarte);
     return box;

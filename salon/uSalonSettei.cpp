@@ -100,7 +100,7 @@ void TfmSalonSettei::buildControls() {
     layout->addWidget(grpKarteSettei);
     layout->addWidget(gbRyoukin);
     layout->addLayout(bar);
-    resize(900, 520);
+    resize(900, 640);
 }
 
 void TfmSalonSettei::fill(const booking::SalonSettings& settings) {

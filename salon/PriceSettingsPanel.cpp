@@ -1,12 +1,13 @@
 #include "salon/PriceSettingsPanel.h"
 
+#include "salon/StyleKindGrid.h"
+
 #include "widgets/YenEdit.h"
 
 #include <QCheckBox>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTableWidget>
@@ -39,20 +40,7 @@ std::optional<qint64> priceTyped(const QString& text) {
 PriceSettingsPanel::PriceSettingsPanel(QWidget* parent)
     : QGroupBox(QStringLiteral("料金と領収書"), parent) {
     setObjectName(QStringLiteral("gbRyoukin"));
-    StringGridRyoukin = new QTableWidget(static_cast<int>(booking::AllStyles.size()),
-                                         static_cast<int>(booking::AllKinds.size()), this);
-    StringGridRyoukin->setObjectName(QStringLiteral("StringGridRyoukin"));
-    QStringList styles;
-    for (const booking::Style style : booking::AllStyles) {
-        styles.append(booking::styleCaption(style));
-    }
-    QStringList kinds;
-    for (const booking::Kind kind : booking::AllKinds) {
-        kinds.append(booking::kindCaption(kind));
-    }
-    StringGridRyoukin->setVerticalHeaderLabels(styles);
-    StringGridRyoukin->setHorizontalHeaderLabels(kinds);
-    StringGridRyoukin->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    StringGridRyoukin = styleKindGrid(this, QStringLiteral("StringGridRyoukin"));
 
     const char* const shampooNames[] = {"edtRyoukinShampMotikomi", "edtRyoukinShampRegyura",
                                         "edtRyoukinShampSonota"};

@@ -2,6 +2,7 @@
 
 #include "salon/KarteSettingsBox.h"
 #include "salon/PriceSettingsPanel.h"
+#include "salon/StyleKindGrid.h"
 
 #include "widgets/Appearance.h"
 #include "widgets/ErrorGuard.h"
@@ -9,7 +10,6 @@
 
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -56,20 +56,7 @@ void TfmSalonSettei::buildControls() {
     connect(ListBoxTantousha, &QListWidget::currentRowChanged, this,
             &TfmSalonSettei::showButtonStates);
 
-    StringGridShoyouJikan = new QTableWidget(static_cast<int>(booking::AllStyles.size()),
-                                             static_cast<int>(booking::AllKinds.size()), this);
-    StringGridShoyouJikan->setObjectName(QStringLiteral("StringGridShoyouJikan"));
-    QStringList styles;
-    for (const booking::Style style : booking::AllStyles) {
-        styles.append(booking::styleCaption(style));
-    }
-    QStringList kinds;
-    for (const booking::Kind kind : booking::AllKinds) {
-        kinds.append(booking::kindCaption(kind));
-    }
-    StringGridShoyouJikan->setVerticalHeaderLabels(styles);
-    StringGridShoyouJikan->setHorizontalHeaderLabels(kinds);
-    StringGridShoyouJikan->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    StringGridShoyouJikan = salon::styleKindGrid(this, QStringLiteral("StringGridShoyouJikan"));
 
     gbRyoukin = new salon::PriceSettingsPanel(this);
 

@@ -14,7 +14,7 @@ class QTableWidget;
 namespace salon {
 class KarteSettingsBox;
 class PriceSettingsPanel;
-}
+}  // namespace salon
 
 // The salon's own settings: its groomers, and the usual minutes of each style by kind. A groomer
 // taken off the list stays, as a name, on the bookings given to them.

@@ -493,6 +493,11 @@ QHash<qsizetype, LineDetails> RecordLists::detailsAt(RecordFile file,
     return found;
 }
 
+const karte::CustomerIndex& RecordLists::customerIndex() const {
+    customerIndex_.sync(honjitu_.UserList);
+    return customerIndex_;
+}
+
 LineDetails RecordLists::detailsAt(RecordFile file, qsizetype position) const {
     return detailsAt(file, QList<qsizetype>{position}).value(position);
 }

@@ -498,239 +498,238 @@ private:
                 lists, settings, bookedTimeOf(booking, {}, settings, BenchDay), {}, BenchDay);
             return settings.groomers.isEmpty() ? -1 : bench::elapsedMs(timer);
         });
-        // From the command to the board made and painted for the bench day; then steps between two
-        // days of the week before, which holds the generated bookings.
-        void measureDayBoard(int repetitions) {
-            results_.dayBoardOpenMs = bench::medianOf(repetitions, [&] {
-                delete window_.findChild<TfmHibetuYotei*>();
-                double openMs = 0;
-                QElapsedTimer start;
-                OnFirstPaint probe(QStringLiteral("fmHibetuYotei"),
-                                   [&](QWidget*) { openMs = bench::elapsedMs(start); });
-                start.start();
-                window_.actHibetuYotei->trigger();
-                if (!QTest::qWaitFor([&] { return openMs > 0; })) {
-                    std::fprintf(stderr, "the day board was not painted\n");
-                }
-                return openMs;
-            });
-            auto* board = window_.findChild<TfmHibetuYotei*>();
-            board->showDay(BenchDay.addDays(-8));
-            auto* next = board->findChild<QAbstractButton*>("btnYokujitu");
-            auto* back = board->findChild<QAbstractButton*>("btnZenjitu");
-            results_.dayStepMs = bench::medianOf(repetitions * 3, [&] {
-                QElapsedTimer timer;
-                timer.start();
-                next->click();
-                board->repaint();
-                const double stepMs = bench::elapsedMs(timer);
-                back->click();
-                return stepMs;
-            });
-            board->close();
-            // A booking in the middle of the file deleted, then 元に戻す: the line goes back where
-            // it was with its details, in a rewrite of the whole file.
-            void measureUndoDelete(int repetitions) {
-                auto* undo = window_.findChild<QAction*>(QStringLiteral("actUndo"));
-                records::RecordLists& lists = window_.recordLists();
-                results_.undoDeleteMs = bench::medianOf(repetitions, [&] {
-                    const qsizetype middle = lists.lines(records::RecordFile::Yoyaku).size() / 2;
-                    lists.change(records::RecordFile::Yoyaku,
-                                 {records::RecordIntent::remove(
-                                     middle, lists.lines(records::RecordFile::Yoyaku).at(middle))});
-                    return timeCommand(undo);
-                });
+    }
+
+    // From the command to the board made and painted for the bench day; then steps between two
+    // days of the week before, which holds the generated bookings.
+    void measureDayBoard(int repetitions) {
+        results_.dayBoardOpenMs = bench::medianOf(repetitions, [&] {
+            delete window_.findChild<TfmHibetuYotei*>();
+            double openMs = 0;
+            QElapsedTimer start;
+            OnFirstPaint probe(QStringLiteral("fmHibetuYotei"),
+                               [&](QWidget*) { openMs = bench::elapsedMs(start); });
+            start.start();
+            window_.actHibetuYotei->trigger();
+            if (!QTest::qWaitFor([&] { return openMs > 0; })) {
+                std::fprintf(stderr, "the day board was not painted\n");
             }
+            return openMs;
+        });
+        auto* board = window_.findChild<TfmHibetuYotei*>();
+        board->showDay(BenchDay.addDays(-8));
+        auto* next = board->findChild<QAbstractButton*>("btnYokujitu");
+        auto* back = board->findChild<QAbstractButton*>("btnZenjitu");
+        results_.dayStepMs = bench::medianOf(repetitions * 3, [&] {
+            QElapsedTimer timer;
+            timer.start();
+            next->click();
+            board->repaint();
+            const double stepMs = bench::elapsedMs(timer);
+            back->click();
+            return stepMs;
+        });
+        board->close();
+    }
 
-            TfmMain window_;
-            Results& results_;
-        };
+    // A booking in the middle of the file deleted, then 元に戻す: the line goes back where
+    // it was with its details, in a rewrite of the whole file.
+    void measureUndoDelete(int repetitions) {
+        auto* undo = window_.findChild<QAction*>(QStringLiteral("actUndo"));
+        records::RecordLists& lists = window_.recordLists();
+        results_.undoDeleteMs = bench::medianOf(repetitions, [&] {
+            const qsizetype middle = lists.lines(records::RecordFile::Yoyaku).size() / 2;
+            lists.change(records::RecordFile::Yoyaku,
+                         {records::RecordIntent::remove(
+                             middle, lists.lines(records::RecordFile::Yoyaku).at(middle))});
+            return timeCommand(undo);
+        });
+    }
 
-        // Details in the store for every booking of the records in `folder`, as a salon that uses
-        // them all would have: a groomer, a duration and a status.
-        bool writeDetailsForEveryBooking(const QString& folder) {
-            THonjitu honjitu;
-            records::RecordLists lists(honjitu, folder);
-            lists.UserListLoad();
-            lists.YoyakuFileLoad();
-            QList<qsizetype> positions(honjitu.YoyakuList.size());
-            std::iota(positions.begin(), positions.end(), 0);
-            const QHash<qsizetype, records::LineKey> keys =
-                lists.keysAt(records::RecordFile::Yoyaku, positions);
-            QList<std::pair<records::LineKey, records::LineDetails>> details;
-            for (const qsizetype position : positions) {
-                details.append({keys.value(position),
-                                {{"groomer", QStringLiteral("佐藤")},
-                                 {"minutes", 30 + int(position % 10) * 10},
-                                 {"status", QStringLiteral("完了")}}});
-            }
-            records::DetailStore store;
-            if (!store.open(folder)) {
-                return false;
-            }
-            store.setDetails(records::RecordFile::Yoyaku, details);
-            return true;
-        }
+    TfmMain window_;
+    Results& results_;
+};
 
-        // The store beside the records: the start with a store holding details for every booking
-        // against the same start without one, an update that carries details, and the store's size.
-        struct StoreResults {
-            double startUpMs = 0;
-            double startUpWithoutStoreMs = 0;
-            double updateMs = 0;
-            double storeMiB = 0;
-        };
+// Details in the store for every booking of the records in `folder`, as a salon that uses
+// them all would have: a groomer, a duration and a status.
+bool writeDetailsForEveryBooking(const QString& folder) {
+    THonjitu honjitu;
+    records::RecordLists lists(honjitu, folder);
+    lists.UserListLoad();
+    lists.YoyakuFileLoad();
+    QList<qsizetype> positions(honjitu.YoyakuList.size());
+    std::iota(positions.begin(), positions.end(), 0);
+    const QHash<qsizetype, records::LineKey> keys =
+        lists.keysAt(records::RecordFile::Yoyaku, positions);
+    QList<std::pair<records::LineKey, records::LineDetails>> details;
+    for (const qsizetype position : positions) {
+        details.append({keys.value(position),
+                        {{"groomer", QStringLiteral("佐藤")},
+                         {"minutes", 30 + int(position % 10) * 10},
+                         {"status", QStringLiteral("完了")}}});
+    }
+    records::DetailStore store;
+    if (!store.open(folder)) {
+        return false;
+    }
+    store.setDetails(records::RecordFile::Yoyaku, details);
+    return true;
+}
 
-        std::optional<StoreResults> measureStore(const QString& program, const DataSet& data,
-                                                 int repetitions, int starts) {
-            QTemporaryDir withStore;
-            QTemporaryDir withoutStore;
-            writeRecords(withStore.path(), data);
-            writeRecords(withoutStore.path(), data);
-            if (!writeDetailsForEveryBooking(withStore.path())) {
-                return std::nullopt;
-            }
-            StoreResults store;
-            Results startUps;
-            if (!measureStartUp(program, withStore.path(), withoutStore.path(), starts, startUps)) {
-                return std::nullopt;
-            }
-            store.startUpMs = startUps.startUpMs;
-            store.startUpWithoutStoreMs = startUps.emptyStartUpMs;
-            Results updates;
-            InProcess(withStore.path(), updates).measureUpdate(repetitions);
-            store.updateMs = updates.updateMs;
-            const QString db = withStore.path() + "/" + records::DetailStore::FileName;
-            store.storeMiB = (QFileInfo(db).size() + QFileInfo(db + "-wal").size()) / 1048576.0;
-            return store;
-        }
+// The store beside the records: the start with a store holding details for every booking
+// against the same start without one, an update that carries details, and the store's size.
+struct StoreResults {
+    double startUpMs = 0;
+    double startUpWithoutStoreMs = 0;
+    double updateMs = 0;
+    double storeMiB = 0;
+};
 
-        QString mib(double value) {
-            return QString::number(value, 'f', 1);
-        }
-        QString ms(double value) {
-            return QString::number(value, 'f', 2);
-        }
+std::optional<StoreResults> measureStore(const QString& program, const DataSet& data,
+                                         int repetitions, int starts) {
+    QTemporaryDir withStore;
+    QTemporaryDir withoutStore;
+    writeRecords(withStore.path(), data);
+    writeRecords(withoutStore.path(), data);
+    if (!writeDetailsForEveryBooking(withStore.path())) {
+        return std::nullopt;
+    }
+    StoreResults store;
+    Results startUps;
+    if (!measureStartUp(program, withStore.path(), withoutStore.path(), starts, startUps)) {
+        return std::nullopt;
+    }
+    store.startUpMs = startUps.startUpMs;
+    store.startUpWithoutStoreMs = startUps.emptyStartUpMs;
+    Results updates;
+    InProcess(withStore.path(), updates).measureUpdate(repetitions);
+    store.updateMs = updates.updateMs;
+    const QString db = withStore.path() + "/" + records::DetailStore::FileName;
+    store.storeMiB = (QFileInfo(db).size() + QFileInfo(db + "-wal").size()) / 1048576.0;
+    return store;
+}
 
-        void printTable(const QList<Results>& rows, QTextStream& out) {
-            out << "| reservations | customers | files MiB | start-up ms | empty start-up ms | "
-                   "peak MiB | "
-                   "week step ms | "
-                   "今週 ms | dialog open ms | cancel ms | update ms | new booking ms | lookup ms "
-                   "| "
-                   "list refill ms | week sheet ms | reservations CSV ms | backup ms | history ms "
-                   "| find "
-                   "ms | overlap ms | day board ms | day step ms | undo delete ms |\n"
-                   "|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|--"
-                   "-|---|---|---|"
-                   "\n";
-            for (const Results& r : rows) {
-                out << "| " << r.data.reservations << " | " << r.data.customers << " | "
-                    << mib(r.fileBytes / 1048576.0) << " | " << ms(r.startUpMs) << " | "
-                    << ms(r.emptyStartUpMs) << " | " << mib(r.peakMiB) << " | " << ms(r.weekStepMs)
-                    << " | " << ms(r.weekNowMs) << " | " << ms(r.dialogOpenMs) << " | "
-                    << ms(r.dialogCancelMs) << " | " << ms(r.updateMs) << " | "
-                    << ms(r.newBookingMs) << " | " << ms(r.lookupMs) << " | " << ms(r.listRefillMs)
-                    << " | " << ms(r.weekSheetMs) << " | " << ms(r.reservationsCsvMs) << " | "
-                    << ms(r.backupMs) << " | " << ms(r.historyOpenMs) << " | " << ms(r.findKeyMs)
-                    << " | " << ms(r.overlapMs) << " | " << ms(r.dayBoardOpenMs) << " | "
-                    << ms(r.dayStepMs) << " | " << ms(r.undoDeleteMs) << " |\n";
-            }
-        }
+QString mib(double value) {
+    return QString::number(value, 'f', 1);
+}
+QString ms(double value) {
+    return QString::number(value, 'f', 2);
+}
 
-        // Checks the targets with 100,000 reservations and 20,000 customers; false when one is
-        // missed.
-        bool printTargets(const Results& empty, const Results& small, const Results& large,
-                          const StoreResults& store, QTextStream& out) {
-            bool allMet = true;
-            auto check = [&](const QString& what, double value, double limit, const QString& unit) {
-                const bool met = value <= limit;
-                allMet = allMet && met;
-                out << "| " << what << " | " << QString::number(value, 'f', 2) << unit << " | ≤ "
-                    << QString::number(limit, 'f', 2) << unit << " | " << (met ? "met" : "MISSED")
-                    << " |\n";
-            };
-            out << "\n| target (100,000 reservations, 20,000 customers) | measured | limit | |\n"
-                   "|---|---|---|---|\n";
-            check("start-up / start-up on empty files", large.startUpMs / large.emptyStartUpMs, 1.5,
-                  "×");
-            check("week step / week step with 1,000 reservations",
-                  large.weekStepMs / small.weekStepMs, 1.5, "×");
-            check("week step", large.weekStepMs, 16, " ms");
-            check("customer lookup", large.lookupMs, 50, " ms");
-            check("dialog opening", large.dialogOpenMs, 50, " ms");
-            check("customer list refill", large.listRefillMs, 50, " ms");
-            check("visit history opening", large.historyOpenMs, 50, " ms");
-            check("customer find, one keystroke", large.findKeyMs, 30, " ms");
-            check("overlap check", large.overlapMs, 5, " ms");
-            check("day board opening", large.dayBoardOpenMs, 50, " ms");
-            check("day step on the day board", large.dayStepMs, 16, " ms");
-            check("update", large.updateMs, 100, " ms");
-            check("week sheet (PDF)", large.weekSheetMs, 2000, " ms");
-            check("reservations CSV", large.reservationsCsvMs, 2000, " ms");
-            check("undo of a delete", large.undoDeleteMs, 100, " ms");
-            check("peak memory", large.peakMiB, empty.peakMiB + 3 * large.fileBytes / 1048576.0,
-                  " MiB");
-            check("start-up with details for every booking / without a store",
-                  store.startUpMs / store.startUpWithoutStoreMs, 1.10, "×");
-            check("update with details", store.updateMs, 100, " ms");
-            check("store with details for every booking", store.storeMiB, 30, " MiB");
-            return allMet;
-        }
+void printTable(const QList<Results>& rows, QTextStream& out) {
+    out << "| reservations | customers | files MiB | start-up ms | empty start-up ms | "
+           "peak MiB | "
+           "week step ms | "
+           "今週 ms | dialog open ms | cancel ms | update ms | new booking ms | lookup ms "
+           "| "
+           "list refill ms | week sheet ms | reservations CSV ms | backup ms | history ms "
+           "| find "
+           "ms | overlap ms | day board ms | day step ms | undo delete ms |\n"
+           "|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|--"
+           "-|---|---|---|"
+           "\n";
+    for (const Results& r : rows) {
+        out << "| " << r.data.reservations << " | " << r.data.customers << " | "
+            << mib(r.fileBytes / 1048576.0) << " | " << ms(r.startUpMs) << " | "
+            << ms(r.emptyStartUpMs) << " | " << mib(r.peakMiB) << " | " << ms(r.weekStepMs) << " | "
+            << ms(r.weekNowMs) << " | " << ms(r.dialogOpenMs) << " | " << ms(r.dialogCancelMs)
+            << " | " << ms(r.updateMs) << " | " << ms(r.newBookingMs) << " | " << ms(r.lookupMs)
+            << " | " << ms(r.listRefillMs) << " | " << ms(r.weekSheetMs) << " | "
+            << ms(r.reservationsCsvMs) << " | " << ms(r.backupMs) << " | " << ms(r.historyOpenMs)
+            << " | " << ms(r.findKeyMs) << " | " << ms(r.overlapMs) << " | " << ms(r.dayBoardOpenMs)
+            << " | " << ms(r.dayStepMs) << " | " << ms(r.undoDeleteMs) << " |\n";
+    }
+}
 
-    }  // namespace
+// Checks the targets with 100,000 reservations and 20,000 customers; false when one is
+// missed.
+bool printTargets(const Results& empty, const Results& small, const Results& large,
+                  const StoreResults& store, QTextStream& out) {
+    bool allMet = true;
+    auto check = [&](const QString& what, double value, double limit, const QString& unit) {
+        const bool met = value <= limit;
+        allMet = allMet && met;
+        out << "| " << what << " | " << QString::number(value, 'f', 2) << unit << " | ≤ "
+            << QString::number(limit, 'f', 2) << unit << " | " << (met ? "met" : "MISSED")
+            << " |\n";
+    };
+    out << "\n| target (100,000 reservations, 20,000 customers) | measured | limit | |\n"
+           "|---|---|---|---|\n";
+    check("start-up / start-up on empty files", large.startUpMs / large.emptyStartUpMs, 1.5, "×");
+    check("week step / week step with 1,000 reservations", large.weekStepMs / small.weekStepMs, 1.5,
+          "×");
+    check("week step", large.weekStepMs, 16, " ms");
+    check("customer lookup", large.lookupMs, 50, " ms");
+    check("dialog opening", large.dialogOpenMs, 50, " ms");
+    check("customer list refill", large.listRefillMs, 50, " ms");
+    check("visit history opening", large.historyOpenMs, 50, " ms");
+    check("customer find, one keystroke", large.findKeyMs, 30, " ms");
+    check("overlap check", large.overlapMs, 5, " ms");
+    check("day board opening", large.dayBoardOpenMs, 50, " ms");
+    check("day step on the day board", large.dayStepMs, 16, " ms");
+    check("update", large.updateMs, 100, " ms");
+    check("week sheet (PDF)", large.weekSheetMs, 2000, " ms");
+    check("reservations CSV", large.reservationsCsvMs, 2000, " ms");
+    check("undo of a delete", large.undoDeleteMs, 100, " ms");
+    check("peak memory", large.peakMiB, empty.peakMiB + 3 * large.fileBytes / 1048576.0, " MiB");
+    check("start-up with details for every booking / without a store",
+          store.startUpMs / store.startUpWithoutStoreMs, 1.10, "×");
+    check("update with details", store.updateMs, 100, " ms");
+    check("store with details for every booking", store.storeMiB, 30, " MiB");
+    return allMet;
+}
 
-    int main(int argc, char* argv[]) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        QApplication application(argc, argv);
-        const QStringList arguments = application.arguments();
-        if (arguments.size() < 2) {
-            std::fprintf(stderr, "usage: trimbook-bench PROGRAM [--quick]\n");
-            return 2;
-        }
-        const QString program = QFileInfo(arguments.at(1)).absoluteFilePath();
-        const bool quick = arguments.contains("--quick");
-        const int repetitions = quick ? 3 : 7;
-        records::clock_source::set([] { return BenchNow; });
+}  // namespace
 
-        const QList<DataSet> dataSets = {{0, 0},         {1000, 2000},  {10000, 2000},
-                                         {100000, 2000}, {1000, 20000}, {10000, 20000},
-                                         {100000, 20000}};
-        QTemporaryDir emptyFolder;
-        writeRecords(emptyFolder.path(), {0, 0});
-        QList<Results> rows;
-        for (const DataSet& data : dataSets) {
-            QTemporaryDir folder;
-            writeRecords(folder.path(), data);
-            Results results;
-            results.data = data;
-            results.fileBytes = recordBytes(folder.path());
-            if (!measureStartUp(program, folder.path(), emptyFolder.path(), quick ? 5 : 11,
-                                results)) {
-                std::fprintf(stderr, "start-up could not be measured\n");
-                return 1;
-            }
-            if (data.reservations > 0) {
-                InProcess(folder.path(), results).measureAll(repetitions);
-            }
-            rows.append(results);
-            std::fprintf(stderr, "measured %d reservations, %d customers\n", data.reservations,
-                         data.customers);
-        }
-        const std::optional<StoreResults> store =
-            measureStore(program, dataSets.last(), repetitions, quick ? 5 : 11);
-        if (!store) {
-            std::fprintf(stderr, "the store could not be measured\n");
+int main(int argc, char* argv[]) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    const QStringList arguments = application.arguments();
+    if (arguments.size() < 2) {
+        std::fprintf(stderr, "usage: trimbook-bench PROGRAM [--quick]\n");
+        return 2;
+    }
+    const QString program = QFileInfo(arguments.at(1)).absoluteFilePath();
+    const bool quick = arguments.contains("--quick");
+    const int repetitions = quick ? 3 : 7;
+    records::clock_source::set([] { return BenchNow; });
+
+    const QList<DataSet> dataSets = {{0, 0},        {1000, 2000},   {10000, 2000},  {100000, 2000},
+                                     {1000, 20000}, {10000, 20000}, {100000, 20000}};
+    QTemporaryDir emptyFolder;
+    writeRecords(emptyFolder.path(), {0, 0});
+    QList<Results> rows;
+    for (const DataSet& data : dataSets) {
+        QTemporaryDir folder;
+        writeRecords(folder.path(), data);
+        Results results;
+        results.data = data;
+        results.fileBytes = recordBytes(folder.path());
+        if (!measureStartUp(program, folder.path(), emptyFolder.path(), quick ? 5 : 11, results)) {
+            std::fprintf(stderr, "start-up could not be measured\n");
             return 1;
         }
-        QTextStream out(stdout);
-        printTable(rows.mid(1), out);
-        out << "\nOn empty record files: start-up " << ms(rows.first().startUpMs) << " ms, peak "
-            << mib(rows.first().peakMiB) << " MiB.\n";
-        out << "With details for every booking (" << dataSets.last().reservations
-            << " reservations): start-up " << ms(store->startUpMs) << " ms ("
-            << ms(store->startUpWithoutStoreMs) << " ms without a store), update "
-            << ms(store->updateMs) << " ms, store " << mib(store->storeMiB) << " MiB.\n";
-        const bool met = printTargets(rows.first(), rows.at(4), rows.last(), *store, out);
-        return met ? 0 : 1;
+        if (data.reservations > 0) {
+            InProcess(folder.path(), results).measureAll(repetitions);
+        }
+        rows.append(results);
+        std::fprintf(stderr, "measured %d reservations, %d customers\n", data.reservations,
+                     data.customers);
     }
+    const std::optional<StoreResults> store =
+        measureStore(program, dataSets.last(), repetitions, quick ? 5 : 11);
+    if (!store) {
+        std::fprintf(stderr, "the store could not be measured\n");
+        return 1;
+    }
+    QTextStream out(stdout);
+    printTable(rows.mid(1), out);
+    out << "\nOn empty record files: start-up " << ms(rows.first().startUpMs) << " ms, peak "
+        << mib(rows.first().peakMiB) << " MiB.\n";
+    out << "With details for every booking (" << dataSets.last().reservations
+        << " reservations): start-up " << ms(store->startUpMs) << " ms ("
+        << ms(store->startUpWithoutStoreMs) << " ms without a store), update "
+        << ms(store->updateMs) << " ms, store " << mib(store->storeMiB) << " MiB.\n";
+    const bool met = printTargets(rows.first(), rows.at(4), rows.last(), *store, out);
+    return met ? 0 : 1;
+}

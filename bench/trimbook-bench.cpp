@@ -16,6 +16,8 @@
 #include "records/Clock.h"
 #include "records/CsvExport.h"
 #include "records/DetailStore.h"
+#include "records/Karte.h"
+#include "records/KarteLookup.h"
 #include "records/OverlapCheck.h"
 #include "records/RecordFormat.h"
 #include "records/RecordLists.h"
@@ -85,6 +87,7 @@ struct Results {
     double dayBoardOpenMs = 0;
     double dayStepMs = 0;
     double undoDeleteMs = 0;  // 元に戻す of a deleted booking, to the repainted table
+    double karteCheckMs = 0;  // the カルテ check of a booking whose pet has one
 };
 
 QByteArray sjis(const char* utf8) {
@@ -276,6 +279,7 @@ public:
         measureUndoDelete(repetitions);
         // Last: it makes the store beside the record files.
         measureOverlap(repetitions);
+        measureKarteCheck(repetitions);
     }
 
     void measureUpdate(int repetitions) {
@@ -500,6 +504,37 @@ private:
         });
     }
 
+    // What OK in the reservation dialog checks of a booking's pet: its customer found among all
+    // of them, its カルテ read from the store, the salon's settings read and the rules applied.
+    void measureKarteCheck(int repetitions) {
+        using namespace records::karte;
+        records::RecordLists& lists = window_.recordLists();
+        const QByteArrayList& lines = window_.honjitu().YoyakuList;
+        const QByteArrayList& customers = window_.honjitu().UserList;
+        QByteArray booking;
+        QList<qsizetype> found;
+        for (qsizetype at = lines.size() / 2; at < lines.size() && found.isEmpty(); ++at) {
+            booking = lines.at(at);
+            found = customersOfBooking(customers, booking);
+        }
+        if (found.isEmpty()) {
+            results_.karteCheckMs = -1;
+            return;
+        }
+        Karte karte;
+        karte.set(Flag::Kamu, true);
+        karte.vaccinations = {{VaccineKind::Kyoukenbyou, BenchDay.addDays(-5),
+                               Vaccination::usualValidUntil(BenchDay.addDays(-5)), true}};
+        lists.setDetails(records::RecordFile::User, found.first(), customers.at(found.first()),
+                         karte.into({}));
+        results_.karteCheckMs = bench::medianOf(repetitions, [&] {
+            QElapsedTimer timer;
+            timer.start();
+            const std::optional<BookingCheck> check = checkOfBooking(lists, booking, BenchDay);
+            return check && !check->isEmpty() ? bench::elapsedMs(timer) : -1;
+        });
+    }
+
     // From the command to the board made and painted for the bench day; then steps between two
     // days of the week before, which holds the generated bookings.
     void measureDayBoard(int repetitions) {
@@ -624,9 +659,9 @@ void printTable(const QList<Results>& rows, QTextStream& out) {
            "| "
            "list refill ms | week sheet ms | reservations CSV ms | backup ms | history ms "
            "| find "
-           "ms | overlap ms | day board ms | day step ms | undo delete ms |\n"
+           "ms | overlap ms | day board ms | day step ms | undo delete ms | カルテ check ms |\n"
            "|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|--"
-           "-|---|---|---|"
+           "-|---|---|---|---|"
            "\n";
     for (const Results& r : rows) {
         out << "| " << r.data.reservations << " | " << r.data.customers << " | "
@@ -637,7 +672,8 @@ void printTable(const QList<Results>& rows, QTextStream& out) {
             << " | " << ms(r.listRefillMs) << " | " << ms(r.weekSheetMs) << " | "
             << ms(r.reservationsCsvMs) << " | " << ms(r.backupMs) << " | " << ms(r.historyOpenMs)
             << " | " << ms(r.findKeyMs) << " | " << ms(r.overlapMs) << " | " << ms(r.dayBoardOpenMs)
-            << " | " << ms(r.dayStepMs) << " | " << ms(r.undoDeleteMs) << " |\n";
+            << " | " << ms(r.dayStepMs) << " | " << ms(r.undoDeleteMs) << " | "
+            << ms(r.karteCheckMs) << " |\n";
     }
 }
 
@@ -665,6 +701,7 @@ bool printTargets(const Results& empty, const Results& small, const Results& lar
     check("visit history opening", large.historyOpenMs, 50, " ms");
     check("customer find, one keystroke", large.findKeyMs, 30, " ms");
     check("overlap check", large.overlapMs, 5, " ms");
+    check("カルテ check of a booking", large.karteCheckMs, 5, " ms");
     check("day board opening", large.dayBoardOpenMs, 50, " ms");
     check("day step on the day board", large.dayStepMs, 16, " ms");
     check("update", large.updateMs, 100, " ms");

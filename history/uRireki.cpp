@@ -172,8 +172,17 @@ void TfmRireki::fillList() {
     }
 }
 
+void TfmRireki::showFlags(const QString& flags) {
+    flags_ = flags;
+    showSummary();
+}
+
 void TfmRireki::showSummary() {
-    lbRirekiSummary->setText(summaryText(rireki::summarize(visits_)));
+    QString text = summaryText(rireki::summarize(visits_));
+    if (!flags_.isEmpty()) {
+        text += QStringLiteral("　注意 ") + flags_;
+    }
+    lbRirekiSummary->setText(text);
     btnJikaiYoyaku->setEnabled(rireki::nextVisit(subject_, visits_).has_value());
 }
 
@@ -186,8 +195,10 @@ namespace history {
 
 std::optional<rireki::NextVisit> runRireki(QWidget* owner, const rireki::Subject& subject,
                                            const records::ReservationIndex& yoyakuIndex,
-                                           const records::booking::DetailsLookup& details) {
+                                           const records::booking::DetailsLookup& details,
+                                           const QString& flags) {
     TfmRireki window(owner, subject, yoyakuIndex, details);
+    window.showFlags(flags);
     if (window.exec() != QDialog::Accepted) {
         return std::nullopt;
     }

@@ -26,6 +26,8 @@ public:
 
     // Where and from what the next visit is to be booked, once 次回予約 closed the window.
     std::optional<records::history::NextVisit> chosenNextVisit() const { return chosen_; }
+    // The pet's flags from its カルテ, at the end of the summary ("噛む・高齢"; empty for none).
+    void showFlags(const QString& flags);
 
 private:
     void buildControls();
@@ -36,6 +38,7 @@ private:
     records::history::Subject subject_;
     QList<records::history::Visit> visits_;
     bool showsStatus_;
+    QString flags_;
     std::optional<records::history::NextVisit> chosen_;
 
     QLabel* lbRirekiSummary;
@@ -46,10 +49,11 @@ private:
 
 namespace history {
 
-// Shows the history modally over `owner`; the next visit to book when 次回予約 closed it.
+// Shows the history modally over `owner`, with the pet's `flags` in the summary; the next visit
+// to book when 次回予約 closed it.
 std::optional<records::history::NextVisit> runRireki(
     QWidget* owner, const records::history::Subject& subject,
     const records::ReservationIndex& yoyakuIndex,
-    const records::booking::DetailsLookup& details = {});
+    const records::booking::DetailsLookup& details = {}, const QString& flags = {});
 
 }  // namespace history

@@ -23,6 +23,7 @@
 #include "records/Clock.h"
 #include "records/CsvExport.h"
 #include "records/FileChecks.h"
+#include "records/KarteLookup.h"
 #include "records/RecordFolder.h"
 #include "records/SheetBookings.h"
 #include "records/Sjis.h"
@@ -363,7 +364,8 @@ void TfmMain::createContextMenus() {
     PopupMenuYoyakuRireki = new mainwindow::CellBookingsEntry(
         this, *PopupMenuYoyaku, QStringLiteral("来店履歴"), QStringLiteral("PopupMenuYoyakuRireki"),
         QStringLiteral("PopupMenuYoyakuRirekiList"), [this](qsizetype, const QByteArray& line) {
-            RirekiShow(records::history::subjectOfReservation(line));
+            RirekiShow(records::history::subjectOfReservation(line),
+                       records::karte::karteOfBooking(recordLists_, line));
         });
     PopupMenuYoyaku->addSeparator();
     PopupMenuYoyakuShousai = new mainwindow::CellBookingsEntry(
@@ -754,10 +756,10 @@ printing::DaySheet daySheetOf(const records::RecordLists& lists, const QDate& da
     const QDateTime now = records::clock_source::now();
     const std::optional<records::booking::BookingFacts> facts = records::booking::keptFactsOf(
         lists, lists.yoyakuIndex().bookedBetween(day, day, now.date()));
-    return printing::DaySheet(
-        day, now,
-        records::sheets::bookingsBetween(lists.yoyakuIndex(), day, day, now.date(),
-                                         facts ? &*facts : nullptr));
+    QList<records::sheets::Booking> bookings = records::sheets::bookingsBetween(
+        lists.yoyakuIndex(), day, day, now.date(), facts ? &*facts : nullptr);
+    records::karte::noteCautions(lists, bookings);
+    return printing::DaySheet(day, now, std::move(bookings));
 }
 
 const QString PdfFilter = QStringLiteral("PDF (*.pdf)");
@@ -833,10 +835,12 @@ void TfmMain::actRirekiHyoujiExecute() {
     if (userListLoading_ || index < 0 || index >= Honjitu->UserList.size()) {
         return;
     }
-    RirekiShow(records::history::subjectOfCustomer(Honjitu->UserList.at(index)));
+    RirekiShow(records::history::subjectOfCustomer(Honjitu->UserList.at(index)),
+               records::karte::Karte::of(recordLists_.detailsAt(records::RecordFile::User, index)));
 }
 
-void TfmMain::RirekiShow(const records::history::Subject& subject) {
+void TfmMain::RirekiShow(const records::history::Subject& subject,
+                         const std::optional<records::karte::Karte>& karte) {
     // The history is read from the list, so a list that could not be read at start-up is read now.
     ensureYoyakuListLoaded();
     // The history window is gone before the reservation command starts, as from the menu; a
@@ -844,7 +848,8 @@ void TfmMain::RirekiShow(const records::history::Subject& subject) {
     for (bool booked = false; !booked;) {
         const std::optional<records::history::NextVisit> next =
             history::runRireki(this, subject, recordLists_.yoyakuIndex(),
-                               records::booking::detailsLookupOf(recordLists_));
+                               records::booking::detailsLookupOf(recordLists_),
+                               karte ? records::karte::flagsText(*karte) : QString());
         if (!next || !actYoyakuDialogShow->isEnabled()) {
             return;
         }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "calls/uKakuninDenwa.h"
+#include "records/Karte.h"
 #include "records/RecordLists.h"
 #include "records/VisitHistory.h"
 #include "records/uLib.h"
@@ -13,6 +14,7 @@
 #include <functional>
 #include <initializer_list>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QFrame;
@@ -180,7 +182,9 @@ private:
     void actKirokuTenkenExecute();
     // Says on the status bar how many reservation lines need checking, when there are any.
     void showLinesToCheck();
-    void RirekiShow(const records::history::Subject& subject);
+    // `karte` is the pet's, whose flags the history shows.
+    void RirekiShow(const records::history::Subject& subject,
+                    const std::optional<records::karte::Karte>& karte);
     void actUserKensakuExecute();
     void actHibetuYoteiExecute();
     void actKakuninDenwaExecute();

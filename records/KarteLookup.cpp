@@ -64,4 +64,17 @@ QHash<qsizetype, Karte> kartenOfBookings(const RecordLists& lists,
     return firstKartenOf(lists, customersOf);
 }
 
+void noteCautions(const RecordLists& lists, QList<sheets::Booking>& bookings) {
+    QList<qsizetype> positions;
+    for (const sheets::Booking& booking : bookings) {
+        positions.append(booking.position);
+    }
+    const QHash<qsizetype, Karte> karten = kartenOfBookings(lists, positions);
+    for (sheets::Booking& booking : bookings) {
+        if (const auto found = karten.constFind(booking.position); found != karten.cend()) {
+            booking.caution = cautionText(*found, booking.date);
+        }
+    }
+}
+
 }  // namespace records::karte

@@ -2,6 +2,7 @@
 
 #include "records/Karte.h"
 #include "records/KarteCheck.h"
+#include "records/SheetBookings.h"
 
 #include <QByteArrayView>
 #include <QDate>
@@ -30,5 +31,8 @@ std::optional<BookingCheck> checkOfBooking(const RecordLists& lists, QByteArrayV
 // them; bookings whose pet has no カルテ are left out.
 QHash<qsizetype, Karte> kartenOfBookings(const RecordLists& lists,
                                          const QList<qsizetype>& positions);
+
+// Each booking's caution: cautionText() of its pet's カルテ on its day, with one query for all.
+void noteCautions(const RecordLists& lists, QList<sheets::Booking>& bookings);
 
 }  // namespace records::karte

@@ -4,6 +4,7 @@
 #include "records/RecordViews.h"
 
 #include <QHashFunctions>
+#include <QSet>
 
 namespace records::karte {
 namespace {
@@ -43,6 +44,20 @@ void CustomerIndex::sync(const QByteArrayList& customerLines) {
         petKeys_[i] = petKeyOf(customerLines[i]);
     }
     lines_ = customerLines;
+}
+
+QList<qsizetype> CustomerIndex::samePetNameAs(const QList<qsizetype>& positions) const {
+    QSet<PetKey> wanted;
+    for (const qsizetype position : positions) {
+        wanted.insert(petKeys_.at(position));
+    }
+    QList<qsizetype> found;
+    for (qsizetype i = 0; i < petKeys_.size(); ++i) {
+        if (wanted.contains(petKeys_[i])) {
+            found.append(i);
+        }
+    }
+    return found;
 }
 
 QList<qsizetype> CustomerIndex::customersOfBooking(QByteArrayView reservationLine) const {

@@ -16,6 +16,9 @@ public:
 
     // customersOfBooking() over the synced list: the same positions, in list order.
     QList<qsizetype> customersOfBooking(QByteArrayView reservationLine) const;
+    // Positions in list order of the lines whose pet name may be that of a line at `positions`
+    // (the lines themselves among them): the only ones that can equal one of those lines.
+    QList<qsizetype> samePetNameAs(const QList<qsizetype>& positions) const;
 
 private:
     // A hash of the pet name as shown (marks removed); lines of another name that hash alike

@@ -459,8 +459,13 @@ QHash<qsizetype, LineKey> RecordLists::keysAt(RecordFile file,
             ++count;
         }
     };
-    // Customers, or most of the reservations at once: one pass over the whole list.
-    if (file == RecordFile::User || positions.size() * 8 > list.size()) {
+    // Equal customers have the same pet name, so only the lines of those names are looked at.
+    if (file == RecordFile::User) {
+        countAmong(customerIndex().samePetNameAs(positions), positions);
+        return keys;
+    }
+    // Most of the reservations at once: one pass over the whole list.
+    if (positions.size() * 8 > list.size()) {
         QList<qsizetype> all(list.size());
         std::iota(all.begin(), all.end(), 0);
         countAmong(all, positions);

@@ -2,6 +2,7 @@
 // booking's customer without reading every customer line.
 #include "records/CustomerIndex.h"
 #include "records/KarteCheck.h"
+#include "records/RecordViews.h"
 #include "records/ReservationRecord.h"
 #include "tests/support/RecordLines.h"
 
@@ -12,6 +13,7 @@
 namespace {
 
 using namespace records::karte;
+using records::Customer;
 using testing_support::customerLine;
 
 constexpr auto Rabies = VaccineKind::Kyoukenbyou;
@@ -209,6 +211,15 @@ TEST(CustomerIndex, FindsWhatTheWholeListFindsAfterEachChange) {
         for (const QByteArray& booking : bookings) {
             EXPECT_EQ(index.customersOfBooking(booking), customersOfBooking(customers, booking))
                 << step.name;
+        }
+        // Every line equal to one asked for is among those of the same pet name.
+        for (qsizetype at = 0; at < customers.size(); ++at) {
+            const QList<qsizetype> candidates = index.samePetNameAs({at});
+            for (qsizetype other = 0; other < customers.size(); ++other) {
+                EXPECT_EQ(candidates.contains(other), Customer(customers.at(other)).petName() ==
+                                                          Customer(customers.at(at)).petName())
+                    << step.name;
+            }
         }
     }
     EXPECT_EQ(index.customersOfBooking(bookings.at(0)), (QList<qsizetype>{0, 4}));

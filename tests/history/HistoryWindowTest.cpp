@@ -329,8 +329,7 @@ TEST_F(HistoryTest, EnterOnTheListOpensItWhileDeleteAndDoubleClickKeepTheirMeani
     EXPECT_EQ(registration->objectName, QStringLiteral("fmKokyakuTouroku"));
 }
 
-// The pet's flags end the summary, whether the history was opened for the customer or for one of
-// its bookings in the table; a pet without a カルテ has none.
+// The pet's flags end the summary; a pet without a カルテ has none.
 TEST_F(HistoryTest, TheSummaryEndsWithThePetsFlags) {
     using records::karte::Flag;
     giveKarte(window->recordLists(), 0, {Flag::Kowagari, Flag::Jibyou});
@@ -338,19 +337,6 @@ TEST_F(HistoryTest, TheSummaryEndsWithThePetsFlags) {
     EXPECT_TRUE(historyOf(0, visit).summary.endsWith(
         QStringLiteral("来店間隔 2.0週　注意 怖がり・持病あり")));
     EXPECT_FALSE(historyOf(1, visit).summary.contains(QStringLiteral("注意")));
-
-    // Tuesday the 8th at 9 時 holds ポチ and モモ.
-    QAction* entry = historyEntryOfCell(3, 2);
-    ASSERT_NE(entry->menu(), nullptr);
-    HistorySeen seen;
-    visit = onNextModal([&](QWidget* history) {
-        seen = seenIn(history);
-        closeHistory(history);
-    });
-    entry->menu()->actions()[1]->trigger();
-    ASSERT_TRUE(visit->appeared);
-    EXPECT_TRUE(seen.summary.endsWith(QStringLiteral("　注意 怖がり・持病あり")))
-        << seen.summary.toStdString();
 }
 
 TEST_F(HistoryTest, TheTableMenuOpensTheHistoryOfABookingInTheSelectedCell) {

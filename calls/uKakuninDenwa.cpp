@@ -151,11 +151,15 @@ void TfmKakuninDenwa::fillList() {
     if (current >= 0 && current < items.size()) {
         ListViewKakunin->setCurrentItem(items.at(current));
     }
-    // Only a day with a pet whose カルテ tells something has the column.
-    ListViewKakunin->setColumnHidden(CautionColumn, !withCautions);
-    for (const int column : {CheckColumn, TimeColumn, OwnerColumn, PetColumn, TelephoneColumn,
-                             MobileColumn, ServicesColumn}) {
+    for (const int column :
+         {CheckColumn, TimeColumn, OwnerColumn, PetColumn, TelephoneColumn, MobileColumn}) {
         ListViewKakunin->resizeColumnToContents(column);
+    }
+    // Only a day with a pet whose カルテ tells something has the column, which then takes the
+    // width the services leave.
+    ListViewKakunin->setColumnHidden(CautionColumn, !withCautions);
+    if (withCautions) {
+        ListViewKakunin->resizeColumnToContents(ServicesColumn);
     }
 }
 

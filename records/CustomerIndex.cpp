@@ -1,10 +1,13 @@
 #include "records/CustomerIndex.h"
 
+#include "records/CustomerRecord.h"
 #include "records/Karte.h"
-#include "records/RecordViews.h"
+#include "records/RecordFormat.h"
+#include "records/ReservationRecord.h"
 
 #include <QHashFunctions>
-#include <QSet>
+
+#include <algorithm>
 
 namespace records::karte {
 namespace {
@@ -15,10 +18,45 @@ bool sameLine(const QByteArray& a, const QByteArray& b) {
     return (a.constData() == b.constData() && a.size() == b.size()) || a == b;
 }
 
+QByteArray shown(QByteArrayView field) {
+    return field.contains(EmptyMark.front()) ? EmptyMarkDelete(field.toByteArray())
+                                             : field.toByteArray();
+}
+
+// The fields at `wanted` positions of `line`, marks removed, read in place.
+template <std::size_t Count>
+std::array<QByteArray, Count> shownFields(QByteArrayView line,
+                                          const std::array<int, Count>& wanted) {
+    std::array<QByteArray, Count> fields;
+    const int last = *std::max_element(wanted.begin(), wanted.end());
+    forEachField(line, [&](int position, QByteArrayView field) {
+        for (std::size_t i = 0; i < Count; ++i) {
+            if (wanted[i] == position) {
+                fields[i] = shown(field);
+            }
+        }
+        return position < last;
+    });
+    return fields;
+}
+
 }  // namespace
 
-CustomerIndex::PetKey CustomerIndex::petKeyOf(const QByteArray& customerLine) {
-    return qHash(Customer(customerLine).petName(), 0);
+CustomerIndex::Keys CustomerIndex::keysOf(QByteArrayView petName, QByteArrayView shimei,
+                                          QByteArrayView telephone, QByteArrayView mobile) {
+    const auto keyOf = [&petName](char tag, QByteArrayView text) {
+        const Key key = qHashMulti(0, petName, tag, text);
+        return key == NoKey ? NoKey + 1 : key;
+    };
+    // A booking's number may be either of the customer's, so both are hashed alike.
+    return {keyOf('o', shimei), telephone.isEmpty() ? NoKey : keyOf('n', telephone),
+            mobile.isEmpty() ? NoKey : keyOf('n', mobile)};
+}
+
+CustomerIndex::Keys CustomerIndex::customerKeysOf(const QByteArray& customerLine) {
+    using namespace customer_record;
+    const auto fields = shownFields<4>(customerLine, {PetName, Shimei, TelephoneNo, MobilPhoneNo});
+    return keysOf(fields[0], fields[1], fields[2], fields[3]);
 }
 
 void CustomerIndex::sync(const QByteArrayList& customerLines) {
@@ -38,22 +76,26 @@ void CustomerIndex::sync(const QByteArrayList& customerLines) {
         ++suffix;
     }
     const qsizetype changed = newSize - prefix - suffix;
-    petKeys_.remove(prefix, oldSize - prefix - suffix);
-    petKeys_.insert(prefix, changed, PetKey{});
+    keys_.remove(prefix, oldSize - prefix - suffix);
+    keys_.insert(prefix, changed, Keys{});
     for (qsizetype i = prefix; i < prefix + changed; ++i) {
-        petKeys_[i] = petKeyOf(customerLines[i]);
+        keys_[i] = customerKeysOf(customerLines[i]);
     }
     lines_ = customerLines;
 }
 
-QList<qsizetype> CustomerIndex::samePetNameAs(const QList<qsizetype>& positions) const {
-    QSet<PetKey> wanted;
+QList<qsizetype> CustomerIndex::mayEqual(const QList<qsizetype>& positions) const {
+    // Equal lines have equal keys. Usually one or a few lines are asked for: a sorted list is
+    // searched faster than a set.
+    QList<Key> wanted;
     for (const qsizetype position : positions) {
-        wanted.insert(petKeys_.at(position));
+        wanted.append(keys_.at(position)[0]);
     }
+    std::sort(wanted.begin(), wanted.end());
+    wanted.erase(std::unique(wanted.begin(), wanted.end()), wanted.end());
     QList<qsizetype> found;
-    for (qsizetype i = 0; i < petKeys_.size(); ++i) {
-        if (wanted.contains(petKeys_[i])) {
+    for (qsizetype i = 0; i < keys_.size(); ++i) {
+        if (std::binary_search(wanted.cbegin(), wanted.cend(), keys_[i][0])) {
             found.append(i);
         }
     }
@@ -61,11 +103,22 @@ QList<qsizetype> CustomerIndex::samePetNameAs(const QList<qsizetype>& positions)
 }
 
 QList<qsizetype> CustomerIndex::customersOfBooking(QByteArrayView reservationLine) const {
-    const PetKey wanted = qHash(Booking(reservationLine.toByteArray()).petName(), 0);
+    using namespace reservation_record;
+    const auto fields =
+        shownFields<4>(reservationLine, {PetName, Shimei, TelephoneNo, MobilPhoneNo});
+    const Keys wanted = keysOf(fields[0], fields[1], fields[2], fields[3]);
+    const auto shares = [&wanted](const Keys& keys) {
+        for (const Key key : keys) {
+            if (key != NoKey && std::find(wanted.begin(), wanted.end(), key) != wanted.end()) {
+                return true;
+            }
+        }
+        return false;
+    };
     QList<qsizetype> candidates;
     QByteArrayList candidateLines;
-    for (qsizetype i = 0; i < petKeys_.size(); ++i) {
-        if (petKeys_[i] == wanted) {
+    for (qsizetype i = 0; i < keys_.size(); ++i) {
+        if (shares(keys_[i])) {
             candidates.append(i);
             candidateLines.append(lines_[i]);
         }

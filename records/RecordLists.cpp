@@ -459,9 +459,9 @@ QHash<qsizetype, LineKey> RecordLists::keysAt(RecordFile file,
             ++count;
         }
     };
-    // Equal customers have the same pet name, so only the lines of those names are looked at.
+    // Only the customers that may equal one of those asked for are looked at.
     if (file == RecordFile::User) {
-        countAmong(customerIndex().samePetNameAs(positions), positions);
+        countAmong(customerIndex().mayEqual(positions), positions);
         return keys;
     }
     // Most of the reservations at once: one pass over the whole list.

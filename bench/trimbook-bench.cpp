@@ -21,6 +21,7 @@
 #include "records/DetailStore.h"
 #include "records/Kaikei.h"
 #include "records/Karte.h"
+#include "records/KarteLookup.h"
 #include "records/OverlapCheck.h"
 #include "records/RecordFormat.h"
 #include "records/RecordLists.h"
@@ -92,6 +93,7 @@ struct Results {
     double dayStepMs = 0;
     double undoDeleteMs = 0;  // 元に戻す of a deleted booking, to the repainted table
     double karteOpenMs = 0;   // the カルテ of a customer, from the command to the painted window
+    double karteCheckMs = 0;  // the カルテ check of a booking whose pet has one
 };
 
 QByteArray sjis(const char* utf8) {
@@ -282,6 +284,7 @@ public:
         measureDayBoard(repetitions);
         measureUndoDelete(repetitions);
         measureKarte(repetitions);
+        measureKarteCheck(repetitions);
         // Last: it makes the store beside the record files.
         measureOverlap(repetitions);
     }
@@ -505,6 +508,37 @@ private:
             const QList<OverlappingBooking> found = overlapsToWarnOf(
                 lists, settings, bookedTimeOf(booking, {}, settings, BenchDay), {}, BenchDay);
             return settings.groomers.isEmpty() ? -1 : bench::elapsedMs(timer);
+        });
+    }
+
+    // What OK in the reservation dialog checks of a booking's pet: its customer found among all
+    // of them, its カルテ read from the store, the salon's settings read and the rules applied.
+    void measureKarteCheck(int repetitions) {
+        using namespace records::karte;
+        records::RecordLists& lists = window_.recordLists();
+        const QByteArrayList& lines = window_.honjitu().YoyakuList;
+        const QByteArrayList& customers = window_.honjitu().UserList;
+        QByteArray booking;
+        QList<qsizetype> found;
+        for (qsizetype at = lines.size() / 2; at < lines.size() && found.isEmpty(); ++at) {
+            booking = lines.at(at);
+            found = customersOfBooking(customers, booking);
+        }
+        if (found.isEmpty()) {
+            results_.karteCheckMs = -1;
+            return;
+        }
+        Karte karte;
+        karte.set(Flag::Kamu, true);
+        karte.vaccinations = {{VaccineKind::Kyoukenbyou, BenchDay.addDays(-5),
+                               Vaccination::usualValidUntil(BenchDay.addDays(-5)), true}};
+        lists.setDetails(records::RecordFile::User, found.first(), customers.at(found.first()),
+                         karte.into({}));
+        results_.karteCheckMs = bench::medianOf(repetitions, [&] {
+            QElapsedTimer timer;
+            timer.start();
+            const std::optional<BookingCheck> check = checkOfBooking(lists, booking, BenchDay);
+            return check && !check->isEmpty() ? bench::elapsedMs(timer) : -1;
         });
     }
 
@@ -801,9 +835,10 @@ void printTable(const QList<Results>& rows, QTextStream& out) {
            "| "
            "list refill ms | week sheet ms | reservations CSV ms | backup ms | history ms "
            "| find "
-           "ms | overlap ms | day board ms | day step ms | undo delete ms | カルテ ms |\n"
+           "ms | overlap ms | day board ms | day step ms | undo delete ms | カルテ ms | カルテ "
+           "check ms |\n"
            "|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|--"
-           "-|---|---|---|---|"
+           "-|---|---|---|---|---|"
            "\n";
     for (const Results& r : rows) {
         out << "| " << r.data.reservations << " | " << r.data.customers << " | "
@@ -815,7 +850,7 @@ void printTable(const QList<Results>& rows, QTextStream& out) {
             << ms(r.reservationsCsvMs) << " | " << ms(r.backupMs) << " | " << ms(r.historyOpenMs)
             << " | " << ms(r.findKeyMs) << " | " << ms(r.overlapMs) << " | " << ms(r.dayBoardOpenMs)
             << " | " << ms(r.dayStepMs) << " | " << ms(r.undoDeleteMs) << " | " << ms(r.karteOpenMs)
-            << " |\n";
+            << " | " << ms(r.karteCheckMs) << " |\n";
     }
 }
 
@@ -850,6 +885,7 @@ bool printTargets(const Results& empty, const Results& small, const Results& lar
     check("reservations CSV", large.reservationsCsvMs, 2000, " ms");
     check("undo of a delete", large.undoDeleteMs, 100, " ms");
     check("カルテ opening", large.karteOpenMs, 100, " ms");
+    check("カルテ check of a booking", large.karteCheckMs, 5, " ms");
     check("peak memory", large.peakMiB, empty.peakMiB + 3 * large.fileBytes / 1048576.0, " MiB");
     check("start-up with details for every booking / without a store",
           store.startUpMs / store.startUpWithoutStoreMs, 1.10, "×");

@@ -3,6 +3,7 @@
 #include "printing/DaySheet.h"
 #include "records/BookingFacts.h"
 #include "records/Clock.h"
+#include "records/KarteLookup.h"
 #include "widgets/Appearance.h"
 #include "widgets/ErrorGuard.h"
 
@@ -29,7 +30,8 @@ enum Column {
     PetColumn,
     TelephoneColumn,
     MobileColumn,
-    ServicesColumn
+    ServicesColumn,
+    CautionColumn
 };
 
 QString servicesOf(const records::sheets::Booking& booking) {
@@ -44,9 +46,10 @@ QString servicesOf(const records::sheets::Booking& booking) {
 }
 
 QTreeWidgetItem* rowOf(const records::sheets::Booking& booking, Status status) {
-    auto* item = new QTreeWidgetItem(QStringList{
-        QString(), booking.time, booking.text(rsv::Shimei), booking.text(rsv::PetName),
-        booking.text(rsv::TelephoneNo), booking.text(rsv::MobilPhoneNo), servicesOf(booking)});
+    auto* item = new QTreeWidgetItem(
+        QStringList{QString(), booking.time, booking.text(rsv::Shimei), booking.text(rsv::PetName),
+                    booking.text(rsv::TelephoneNo), booking.text(rsv::MobilPhoneNo),
+                    servicesOf(booking), booking.caution});
     item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
     // Any status past the booking itself (confirmed, come, done) counts as confirmed.
     item->setCheckState(CheckColumn, status == Status::Yoyaku ? Qt::Unchecked : Qt::Checked);
@@ -69,7 +72,8 @@ TfmKakuninDenwa::TfmKakuninDenwa(QWidget* owner, records::RecordLists& lists, Sh
 }
 
 void TfmKakuninDenwa::followChange(const records::RecordChange& change) {
-    if (change.file == records::RecordFile::Yoyaku) {
+    // A customer's change may be its カルテ's, which the rows show.
+    if (change.file == records::RecordFile::Yoyaku || change.file == records::RecordFile::User) {
         fillListSoon();
     }
 }
@@ -89,10 +93,10 @@ void TfmKakuninDenwa::buildControls() {
     ListViewKakunin->setRootIsDecorated(false);
     ListViewKakunin->setItemsExpandable(false);
     ListViewKakunin->setSelectionBehavior(QAbstractItemView::SelectRows);
-    ListViewKakunin->setHeaderLabels({QStringLiteral("確認"), QStringLiteral("時刻"),
-                                      QStringLiteral("お名前"), QStringLiteral("ペット名"),
-                                      QStringLiteral("電話番号"), QStringLiteral("携帯電話"),
-                                      QStringLiteral("シャンプー・スタイル・その他")});
+    ListViewKakunin->setHeaderLabels(
+        {QStringLiteral("確認"), QStringLiteral("時刻"), QStringLiteral("お名前"),
+         QStringLiteral("ペット名"), QStringLiteral("電話番号"), QStringLiteral("携帯電話"),
+         QStringLiteral("シャンプー・スタイル・その他"), QStringLiteral("注意")});
     ListViewKakunin->header()->setStretchLastSection(true);
     connect(ListViewKakunin, &QTreeWidget::itemChanged, this, &TfmKakuninDenwa::rowTicked);
 
@@ -124,13 +128,17 @@ void TfmKakuninDenwa::fillList() {
         records::booking::factsOf(lists_, lists_.yoyakuIndex().bookedBetween(day, day, today));
     calls_.clear();
     lines_.clear();
+    QList<records::sheets::Booking> bookings =
+        records::sheets::bookingsBetween(lists_.yoyakuIndex(), day, day, today, &facts);
+    records::karte::noteCautions(lists_, bookings);
+    bool withCautions = false;
     QList<QTreeWidgetItem*> items;
-    for (records::sheets::Booking& booking :
-         records::sheets::bookingsBetween(lists_.yoyakuIndex(), day, day, today, &facts)) {
+    for (records::sheets::Booking& booking : bookings) {
         const Status status = facts.detailsAt(booking.position).status;
         if (records::booking::isCancelled(status)) {
             continue;
         }
+        withCautions = withCautions || !booking.caution.isEmpty();
         items.append(rowOf(booking, status));
         lines_.append(lines.at(booking.position));
         calls_.append(std::move(booking));
@@ -146,6 +154,12 @@ void TfmKakuninDenwa::fillList() {
     for (const int column :
          {CheckColumn, TimeColumn, OwnerColumn, PetColumn, TelephoneColumn, MobileColumn}) {
         ListViewKakunin->resizeColumnToContents(column);
+    }
+    // Only a day with a pet whose カルテ tells something has the column, which then takes the
+    // width the services leave.
+    ListViewKakunin->setColumnHidden(CautionColumn, !withCautions);
+    if (withCautions) {
+        ListViewKakunin->resizeColumnToContents(ServicesColumn);
     }
 }
 

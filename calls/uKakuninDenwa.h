@@ -22,8 +22,10 @@ class Sheet;
 // The confirmation calls of one day, tomorrow at first: the day's bookings that are not
 // cancelled, in time order, each with the numbers to call and what was booked. Ticking a row marks
 // its booking confirmed in the store, unticking marks it booked again; the record files are never
-// written. The window stays open beside the week table and follows every change of the
-// reservations.
+// written. A pet whose カルテ has flags, or a shot whose protection ends within 30 days of the
+// booking, shows them in a column 注意, so that the desk can ask for the new certificate. The
+// window stays open beside the week table and follows every change of the reservations and of
+// the customers' カルテ.
 class TfmKakuninDenwa : public QDialog {
     Q_OBJECT
 public:

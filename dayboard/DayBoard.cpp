@@ -148,7 +148,10 @@ void TDayBoard::paintBlock(QPainter& painter, qsizetype block) const {
     painter.drawRect(rect.adjusted(0, 0, -1, -1));
     painter.setPen(text.cancelled ? CancelledText : QColor(Qt::black));
     const QRect inside = rect.adjusted(3, 1, -3, -1);
-    const QString title = overlapping ? QStringLiteral("！") + text.title : text.title;
+    QString title = overlapping ? QStringLiteral("！") + text.title : text.title;
+    if (!text.badge.isEmpty()) {
+        title = QStringLiteral("⚠") + text.badge + QLatin1Char(' ') + title;
+    }
     painter.drawText(inside, Qt::AlignLeft | Qt::AlignTop | Qt::TextWrapAnywhere,
                      title + QLatin1Char('\n') + text.detail);
 }

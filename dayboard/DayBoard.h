@@ -10,10 +10,12 @@
 
 namespace dayboard {
 
-// What a block shows: "hh:mm 飼主/ペット", then style and status.
+// What a block shows: "hh:mm 飼主/ペット", then style and status; a pet whose カルテ has flags
+// has them as a badge before the title, "⚠噛む・高齢".
 struct BlockText {
     QString title;
     QString detail;
+    QString badge;  // the flags, empty without any
     bool cancelled = false;
 };
 
@@ -34,6 +36,7 @@ public:
     // booking stays selected while it is still on the board.
     void setBoard(records::dayboard::Layout layout, QList<BlockText> texts);
     const records::dayboard::Layout& layout() const { return layout_; }
+    const BlockText& blockText(qsizetype block) const { return texts_.at(block); }
 
     QRect blockRect(qsizetype block) const;
     // The block under `point`, the later one where blocks meet; -1 for none.

@@ -4,6 +4,8 @@
 #include "records/BookingDetails.h"
 #include "records/Clock.h"
 #include "records/DayBoardLayout.h"
+#include "records/KarteCheck.h"
+#include "records/KarteLookup.h"
 #include "records/RecordFormat.h"
 #include "records/ReservationRecord.h"
 #include "records/Sjis.h"
@@ -59,12 +61,17 @@ QList<BoardEntry> entriesOf(const records::RecordLists& lists, const QDate& day,
     const QList<qsizetype> positions = lists.yoyakuIndex().bookedBetween(day, day, today);
     const QHash<qsizetype, records::LineDetails> details =
         lists.detailsAt(RecordFile::Yoyaku, positions);
+    const QHash<qsizetype, records::karte::Karte> karten =
+        records::karte::kartenOfBookings(lists, positions);
     const QByteArrayList& lines = lists.lines(RecordFile::Yoyaku);
     QList<BoardEntry> entries;
     entries.reserve(positions.size());
     for (const qsizetype position : positions) {
         entries.append(entryOf(position, lines.at(position),
                                booking::BookingDetails::of(details.value(position)), settings));
+        if (const auto karte = karten.constFind(position); karte != karten.cend()) {
+            entries.last().text.badge = records::karte::flagsText(*karte);
+        }
     }
     std::stable_sort(entries.begin(), entries.end(), [](const BoardEntry& a, const BoardEntry& b) {
         return a.booking.startMinute < b.booking.startMinute;
@@ -81,12 +88,12 @@ TfmHibetuYotei::TfmHibetuYotei(records::RecordLists& lists, QWidget* owner)
     widgets::applyFormLook(*this);
     buildControls();
     resize(760, 620);
-    connect(&lists_, &records::RecordLists::changed, this,
-            [this](const records::RecordChange& change) {
-                if (change.file == RecordFile::Yoyaku && isVisible()) {
-                    refresh();
-                }
-            });
+    connect(&lists_, &records::RecordLists::changed, this, [this](const records::RecordChange&) {
+        // A customer's change may be its カルテ's, which the blocks show.
+        if (isVisible()) {
+            refresh();
+        }
+    });
     connect(&lists_, &records::RecordLists::settingChanged, this, [this](const QString& name) {
         if (name == booking::SalonSettings::SettingName && isVisible()) {
             refresh();

@@ -149,7 +149,7 @@ void TfmRireki::buildControls() {
     btnRirekiClose = widgets::plainButton(this, "btnRirekiClose", QStringLiteral("閉じる"));
     btnKarte = widgets::plainButton(this, "btnKarte", QStringLiteral("カルテ..."));
     btnKarte->setEnabled(static_cast<bool>(openKarte_));
-    connect(btnKarte, &QPushButton::clicked, this, [this] { openKarte_(this); });
+    connect(btnKarte, &QPushButton::clicked, this, [this] { showFlags(openKarte_(this)); });
     connect(btnJikaiYoyaku, &QPushButton::clicked, this, &TfmRireki::btnJikaiYoyakuClick);
     connect(btnRirekiClose, &QPushButton::clicked, this, &QDialog::reject);
 
@@ -177,8 +177,17 @@ void TfmRireki::fillList() {
     }
 }
 
+void TfmRireki::showFlags(const QString& flags) {
+    flags_ = flags;
+    showSummary();
+}
+
 void TfmRireki::showSummary() {
-    lbRirekiSummary->setText(summaryText(rireki::summarize(visits_)));
+    QString text = summaryText(rireki::summarize(visits_));
+    if (!flags_.isEmpty()) {
+        text += QStringLiteral("　注意 ") + flags_;
+    }
+    lbRirekiSummary->setText(text);
     btnJikaiYoyaku->setEnabled(rireki::nextVisit(subject_, visits_).has_value());
 }
 
@@ -192,8 +201,9 @@ namespace history {
 std::optional<rireki::NextVisit> runRireki(QWidget* owner, const rireki::Subject& subject,
                                            const records::ReservationIndex& yoyakuIndex,
                                            const records::booking::DetailsLookup& details,
-                                           TfmRireki::OpenKarte openKarte) {
+                                           const QString& flags, TfmRireki::OpenKarte openKarte) {
     TfmRireki window(owner, subject, yoyakuIndex, details, std::move(openKarte));
+    window.showFlags(flags);
     if (window.exec() != QDialog::Accepted) {
         return std::nullopt;
     }

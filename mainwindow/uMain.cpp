@@ -7,6 +7,7 @@
 #include "history/uRireki.h"
 #include "kaikei/uKaikei.h"
 #include "kaikei/uUriage.h"
+#include "karte/uKarte.h"
 #include "mainwindow/AboutBox.h"
 #include "mainwindow/CellBookingsEntry.h"
 #include "mainwindow/EditCommands.h"
@@ -26,6 +27,7 @@
 #include "records/Clock.h"
 #include "records/CsvExport.h"
 #include "records/FileChecks.h"
+#include "records/KarteLookup.h"
 #include "records/RecordFolder.h"
 #include "records/SheetBookings.h"
 #include "records/Sjis.h"
@@ -375,8 +377,10 @@ void TfmMain::createContextMenus() {
     PopupMenuYoyakuRireki = new mainwindow::CellBookingsEntry(
         this, *PopupMenuYoyaku, QStringLiteral("来店履歴"), QStringLiteral("PopupMenuYoyakuRireki"),
         QStringLiteral("PopupMenuYoyakuRirekiList"), [this](qsizetype, const QByteArray& line) {
-            RirekiShow(records::history::subjectOfReservation(line),
-                       [this, line](QWidget* over) { karteCommands_->openForBooking(over, line); });
+            RirekiShow(
+                records::history::subjectOfReservation(line),
+                [this, line] { return records::karte::karteOfBooking(recordLists_, line); },
+                [this, line](QWidget* over) { karteCommands_->openForBooking(over, line); });
         });
     PopupMenuYoyaku->addSeparator();
     PopupMenuYoyakuShousai = new mainwindow::CellBookingsEntry(
@@ -787,10 +791,10 @@ printing::DaySheet daySheetOf(const records::RecordLists& lists, const QDate& da
     const QDateTime now = records::clock_source::now();
     const std::optional<records::booking::BookingFacts> facts = records::booking::keptFactsOf(
         lists, lists.yoyakuIndex().bookedBetween(day, day, now.date()));
-    return printing::DaySheet(
-        day, now,
-        records::sheets::bookingsBetween(lists.yoyakuIndex(), day, day, now.date(),
-                                         facts ? &*facts : nullptr));
+    QList<records::sheets::Booking> bookings = records::sheets::bookingsBetween(
+        lists.yoyakuIndex(), day, day, now.date(), facts ? &*facts : nullptr);
+    records::karte::noteCautions(lists, bookings);
+    return printing::DaySheet(day, now, std::move(bookings));
 }
 
 const QString PdfFilter = QStringLiteral("PDF (*.pdf)");
@@ -869,21 +873,40 @@ void TfmMain::actRirekiHyoujiExecute() {
     const QByteArray line = Honjitu->UserList.at(*index);
     // The customer's line as the history was asked for: a booking made from the history may
     // register or change customers before the history is shown again.
-    RirekiShow(records::history::subjectOfCustomer(line), [this, at = *index, line](QWidget* over) {
-        karteCommands_->openForCustomer(over, at, line);
-    });
+    RirekiShow(
+        records::history::subjectOfCustomer(line),
+        [this, at = *index, line]() -> std::optional<records::karte::Karte> {
+            const qsizetype now =
+                karte::positionNow(recordLists_.lines(records::RecordFile::User), at, line);
+            if (now < 0) {
+                return std::nullopt;
+            }
+            return records::karte::Karte::of(
+                recordLists_.detailsAt(records::RecordFile::User, now));
+        },
+        [this, at = *index, line](QWidget* over) {
+            karteCommands_->openForCustomer(over, at, line);
+        });
 }
 
 void TfmMain::RirekiShow(const records::history::Subject& subject,
+                         const std::function<std::optional<records::karte::Karte>()>& karteNow,
                          const std::function<void(QWidget*)>& openKarte) {
+    const auto flagsNow = [&karteNow] {
+        const std::optional<records::karte::Karte> karte = karteNow();
+        return karte ? records::karte::flagsText(*karte) : QString();
+    };
     // The history is read from the list, so a list that could not be read at start-up is read now.
     ensureYoyakuListLoaded();
     // The history window is gone before the reservation command starts, as from the menu; a
     // reservation dialog left without a booking brings the history back.
     for (bool booked = false; !booked;) {
-        const std::optional<records::history::NextVisit> next =
-            history::runRireki(this, subject, recordLists_.yoyakuIndex(),
-                               records::booking::detailsLookupOf(recordLists_), openKarte);
+        const std::optional<records::history::NextVisit> next = history::runRireki(
+            this, subject, recordLists_.yoyakuIndex(),
+            records::booking::detailsLookupOf(recordLists_), flagsNow(), [&](QWidget* over) {
+                openKarte(over);
+                return flagsNow();
+            });
         if (!next || !actYoyakuDialogShow->isEnabled()) {
             return;
         }

@@ -2,6 +2,7 @@
 
 #include "calls/uKakuninDenwa.h"
 #include "kaikei/KaikeiOutputs.h"
+#include "records/Karte.h"
 #include "records/RecordLists.h"
 #include "records/VisitHistory.h"
 #include "records/uLib.h"
@@ -189,8 +190,10 @@ private:
     void actKirokuTenkenExecute();
     // Says on the status bar how many reservation lines need checking, when there are any.
     void showLinesToCheck();
-    // `openKarte` opens the カルテ of the history's customer over the history window.
+    // `karteNow` gives the pet's カルテ as it is, whose flags the history shows; `openKarte`
+    // opens it over the history window.
     void RirekiShow(const records::history::Subject& subject,
+                    const std::function<std::optional<records::karte::Karte>()>& karteNow,
                     const std::function<void(QWidget*)>& openKarte);
     void actUserKensakuExecute();
     void actHibetuYoteiExecute();

@@ -60,6 +60,8 @@ const Column Services{QStringLiteral("シャンプー\nスタイル"), 20, field
 const Column Extras{QStringLiteral("ヒゲカット\n爪切り"), 16,
                     fieldTexts<SonotaHigeCut, SonotaTumekiri>};
 const Column Salon{QStringLiteral("担当\n時間・状態"), 20, salonTexts};
+const Column Caution{QStringLiteral("注意"), 20,
+                     [](const Booking& b) { return QStringList{b.caution}; }};
 const Column Remarks{QStringLiteral("備考"), 32, fieldText<SonotaBikou>};
 const Column Notes{QStringLiteral("メモ"), 24, [](const Booking&) { return QStringList{}; }};
 // A booking already confirmed shows its status; the others leave room for a tick.
@@ -73,14 +75,21 @@ const Column Called{QStringLiteral("確認"), 12, [](const Booking& b) {
 
 using Columns = QList<const Column*>;
 
-Columns columnsOf(DaySheet::Purpose purpose, bool withSalon) {
+// The salon's facts and the カルテ's cautions each have a column only when a booking has them.
+Columns columnsOf(DaySheet::Purpose purpose, bool withSalon, bool withCautions) {
+    Columns columns;
     if (purpose == DaySheet::Purpose::Calls) {
-        return {&Called, &Time, &Owner, &Telephones, &Pet, &Services, &Extras, &Notes};
+        columns = {&Called, &Time, &Owner, &Telephones, &Pet, &Services, &Extras, &Notes};
+    } else if (withSalon) {
+        columns = {&Time, &Owner, &Telephones, &Pet, &Services, &Extras, &Salon, &Remarks, &Notes};
+    } else {
+        columns = {&Time, &Owner, &Telephones, &Pet, &Services, &Extras, &Remarks, &Notes};
     }
-    if (withSalon) {
-        return {&Time, &Owner, &Telephones, &Pet, &Services, &Extras, &Salon, &Remarks, &Notes};
+    if (withCautions) {
+        // Beside the pet and its services, where the groomer reads first.
+        columns.insert(columns.indexOf(&Extras) + 1, &Caution);
     }
-    return {&Time, &Owner, &Telephones, &Pet, &Services, &Extras, &Remarks, &Notes};
+    return columns;
 }
 
 // A row's lines, column by column.
@@ -219,7 +228,9 @@ void DaySheet::paint(QPainter& painter, QPagedPaintDevice& device) const {
         heading + longDate(firstDay()) + QStringLiteral("　%1 件").arg(bookings().size());
     const bool withSalon = std::any_of(bookings().cbegin(), bookings().cend(),
                                        [](const Booking& b) { return !b.salonFacts.isEmpty(); });
-    const DayLayout layout(device, columnsOf(purpose_, withSalon));
+    const bool withCautions = std::any_of(bookings().cbegin(), bookings().cend(),
+                                          [](const Booking& b) { return !b.caution.isEmpty(); });
+    const DayLayout layout(device, columnsOf(purpose_, withSalon, withCautions));
     QList<RowLines> rows;
     rows.reserve(bookings().size());
     for (const Booking& booking : bookings()) {

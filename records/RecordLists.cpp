@@ -459,8 +459,13 @@ QHash<qsizetype, LineKey> RecordLists::keysAt(RecordFile file,
             ++count;
         }
     };
-    // Customers, or most of the reservations at once: one pass over the whole list.
-    if (file == RecordFile::User || positions.size() * 8 > list.size()) {
+    // Only the customers that may equal one of those asked for are looked at.
+    if (file == RecordFile::User) {
+        countAmong(customerIndex().mayEqual(positions), positions);
+        return keys;
+    }
+    // Most of the reservations at once: one pass over the whole list.
+    if (positions.size() * 8 > list.size()) {
         QList<qsizetype> all(list.size());
         std::iota(all.begin(), all.end(), 0);
         countAmong(all, positions);
@@ -491,6 +496,11 @@ QHash<qsizetype, LineDetails> RecordLists::detailsAt(RecordFile file,
         }
     }
     return found;
+}
+
+const karte::CustomerIndex& RecordLists::customerIndex() const {
+    customerIndex_.sync(honjitu_.UserList);
+    return customerIndex_;
 }
 
 LineDetails RecordLists::detailsAt(RecordFile file, qsizetype position) const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "records/CustomerIndex.h"
 #include "records/DetailStore.h"
 #include "records/FilePrefetch.h"
 #include "records/ReservationIndex.h"
@@ -89,6 +90,9 @@ public:
     const QByteArrayList& lines(RecordFile file) const;
     // In step with YoyakuList at all times.
     const ReservationIndex& yoyakuIndex() const { return yoyakuIndex_; }
+    // UserList by pet name, brought in step with it when asked (a list not changed since costs
+    // nothing), whoever changed the list.
+    const karte::CustomerIndex& customerIndex() const;
 
     // YoyakuList is the working copy of the reservation file only once the file was read (or
     // found missing); until then nothing may write the file from it.
@@ -219,6 +223,7 @@ private:
     // not show, which every write keeps after the lines so that none of them is lost.
     QByteArray userTail_;
     ReservationIndex yoyakuIndex_;
+    mutable karte::CustomerIndex customerIndex_;
     bool yoyakuListLoaded_ = false;
     // What each file was when last read or written here; nothing before a successful read.
     std::optional<FileIdentity> yoyakuKnown_;

@@ -32,6 +32,9 @@ struct Booking {
     qsizetype position = -1;  // in the reservation list
     // 担当, 所要時間, 状態 when the sheet was asked for them, else nothing.
     QStringList salonFacts;
+    // What the pet's カルテ tells of the day (its flags, the shots to renew) when its customer
+    // has one and it was asked for; else empty.
+    QString caution;
 
     const QString& text(reservation_record::Field field) const { return texts.at(field); }
 

@@ -1,6 +1,7 @@
 #include "reservation/CutYoyakuCommand.h"
 
 #include "records/Clock.h"
+#include "reservation/KarteWarning.h"
 #include "reservation/OverlapWarning.h"
 #include "reservation/uCutYoyaku.h"
 #include "widgets/ErrorGuard.h"
@@ -43,9 +44,9 @@ QList<RecordIntent> acceptedIntents(const TfmCutYoyaku& dialog, const QByteArray
 }
 
 // Shows the dialog, whose slot is chosen, and writes what the user did. When the booking or the
-// update cannot be written, or the user would rather not keep it over others at the same time,
-// the dialog opens again as it was, so that nothing typed is lost: the user tries again or
-// cancels. True when a booking or an update was written.
+// update cannot be written, or the user would rather not keep it as the pet's カルテ or the
+// others at the same time stand, the dialog opens again as it was, so that nothing typed is
+// lost: the user tries again or cancels. True when a booking or an update was written.
 bool showAndSave(QWidget* owner, TfmCutYoyaku& dialog, records::RecordLists& lists) {
     for (;;) {
         // The lines as they are now: OK takes the shown page out of this copy.
@@ -60,7 +61,9 @@ bool showAndSave(QWidget* owner, TfmCutYoyaku& dialog, records::RecordLists& lis
             return false;
         }
         const QList<RecordIntent> intents = acceptedIntents(dialog, before);
-        if (!overlapAccepted(owner, lists, intents)) {
+        // What the pet needs comes before the time it takes: a booking the salon would not
+        // groom is not worth weighing against the others at that hour.
+        if (!karteAccepted(owner, lists, intents) || !overlapAccepted(owner, lists, intents)) {
             continue;
         }
         const bool saved =

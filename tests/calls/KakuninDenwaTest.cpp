@@ -112,4 +112,37 @@ TEST_F(KakuninDenwaTest, TicksConfirmAndUntickingBooksAgainInTheStoreOnly) {
     QTRY_COMPARE(window->findChild<TfmKakuninDenwa*>(), nullptr);
 }
 
+// A pet whose カルテ has flags or a shot to renew within 30 days of the booking shows them in the
+// column 注意, which a day without any does not have; the rows follow a カルテ changed meanwhile.
+TEST_F(KakuninDenwaTest, TheKarteShowsItsFlagsAndTheShotsToRenew) {
+    writeUsers({customerLine("ポチ", "犬", "佐藤", "さとう"),
+                customerLine("タマ", "猫", "鈴木", "すずき")});
+    window = openWindow();
+    window->show();
+    records::RecordLists& lists = window->recordLists();
+    const auto cautions = [this] {
+        QStringList texts;
+        for (int row = 0; row < list->topLevelItemCount(); ++row) {
+            texts.append(list->topLevelItem(row)->text(7));
+        }
+        return texts;
+    };
+    TfmKakuninDenwa* calls = openCalls();
+    ASSERT_NE(calls, nullptr);
+    EXPECT_TRUE(list->isColumnHidden(7));
+
+    using records::karte::Flag;
+    // 9:00 鈴木/タマ, 11:00 佐藤/ポチ, 14:00 高橋/ハナ on the 10th.
+    giveKarte(lists, 0, {Flag::Kamu, Flag::Kourei}, QDate(2027, 1, 9));
+    giveKarte(lists, 1, {}, QDate(2027, 1, 10));
+    QTRY_COMPARE(cautions(),
+                 QStringList({QString(), QStringLiteral("噛む・高齢 期限 狂犬病 1/9"), QString()}));
+    EXPECT_EQ(list->headerItem()->text(7), QStringLiteral("注意"));
+    EXPECT_FALSE(list->isColumnHidden(7));
+
+    giveKarte(lists, 0, {Flag::Hoeru});
+    QTRY_COMPARE(cautions(), QStringList({QString(), QStringLiteral("吠える"), QString()}));
+    calls->close();
+}
+
 }  // namespace

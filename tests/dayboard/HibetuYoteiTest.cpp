@@ -159,4 +159,21 @@ TEST_F(HibetuYoteiTest, DoubleClickAndEnterOpenTheBookingsDetails) {
     EXPECT_EQ(opened, (QList<qsizetype>{0, 2}));
 }
 
+// A pet whose カルテ has flags wears them as a badge on its block, also after a カルテ changed
+// while the board is open; a pet without one wears none.
+TEST_F(HibetuYoteiTest, ABlockWearsItsPetsFlags) {
+    writeUsers({customerLine("モモ", "犬", "山田", "やまだ")});
+    window = openWindow();
+    window->show();
+    openBoard();
+    ASSERT_EQ(grid->layout().blocks.size(), 1);
+    EXPECT_EQ(grid->blockText(0).badge, QString());
+
+    using records::karte::Flag;
+    giveKarte(window->recordLists(), 0, {Flag::Kamu, Flag::Hifu});
+    EXPECT_EQ(grid->blockText(0).badge, QStringLiteral("噛む・皮膚が弱い"));
+    giveKarte(window->recordLists(), 0, {});
+    EXPECT_EQ(grid->blockText(0).badge, QString());
+}
+
 }  // namespace

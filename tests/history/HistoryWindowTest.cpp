@@ -329,6 +329,16 @@ TEST_F(HistoryTest, EnterOnTheListOpensItWhileDeleteAndDoubleClickKeepTheirMeani
     EXPECT_EQ(registration->objectName, QStringLiteral("fmKokyakuTouroku"));
 }
 
+// The pet's flags end the summary; a pet without a カルテ has none.
+TEST_F(HistoryTest, TheSummaryEndsWithThePetsFlags) {
+    using records::karte::Flag;
+    giveKarte(window->recordLists(), 0, {Flag::Kowagari, Flag::Jibyou});
+    std::shared_ptr<ModalVisit> visit;
+    EXPECT_TRUE(historyOf(0, visit).summary.endsWith(
+        QStringLiteral("来店間隔 2.0週　注意 怖がり・持病あり")));
+    EXPECT_FALSE(historyOf(1, visit).summary.contains(QStringLiteral("注意")));
+}
+
 TEST_F(HistoryTest, TheTableMenuOpensTheHistoryOfABookingInTheSelectedCell) {
     // Tuesday the 8th at 9 時 holds ポチ and モモ.
     QAction* entry = historyEntryOfCell(3, 2);

@@ -151,6 +151,21 @@ TEST_F(ExportCommandsTest, ReservationsCsvHoldsEveryLineInFileOrder) {
     expectRecordFilesUntouched();
 }
 
+// A pet's flags reach the day sheet's 注意 column beside its booking.
+TEST_F(ExportCommandsTest, ThePetsFlagsReachTheDaySheet) {
+    writeUsers({customerLine("ポチ", "犬", "佐藤", "さとう")});
+    auto window = openWindow();
+    window->show();
+    giveKarte(window->recordLists(), 0, {records::karte::Flag::Kamu});
+    QDate offered;
+    answerDay(QDate(2026, 12, 9), offered);
+    exportTo(window->actPdfDay, outFile("day.pdf"));
+    const QString text = withoutSpaces(pdfPages(readBytes(chooser.answer)).join(QString()));
+    EXPECT_TRUE(text.contains("爪切り注意"));
+    EXPECT_LT(text.indexOf("ポチ"), text.indexOf("噛む"));
+    EXPECT_EQ(text.count("噛む"), 1);
+}
+
 // The day sheet shows the details only once the salon keeps them; the CSV always has them, in one
 // query of the store for the whole list.
 TEST_F(ExportCommandsTest, TheDetailsKeptInTheStoreReachTheDaySheetAndTheCsv) {

@@ -134,4 +134,20 @@ std::unique_ptr<TfmMain> MainWindowTest::openWindow() const {
     return std::make_unique<TfmMain>(MainWindowOptions{folder.path(), iniFile()});
 }
 
+void giveKarte(records::RecordLists& lists, qsizetype position,
+               std::initializer_list<records::karte::Flag> flags, QDate rabiesValidUntil) {
+    using namespace records::karte;
+    Karte karte;
+    for (const Flag flag : flags) {
+        karte.set(flag, true);
+    }
+    if (rabiesValidUntil.isValid()) {
+        karte.vaccinations = {
+            {VaccineKind::Kyoukenbyou, rabiesValidUntil.addYears(-1), rabiesValidUntil, true}};
+    }
+    const records::LineDetails others = lists.detailsAt(records::RecordFile::User, position);
+    lists.setDetails(records::RecordFile::User, position,
+                     lists.lines(records::RecordFile::User).at(position), karte.into(others));
+}
+
 }  // namespace testing_support

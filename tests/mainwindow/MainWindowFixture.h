@@ -2,6 +2,7 @@
 
 #include "mainwindow/FormPlacement.h"
 #include "mainwindow/uMain.h"
+#include "records/Karte.h"
 #include "tests/support/Files.h"
 #include "tests/support/RecordLines.h"
 
@@ -38,6 +39,11 @@ struct Seen {
 };
 Seen seenIn(TfmMain& window);
 void expectSame(const Seen& after, const Seen& before);
+
+// The customer at `position` given a カルテ with `flags` and, when `rabiesValidUntil` is a date, a
+// rabies shot protecting up to that day; its other details kept.
+void giveKarte(records::RecordLists& lists, qsizetype position,
+               std::initializer_list<records::karte::Flag> flags, QDate rabiesValidUntil = {});
 
 // A record folder of its own and a clock standing at FixedNow.
 class MainWindowTest : public ::testing::Test {

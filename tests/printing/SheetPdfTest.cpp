@@ -226,6 +226,27 @@ TEST(DaySheet, SalonFactsShowOnlyWhenTheBookingsCarryThem) {
     EXPECT_FALSE(calls.contains("田中"));
 }
 
+// A pet's カルテ stands in its own column beside the services, on both sheets of the day, and a
+// day without any has no such column.
+TEST(DaySheet, CautionsHaveAColumnOnlyWhenABookingCarriesThem) {
+    const QList<Booking> plain = {booking(3, 9, 0, owner(0)), booking(3, 10, 0, owner(1))};
+    QList<Booking> flagged = plain;
+    flagged[1].caution = QStringLiteral("噛む・高齢 期限 狂犬病 12/20");
+    const auto textOf = [](const printing::DaySheet& sheet) {
+        return withoutSpaces(pdfPages(printing::pdfOf(sheet)).join(QString()));
+    };
+    EXPECT_FALSE(
+        textOf(printing::DaySheet(WeekStart.addDays(3), PrintedAt, plain)).contains("注意"));
+    for (const auto purpose :
+         {printing::DaySheet::Purpose::Bookings, printing::DaySheet::Purpose::Calls}) {
+        const QString text =
+            textOf(printing::DaySheet(WeekStart.addDays(3), PrintedAt, flagged, purpose));
+        EXPECT_TRUE(ascending(positionsOnce(
+            text, {"ヒゲカット爪切り注意", owner(0), owner(1), "噛む・高齢期限狂犬病12/20"})))
+            << text.toStdString();
+    }
+}
+
 TEST(DaySheet, ADayWithoutBookingsIsOnePage) {
     const QStringList pages =
         pdfPages(printing::pdfOf(printing::DaySheet(WeekStart, PrintedAt, {})));

@@ -25,6 +25,14 @@ QByteArray reservationLine(const char* day, const char* hour, const char* shimei
     return recordLine(FieldCount, texts);
 }
 
+Typed typedIn(const QWidget& dialog) {
+    QStringList fields;
+    for (const char* name : {"edtShimei", "edtPetName", "cbYoyakuJikan", "edtYoyakuHun"}) {
+        fields.append(fieldText(dialog, name));
+    }
+    return {pageState(dialog), fields, checkedButtons(dialog)};
+}
+
 void CutYoyakuTest::SetUp() {
     standClockAt(testNow());
     WeekNow(honjitu);

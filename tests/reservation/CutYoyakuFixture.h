@@ -25,6 +25,14 @@ QByteArray reservationLine(const char* day, const char* hour, const char* shimei
                            const char* petName,
                            const std::vector<std::pair<int, const char*>>& overrides = {});
 
+// What the dialog shows typed in: a question answered いいえ must bring all of it back.
+struct Typed {
+    PageState page;
+    QStringList fields, checked;
+    bool operator==(const Typed&) const = default;
+};
+Typed typedIn(const QWidget& dialog);
+
 class CutYoyakuTest : public ::testing::Test {
 protected:
     void SetUp() override;

@@ -17,20 +17,6 @@ const QByteArray First =
 const QByteArray Second =
     reservationLine("08", "08", "佐藤", "タマ", {{records::reservation_record::YoyakuHun, "30"}});
 
-struct Typed {
-    PageState page;
-    QStringList fields, checked;
-    bool operator==(const Typed&) const = default;
-};
-
-Typed typedIn(const QWidget& dialog) {
-    QStringList fields;
-    for (const char* name : {"edtShimei", "edtPetName", "cbYoyakuJikan", "edtYoyakuHun"}) {
-        fields.append(fieldText(dialog, name));
-    }
-    return {pageState(dialog), fields, checkedButtons(dialog)};
-}
-
 class OverlapWarning : public CutYoyakuTest {
 protected:
     void givenGroomers(const QStringList& groomers) {

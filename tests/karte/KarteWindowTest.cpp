@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -255,12 +256,15 @@ TEST_F(KarteWindowTest, TheHistoryWindowOpensTheKarteOfItsCustomerOverItself) {
     window->userListView()->selectIndex(0);
     std::shared_ptr<ModalVisit> karte;
     QString karteOwner;
+    QString summary;
     auto history = onNextModal([&](QWidget* rireki) {
         karte = onNextModal([&](QWidget* shown) {
             karteOwner = shown->parentWidget()->objectName();
-            click(*shown, "btnKarteCancel");
+            button(*shown, "chbKourei")->setChecked(true);
+            click(*shown, "btnKarteOK");
         });
         click(*rireki, "btnKarte");
+        summary = rireki->findChild<QLabel*>(QStringLiteral("lbRirekiSummary"))->text();
         click(*rireki, "btnRirekiClose");
     });
     window->actRirekiHyouji->trigger();
@@ -268,6 +272,7 @@ TEST_F(KarteWindowTest, TheHistoryWindowOpensTheKarteOfItsCustomerOverItself) {
     ASSERT_TRUE(karte && karte->appeared);
     EXPECT_EQ(karte->title, QStringLiteral("カルテ - ポチ (山田　花子)"));
     EXPECT_EQ(karteOwner, QStringLiteral("fmRireki"));
+    EXPECT_TRUE(summary.endsWith(QStringLiteral("注意 高齢"))) << summary.toStdString();
 }
 
 // What RecordLists keeps for any details, once end to end: the customer dialog's change carries

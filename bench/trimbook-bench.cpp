@@ -433,20 +433,26 @@ private:
     }
 
     QString folder_;
+    // From `command` to the first painting of the modal window `windowName` it opens, which is
+    // then closed.
+    static double msToFirstPaint(QAction& command, const QString& windowName) {
+        double openMs = 0;
+        QElapsedTimer start;
+        OnFirstPaint probe(windowName, [&](QWidget* shown) {
+            openMs = bench::elapsedMs(start);
+            static_cast<QDialog*>(shown)->reject();
+        });
+        start.start();
+        command.trigger();
+        return openMs;
+    }
+
     // From the command to the painted history of a customer in the middle of the list.
     void measureHistory(int repetitions) {
         int customer = static_cast<int>(window_.honjitu().UserList.size() / 2);
         results_.historyOpenMs = bench::medianOf(repetitions, [&] {
             window_.userListView()->selectIndex(customer++);
-            double openMs = 0;
-            QElapsedTimer start;
-            OnFirstPaint probe(QStringLiteral("fmRireki"), [&](QWidget* history) {
-                openMs = bench::elapsedMs(start);
-                static_cast<QDialog*>(history)->reject();
-            });
-            start.start();
-            window_.actRirekiHyouji->trigger();
-            return openMs;
+            return msToFirstPaint(*window_.actRirekiHyouji, QStringLiteral("fmRireki"));
         });
     }
 
@@ -560,15 +566,7 @@ private:
                          lists.lines(records::RecordFile::User).at(customer), karte.into({}));
         window_.userListView()->selectIndex(static_cast<int>(customer));
         results_.karteOpenMs = bench::medianOf(repetitions, [&] {
-            double openMs = 0;
-            QElapsedTimer start;
-            OnFirstPaint probe(QStringLiteral("fmKarte"), [&](QWidget* shown) {
-                openMs = bench::elapsedMs(start);
-                static_cast<QDialog*>(shown)->reject();
-            });
-            start.start();
-            window_.actKarte->trigger();
-            return openMs;
+            return msToFirstPaint(*window_.actKarte, QStringLiteral("fmKarte"));
         });
     }
 

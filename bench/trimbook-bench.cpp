@@ -620,6 +620,30 @@ private:
     Results& results_;
 };
 
+// Details in the store for every booking of the records in `folder`: `detailsOf` gives each
+// position's. False when the store cannot be opened.
+bool writeDetailsForEveryBooking(const QString& folder,
+                                 const std::function<records::LineDetails(qsizetype)>& detailsOf) {
+    THonjitu honjitu;
+    records::RecordLists lists(honjitu, folder);
+    lists.UserListLoad();
+    lists.YoyakuFileLoad();
+    QList<qsizetype> positions(honjitu.YoyakuList.size());
+    std::iota(positions.begin(), positions.end(), 0);
+    const QHash<qsizetype, records::LineKey> keys =
+        lists.keysAt(records::RecordFile::Yoyaku, positions);
+    QList<std::pair<records::LineKey, records::LineDetails>> details;
+    for (const qsizetype position : positions) {
+        details.append({keys.value(position), detailsOf(position)});
+    }
+    records::DetailStore store;
+    if (!store.open(folder)) {
+        return false;
+    }
+    store.setDetails(records::RecordFile::Yoyaku, details);
+    return true;
+}
+
 // A month of `reservations` bookings, all in the bench month, as a busy salon's worst case.
 void writeFullMonth(const QString& folder, int reservations) {
     QByteArrayList lines;
@@ -653,34 +677,25 @@ void writeFullMonth(const QString& folder, int reservations) {
 // The takings of the bench month from the records in `folder`, every booking paid: its details
 // hold a status and a payment as the desk leaves them. Nothing when they do not add up.
 std::optional<double> measureMonthTakings(const QString& folder, int repetitions) {
-    THonjitu honjitu;
-    records::RecordLists lists(honjitu, folder);
-    lists.UserListLoad();
-    lists.YoyakuFileLoad();
-    QList<qsizetype> positions(honjitu.YoyakuList.size());
-    std::iota(positions.begin(), positions.end(), 0);
-    const QHash<qsizetype, records::LineKey> keys =
-        lists.keysAt(records::RecordFile::Yoyaku, positions);
     const records::LineDetails done =
         records::booking::BookingDetails{{}, std::nullopt, records::booking::Status::Kanryou}.into(
             {});
-    QList<std::pair<records::LineKey, records::LineDetails>> details;
-    for (const qsizetype position : positions) {
+    const bool written = writeDetailsForEveryBooking(folder, [&done](qsizetype position) {
         records::kaikei::Payment payment;
         payment.lines = {{QStringLiteral("プードル・犬"), 6000 + position % 7 * 100},
                          {QStringLiteral("シャンプー（レギュラー）"), 1200}};
         payment.method = records::kaikei::AllMethods.at(position % 4);
         payment.handedOver = 10000;
         payment.paidAt = BenchNow;
-        details.append({keys.value(position), records::kaikei::Payments::withAdded(done, payment)});
+        return records::kaikei::Payments::withAdded(done, payment);
+    });
+    if (!written) {
+        return std::nullopt;
     }
-    {
-        records::DetailStore store;
-        if (!store.open(folder)) {
-            return std::nullopt;
-        }
-        store.setDetails(records::RecordFile::Yoyaku, details);
-    }
+    THonjitu honjitu;
+    records::RecordLists lists(honjitu, folder);
+    lists.UserListLoad();
+    lists.YoyakuFileLoad();
     lists.openStoreIfPresent();
     const QDate first(BenchDay.year(), BenchDay.month(), 1);
     const QDate last = first.addMonths(1).addDays(-1);
@@ -696,32 +711,6 @@ std::optional<double> measureMonthTakings(const QString& folder, int repetitions
         return elapsed;
     });
     return addsUp ? std::optional(takingsMs) : std::nullopt;
-}
-
-// Details in the store for every booking of the records in `folder`, as a salon that uses
-// them all would have: a groomer, a duration and a status.
-bool writeDetailsForEveryBooking(const QString& folder) {
-    THonjitu honjitu;
-    records::RecordLists lists(honjitu, folder);
-    lists.UserListLoad();
-    lists.YoyakuFileLoad();
-    QList<qsizetype> positions(honjitu.YoyakuList.size());
-    std::iota(positions.begin(), positions.end(), 0);
-    const QHash<qsizetype, records::LineKey> keys =
-        lists.keysAt(records::RecordFile::Yoyaku, positions);
-    QList<std::pair<records::LineKey, records::LineDetails>> details;
-    for (const qsizetype position : positions) {
-        details.append({keys.value(position),
-                        {{"groomer", QStringLiteral("佐藤")},
-                         {"minutes", 30 + int(position % 10) * 10},
-                         {"status", QStringLiteral("完了")}}});
-    }
-    records::DetailStore store;
-    if (!store.open(folder)) {
-        return false;
-    }
-    store.setDetails(records::RecordFile::Yoyaku, details);
-    return true;
 }
 
 // A pet's photo panel: a pet with 20 visits and two photos (before and after) each, their
@@ -800,7 +789,13 @@ std::optional<StoreResults> measureStore(const QString& program, const DataSet& 
     QTemporaryDir withoutStore;
     writeRecords(withStore.path(), data);
     writeRecords(withoutStore.path(), data);
-    if (!writeDetailsForEveryBooking(withStore.path())) {
+    // As a salon that uses them all would have: a groomer, a duration and a status.
+    const bool written = writeDetailsForEveryBooking(withStore.path(), [](qsizetype position) {
+        return records::LineDetails{{"groomer", QStringLiteral("佐藤")},
+                                    {"minutes", 30 + int(position % 10) * 10},
+                                    {"status", QStringLiteral("完了")}};
+    });
+    if (!written) {
         return std::nullopt;
     }
     StoreResults store;

@@ -19,18 +19,6 @@
 
 namespace booking = records::booking;
 
-namespace {
-
-QPushButton* newButton(QWidget* owner, const char* name, const QString& caption) {
-    auto* button = new QPushButton(caption, owner);
-    button->setObjectName(QString::fromLatin1(name));
-    // Enter in the groomer's name adds it rather than closing the dialog.
-    button->setAutoDefault(false);
-    return button;
-}
-
-}  // namespace
-
 TfmSalonSettei::TfmSalonSettei(QWidget* owner, const booking::SalonSettings& settings)
     : QDialog(owner) {
     setObjectName(QStringLiteral("fmSalonSettei"));
@@ -46,8 +34,9 @@ void TfmSalonSettei::buildControls() {
     ListBoxTantousha->setObjectName(QStringLiteral("ListBoxTantousha"));
     edtTantousha = new QLineEdit(this);
     edtTantousha->setObjectName(QStringLiteral("edtTantousha"));
-    btnTantoushaAdd = newButton(this, "btnTantoushaAdd", QStringLiteral("追加"));
-    btnTantoushaDelete = newButton(this, "btnTantoushaDelete", QStringLiteral("削除"));
+    // Enter in the groomer's name adds it rather than closing the dialog: no button takes it.
+    btnTantoushaAdd = widgets::plainButton(this, "btnTantoushaAdd", QStringLiteral("追加"));
+    btnTantoushaDelete = widgets::plainButton(this, "btnTantoushaDelete", QStringLiteral("削除"));
     connect(btnTantoushaAdd, &QPushButton::clicked, this, &TfmSalonSettei::btnTantoushaAddClick);
     connect(edtTantousha, &QLineEdit::returnPressed, this, &TfmSalonSettei::btnTantoushaAddClick);
     connect(btnTantoushaDelete, &QPushButton::clicked, this,
@@ -60,8 +49,8 @@ void TfmSalonSettei::buildControls() {
 
     gbRyoukin = new salon::PriceSettingsPanel(this);
 
-    btnSetteiOK = newButton(this, "btnSetteiOK", QStringLiteral("OK"));
-    btnSetteiCancel = newButton(this, "btnSetteiCancel", QStringLiteral("キャンセル"));
+    btnSetteiOK = widgets::plainButton(this, "btnSetteiOK", QStringLiteral("OK"));
+    btnSetteiCancel = widgets::plainButton(this, "btnSetteiCancel", QStringLiteral("キャンセル"));
     connect(btnSetteiOK, &QPushButton::clicked, this, &TfmSalonSettei::accept);
     connect(btnSetteiCancel, &QPushButton::clicked, this, &QDialog::reject);
 

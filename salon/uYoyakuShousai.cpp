@@ -51,10 +51,7 @@ void TfmYoyakuShousai::buildControls() {
     actKaikei = new QAction(QStringLiteral("会計..."), this);
     actKaikei->setObjectName(QStringLiteral("actKaikei"));
     actKaikei->setToolTip(QStringLiteral("この予約の会計をします"));
-    btnShousaiKaikei = new QPushButton(this);
-    btnShousaiKaikei->setObjectName(QStringLiteral("btnShousaiKaikei"));
-    btnShousaiKaikei->setAutoDefault(false);
-    btnShousaiKaikei->setText(actKaikei->text());
+    btnShousaiKaikei = widgets::plainButton(this, "btnShousaiKaikei", actKaikei->text());
     btnShousaiKaikei->hide();
     connect(btnShousaiKaikei, &QPushButton::clicked, actKaikei, &QAction::trigger);
     connect(actKaikei, &QAction::triggered, this, [this] {
